@@ -1,0 +1,61 @@
+#pragma once
+
+// methodCall and methodResponse documents and their wire forms.
+
+#include <QByteArray>
+#include <QDomDocument>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+// Fills doc from untrusted bytes. White-space-only text between elements is
+// dropped, but the content of "string" elements is kept exactly. Documents
+// with a document type declaration, or nested deeper than kXrMaxDepth
+// elements, are refused. On failure returns false and puts a readable
+// message into *errorMessage (when given).
+inline constexpr int kXrMaxDepth = 64;
+bool xrParseDocument(const QByteArray& bytes, QDomDocument& doc, QString* errorMessage = nullptr);
+
+class XRMethodCall : public QDomDocument
+{
+public:
+    XRMethodCall();
+    XRMethodCall(const QString& method, const QVariantList& params);
+
+    // Reads method name and parameters from the document's content.
+    bool parse();
+
+    QString methodName() const { return m_methodName; }
+    QVariantList params() const { return m_params; }
+
+    // The client's wire form: UTF-8, no indentation, no line breaks.
+    QByteArray toWire() const;
+
+private:
+    QString m_methodName;
+    QVariantList m_params;
+};
+
+class XRMethodResponse : public QDomDocument
+{
+public:
+    XRMethodResponse();
+    explicit XRMethodResponse(const QVariant& value);
+    XRMethodResponse(int faultCode, const QString& faultString);
+
+    // Reads the value or the fault from the document's content.
+    bool parse();
+
+    // False when the response is not a fault; otherwise fills both and returns true.
+    bool getFault(int& faultCode, QString& faultString) const;
+    QVariant value() const { return m_value; }
+
+    // The server's wire form: UTF-8, one space of indentation per level.
+    QByteArray toWire() const;
+
+private:
+    bool m_isFault = false;
+    int m_faultCode = 0;
+    QString m_faultString;
+    QVariant m_value;
+};

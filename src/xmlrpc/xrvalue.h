@@ -1,0 +1,32 @@
+#pragma once
+
+// XML-RPC values are QVariants of the kinds Invalid, Int, UInt, Bool, Double,
+// String, DateTime, ByteArray, List (QVariantList) and Map (QVariantMap).
+// These functions write them to and read them from "value" elements.
+
+#include <QByteArray>
+#include <QDomDocument>
+#include <QDomElement>
+#include <QString>
+#include <QVariant>
+
+// The date-time text of XML-RPC values, e.g. 20100528T14:05:09.
+inline constexpr const char* kXrDateTimeFormat = "yyyyMMddThh:mm:ss";
+
+// Returns a new, unattached "value" element owned by doc.
+QDomElement xrValueToElement(const QVariant& value, QDomDocument& doc);
+
+// Reads a "value" element; Invalid when it cannot be read.
+QVariant xrElementToValue(const QDomElement& element);
+
+// Reads an "array" element: a List, or Invalid when any member is unreadable.
+QVariant xrArrayFromElement(const QDomElement& array);
+
+// Reads a "struct" element: always a Map; unreadable members are kept as Invalid.
+QVariant xrStructFromElement(const QDomElement& structure);
+
+// Standard alphabet, "=" padding, a "\n" after every 76 characters.
+QString xrBase64Encode(const QByteArray& bytes);
+
+// Skips every character outside the alphabet; a lone trailing symbol is dropped.
+QByteArray xrBase64Decode(const QString& text);
