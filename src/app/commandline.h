@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QString>
+#include <QStringList>
+
+// What the command line asks of the controller.
+struct StartupOptions {
+    QHostAddress listenAddress = QHostAddress::Any; // where the registration service listens
+    bool showHelp = false;
+    bool showVersion = false;
+    QString error;                                  // non-empty: the command line is unusable
+};
+
+StartupOptions parseCommandLine(const QStringList& arguments);
+
+QString commandLineHelp(const QString& program);
