@@ -1,4 +1,5 @@
-# Pictures that the controller loads from beside its executable, drawn by kvo-artwork.
+# Pictures and message catalogues that the controller loads from beside its
+# executable: drawn by kvo-artwork and compiled from resources/translations.
 
 if(CMAKE_RUNTIME_OUTPUT_DIRECTORY)
   set(KVO_RUNTIME_DIR ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
@@ -24,3 +25,11 @@ add_custom_command(
   VERBATIM)
 add_custom_target(kvo-artwork-files ALL DEPENDS ${KVO_ARTWORK_FILES})
 add_dependencies(kvo-controller kvo-artwork-files)
+
+# kvosvr_<locale>.qm beside the executable; the library depends on them so that
+# the tests that load a catalogue find it built.
+file(GLOB KVO_TS_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/translations/kvosvr_*.ts)
+set_source_files_properties(${KVO_TS_FILES} PROPERTIES OUTPUT_LOCATION ${KVO_RUNTIME_DIR})
+qt_add_lrelease(kvo TS_FILES ${KVO_TS_FILES} QM_FILES_OUTPUT_VARIABLE KVO_QM_FILES)
+# `cmake --build build --target kvo_lupdate` refreshes the .ts files from the sources.
+qt_add_lupdate(kvo TS_FILES ${KVO_TS_FILES} OPTIONS -no-obsolete -locations none)
