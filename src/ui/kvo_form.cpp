@@ -1,0 +1,104 @@
+#include "ui/kvo_form.h"
+
+#include "app/repositorypath.h"
+#include "ui/artwork.h"
+#include "ui/prompts.h"
+
+#include <QEvent>
+#include <QFontMetrics>
+#include <QImage>
+
+#include <iterator>
+
+namespace {
+
+constexpr int playlistLocationColumn = 2;
+
+QSize layoutPictureSize(int index)
+{
+    return artwork::isPortraitLayout(index) ? QSize(64, 114) : QSize(114, 64);
+}
+
+// Room for a typical file name and the figures beside it; the operator can
+// still drag the columns.
+void sizeContentColumns(QTreeWidget* view)
+{
+    static constexpr int characters[] = {20, 9, 10, 10, 10};
+    const QFontMetrics metrics(view->font());
+    for (int column = 0; column < view->columnCount() && column < int(std::size(characters)); ++column)
+        view->setColumnWidth(column, metrics.averageCharWidth() * characters[column] + 2 * metrics.height());
+}
+
+} // namespace
+
+kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags)
+{
+    setObjectName(name ? QString::fromUtf8(name) : QStringLiteral("kvo_Form"));
+    QFont windowFont = font();
+    windowFont.setFamily(QStringLiteral("Lucida Sans Unicode"));
+    setFont(windowFont);
+    setWindowIcon(QPixmap::fromImage(artwork::monitorPicture(128)));
+
+    // setupUi also sets every text, through the same retranslateUi as languageChange().
+    ui.setupUi(this);
+    for (QTreeWidget* view : {ui.Playlist_listView, ui.PlayerContent_listView, ui.ServerContents_listView})
+        sizeContentColumns(view);
+    init();
+}
+
+void kvo_Form::init()
+{
+    ui.Player_iconView->clear();
+    // Playlist rows stay in the order the player keeps them.
+    ui.Playlist_listView->setSortingEnabled(false);
+    ui.Playlist_listView->setColumnHidden(playlistLocationColumn, true);
+
+    // Connected only after the path is shown, so that showing it is no change.
+    ui.MediaCenter_fileChooser->setFileName(repositoryPath());
+    connect(ui.MediaCenter_fileChooser, &FileChooser::fileNameChanged, this,
+            &kvo_Form::ChangeMediaCenterPath_Slot);
+
+    loadLayoutPictures();
+}
+
+void kvo_Form::loadLayoutPictures()
+{
+    for (int index = 0; index < layoutPictureCount; ++index) {
+        const QImage image(artwork::screenLayoutFileName(index));
+        m_layoutPictures[index] = image.isNull()
+            ? QPixmap()
+            : QPixmap::fromImage(image.scaled(layoutPictureSize(index), Qt::IgnoreAspectRatio,
+                                              Qt::SmoothTransformation));
+    }
+}
+
+QPixmap kvo_Form::layoutPicture(int index) const
+{
+    if (index < 0 || index >= layoutPictureCount)
+        return {};
+    return m_layoutPictures[index];
+}
+
+void kvo_Form::ChangeMediaCenterPath_Slot(const QString& path)
+{
+    if (path.trimmed().isEmpty()) {
+        showWarning(this, tr("Content Repository"),
+                    tr("The content repository path must not be empty. It remains \"%1\".").arg(repositoryPath()));
+        ui.MediaCenter_fileChooser->setFileName(repositoryPath());
+        return;
+    }
+    setRepositoryPath(path);
+}
+
+void kvo_Form::languageChange()
+{
+    ui.retranslateUi(this);
+}
+
+void kvo_Form::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        languageChange();
+    QMainWindow::changeEvent(event);
+}
