@@ -96,11 +96,14 @@ class FaultInjectionTest(FleetCase, unittest.TestCase):
 
     def test_ftp_down_answers_421(self):
         self.inject("ftp-down")
+        refused = ftplib.FTP()
+        self.addCleanup(refused.close)
         with self.assertRaises(ftplib.error_temp) as caught:
-            ftplib.FTP().connect(self.target.address, self.target.ftp_port, timeout=5)
+            refused.connect(self.target.address, self.target.ftp_port, timeout=5)
         self.assertTrue(str(caught.exception).startswith("421"))
         self.inject("ftp-up")
         session = ftplib.FTP()
+        self.addCleanup(session.close)
         session.connect(self.target.address, self.target.ftp_port, timeout=5)
         session.login("log", "")
         session.quit()

@@ -184,8 +184,6 @@ def run(argv):
     try:
         try:
             fleet.start()
-            for target, _ in fleet.options.setup:
-                fleet.select(target)
             if control_address:
                 control = ControlService(fleet, control_address[0], control_address[1], stop.set)
                 control.start()

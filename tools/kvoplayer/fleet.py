@@ -141,7 +141,11 @@ class Player:
             if not want:
                 self._listener = None
         if want:
-            self.listen()
+            try:
+                self.listen()
+            except OSError as error:
+                print("kvo-player-emulator: player %s cannot listen again: %s" % (self.address, error),
+                      file=sys.stderr)
             return
         self.fleet.acceptor.remove(listener)
         for conn in connections:
@@ -359,6 +363,8 @@ class Fleet:
                       % (self.options.controller, self.options.controller_port, detail), file=sys.stderr)
 
     def stop(self):
+        if self.stopping.is_set():
+            return
         self.stopping.set()
         if self.scheduler is not None:
             self.scheduler.stop()
