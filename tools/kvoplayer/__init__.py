@@ -1,0 +1,1 @@
+"""Player emulator: many digital-signage players in one process, for trying and testing the controller."""
