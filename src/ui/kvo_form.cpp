@@ -1,6 +1,7 @@
 #include "ui/kvo_form.h"
 
 #include "app/repositorypath.h"
+#include "app/settings.h"
 #include "ui/artwork.h"
 #include "ui/prompts.h"
 
@@ -89,6 +90,7 @@ void kvo_Form::ChangeMediaCenterPath_Slot(const QString& path)
         return;
     }
     setRepositoryPath(path);
+    saveRepositoryPath(path);
 }
 
 void kvo_Form::languageChange()

@@ -1,0 +1,81 @@
+#include "app/startup.h"
+
+#include "app/commandline.h"
+#include "app/debuglog.h"
+#include "app/ownaddress.h"
+#include "app/repositorypath.h"
+#include "app/settings.h"
+#include "app/terminationsignals.h"
+#include "ui/kvo_form.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFont>
+#include <QLocale>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTranslator>
+
+#include <cstdio>
+#include <memory>
+
+int runController(int& argc, char** argv)
+{
+    qInstallMessageHandler(debugLogMessageHandler);
+    removeDebugLog();
+
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const StartupOptions options = parseCommandLine(arguments);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "kvo-controller: %s\n%s", qPrintable(options.error),
+                     qPrintable(commandLineHelp(QStringLiteral("kvo-controller"))));
+        return 2;
+    }
+    if (options.showHelp) {
+        std::fputs(qPrintable(commandLineHelp(QStringLiteral("kvo-controller"))), stdout);
+        return 0;
+    }
+    if (options.showVersion) {
+        std::printf("%s\n", kVersionText);
+        return 0;
+    }
+
+    auto app = std::make_unique<QApplication>(argc, argv);
+    quitEventLoopOnTerminationSignals();
+
+    auto settings = openSettingsStore();
+    setRepositoryPath(readRepositoryPath(*settings));
+    qDebug("%s starting; settings in %s; repository path %s", kVersionText, qPrintable(settings->fileName()),
+           qPrintable(repositoryPath()));
+
+    const QString locale = QLocale::system().name();
+    auto qtTranslator = std::make_unique<QTranslator>();
+    (void)qtTranslator->load(QStringLiteral("qt_") + locale, QStringLiteral("."));
+    QCoreApplication::installTranslator(qtTranslator.get());
+    auto appTranslator = std::make_unique<QTranslator>();
+    (void)appTranslator->load(QStringLiteral("kvosvr_") + locale, QStringLiteral("."));
+    QCoreApplication::installTranslator(appTranslator.get());
+
+    QApplication::setFont(QFont(QStringLiteral("Arial")));
+
+    auto window = std::make_unique<kvo_Form>(nullptr, nullptr, Qt::Window);
+    window->statusBar()->showMessage(
+        welcomeText(locale, GetOwnIPAddress(), QString::fromLatin1(kVersionText), QDir::rootPath()));
+    // Without a window manager (Xvfb) maximising does nothing: start at the screen's size.
+    window->resize(window->screen()->availableSize());
+    window->showMaximized();
+    QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(), &QCoreApplication::quit);
+
+    const int result = QApplication::exec();
+    qDebug("Event loop ended (%d)", result);
+
+    window.reset();
+    appTranslator.reset();
+    qtTranslator.reset();
+    settings->sync();
+    settings.reset();
+    app.reset();
+    return result;
+}
