@@ -2,10 +2,12 @@
 
 // An FTP client with a queued command interface: connect, login, put, get and
 // close are queued, run one after another from the Qt event loop, and report
-// their start and end by signal. A put or get is one libcurl transfer made
-// with the host and login of the commands queued before it; the transfer runs
-// on libcurl's multi interface, driven by socket notifiers and a timer, so
-// nothing blocks and no thread is started.
+// their start and end by signal. Connect and login only record the session; a
+// put or get is one libcurl transfer on a control connection of its own, made
+// with the host and login recorded before it. Transfers run on libcurl's multi
+// interface, driven by socket notifiers and a timer; no thread is started.
+// libcurl itself waits for a transfer's final reply and for the answer to QUIT
+// without returning; that wait is bounded to 20 seconds.
 
 #include <QByteArray>
 #include <QHash>
