@@ -1,0 +1,139 @@
+#pragma once
+
+// An FTP client with a queued command interface: connect, login, put, get and
+// close are queued, run one after another from the Qt event loop, and report
+// their start and end by signal. Connect and login only record the session; a
+// put or get is one libcurl transfer on a control connection of its own, made
+// with the host and login recorded before it. Transfers run on libcurl's multi
+// interface, driven by socket notifiers and a timer; no thread is started.
+// libcurl itself waits for a transfer's final reply and for the answer to QUIT
+// without returning; that wait is bounded to 20 seconds.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class QIODevice;
+class QSocketNotifier;
+class QTimer;
+
+class FtpTransfer : public QObject
+{
+    Q_OBJECT
+public:
+    enum Command { None, ConnectToHost, Login, Put, Get, Close };
+    Q_ENUM(Command)
+    // Unconnected until a connectToHost has run, Connected once it has,
+    // LoggedIn once a login has run; close and abort return to Unconnected.
+    enum State { Unconnected, Connected, LoggedIn };
+    Q_ENUM(State)
+
+    explicit FtpTransfer(QObject* parent = nullptr);
+    ~FtpTransfer() override;
+
+    // Each call queues one command and returns its id (unique within this object).
+    int connectToHost(const QString& host, quint16 port = 21);
+    int login(const QString& user, const QString& password);
+    // Uploads the rest of device (opened for reading if not open yet) as
+    // remoteName, sent as these bytes (UTF-8 names travel as UTF-8).
+    // The device is not owned; it must live until the put has finished.
+    int put(QIODevice* device, const QByteArray& remoteName);
+    // Downloads remoteName into device (opened for writing if not open yet).
+    int get(const QByteArray& remoteName, QIODevice* device);
+    int close();
+
+    // Stops the running command, drops the queued ones and ends the sequence
+    // with commandFinished(id, true) and done(true), error string "Aborted".
+    // Without a running or queued command it only resets the state.
+    void abort();
+
+    // The command that is running; still set while commandFinished is emitted.
+    Command currentCommand() const;
+    int currentId() const;
+    QIODevice* currentDevice() const;
+    State state() const { return m_state; }
+    // The text of the last failure.
+    QString errorString() const { return m_errorString; }
+    bool hasPendingCommands() const { return !m_queue.isEmpty(); }
+
+signals:
+    void commandStarted(int id);
+    void commandFinished(int id, bool error);
+    // The queue ran empty; error is true when a command of the sequence failed
+    // (the commands queued after a failed one are dropped).
+    void done(bool error);
+    // Bytes transferred so far by the running put or get; total is 0 when unknown.
+    void dataTransferProgress(qint64 done, qint64 total);
+    void stateChanged(int state);
+
+private:
+    struct Pending {
+        int id = 0;
+        Command command = None;
+        QString host;
+        quint16 port = 0;
+        QString user;
+        QString password;
+        QByteArray remoteName;
+        QIODevice* device = nullptr;
+    };
+    // The notifiers of one socket libcurl asked us to watch.
+    struct SocketWatch {
+        QPointer<QSocketNotifier> read;
+        QPointer<QSocketNotifier> write;
+    };
+
+    int enqueue(Pending pending);
+    void scheduleNext();
+    void startNext();
+    void startTransfer();
+    void finishCurrent(bool error, const QString& errorText = QString());
+    bool isCurrent(int id) const;
+    void setState(State state);
+    void watchSocket(qintptr fd, int what);
+    void socketReady(qintptr fd, int curlFlags);
+    void timeoutReached();
+    void afterAction();
+    void emitProgress();
+    void completeTransfer(int curlCode);
+    void releaseEasy();
+    QString curlErrorText(int curlCode) const;
+
+    // The libcurl callbacks, defined beside the implementation.
+    friend struct FtpTransferCallbacks;
+
+    void* m_multi = nullptr;
+    void* m_easy = nullptr;
+    QTimer* m_curlTimer = nullptr;
+    QList<Pending> m_queue;
+    std::optional<Pending> m_current;
+    QHash<qintptr, SocketWatch> m_sockets;
+    bool m_startScheduled = false;
+    bool m_finishing = false;
+    bool m_sequenceFailed = false;
+    int m_lastId = 0;
+    State m_state = Unconnected;
+    QString m_errorString;
+
+    // Session gathered from the commands that have run.
+    QString m_host;
+    quint16 m_port = 0;
+    QString m_user;
+    QString m_password;
+
+    // The running transfer.
+    QByteArray m_url;
+    QByteArray m_curlError;
+    QByteArray m_lastRefusal;
+    QString m_localError;
+    qint64 m_total = 0;
+    qint64 m_progressDone = 0;
+    qint64 m_progressTotal = 0;
+    qint64 m_reportedDone = -1;
+    qint64 m_reportedTotal = -1;
+};

@@ -1,0 +1,253 @@
+#include "players/playeritem.h"
+
+#include "content/ftptransfer.h"
+#include "ui/prompts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIcon>
+#include <QSaveFile>
+#include <QTimer>
+
+namespace {
+
+std::function<QDateTime()>& clockFunction()
+{
+    static std::function<QDateTime()> clock;
+    return clock;
+}
+
+quint16 playerFtpPort = 2121;
+
+// The account of the players' FTP service for single-file uploads.
+const QString uploadUser = QStringLiteral("kvo");
+const QString uploadPassword = QStringLiteral("qvtm");
+
+constexpr qint64 CopyBlockSize = 65536;
+constexpr int IconSize = 64;
+
+// Icons are looked up in the working directory, then beside the executable.
+QPixmap loadIcon(const QString& fileName)
+{
+    QPixmap pixmap;
+    if (!pixmap.load(fileName))
+        pixmap.load(QDir(QCoreApplication::applicationDirPath()).filePath(fileName));
+    if (pixmap.isNull())
+        return pixmap;
+    return pixmap.scaled(IconSize, IconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+} // namespace
+
+PlayerItem::PlayerItem(QListWidget* view, const QString& name, bool isVirtual, bool isMirror)
+    : QObject()
+    , QListWidgetItem(name, view, ItemType)
+    , m_name(name)
+    , m_isVirtual(isVirtual)
+    , m_isMirror(isMirror)
+{
+    // Strings start empty, not null.
+    for (QString* field : {&m_ipAddress, &m_playing, &m_videoMode, &m_lanIp, &m_dmzIp, &m_wlanIp, &m_essid,
+                           &m_wepKey, &m_serverIp, &m_lanDevice, &m_wlanDevice, &m_lanGateway, &m_lanMask,
+                           &m_wlanGateway, &m_wlanMask, &m_virtualDirectory, &m_downloadStatus})
+        *field = QLatin1String("");
+    m_lastActive = now();
+
+    if (m_isVirtual) {
+        m_virtualIcon = loadIcon(QStringLiteral("player_virtual.png"));
+    } else {
+        m_onIcon = loadIcon(QStringLiteral("player_icon.png"));
+        m_offIcon = loadIcon(QStringLiteral("player_off.png"));
+    }
+    showIcon();
+
+    m_ftp = new FtpTransfer(this);
+    connect(m_ftp, &FtpTransfer::commandFinished, this, &PlayerItem::ftp_commandFinished);
+    connect(m_ftp, &FtpTransfer::done, this, &PlayerItem::ftp_done);
+
+    if (isReal()) {
+        m_livenessTimer = new QTimer(this);
+        connect(m_livenessTimer, &QTimer::timeout, this, &PlayerItem::check_last_active_time);
+        m_livenessTimer->start(LivenessIntervalMs);
+    }
+}
+
+PlayerItem::~PlayerItem()
+{
+    if (m_livenessTimer)
+        m_livenessTimer->stop();
+    // The item is going: its own handlers must not hear about the abort.
+    m_ftp->disconnect(this);
+    if (m_ftp->state() != FtpTransfer::Unconnected)
+        m_ftp->abort();
+    delete m_ftp;
+    // The upload files are children of the item and go with it; the client
+    // belongs to the main window.
+}
+
+void PlayerItem::setClock(std::function<QDateTime()> clock)
+{
+    clockFunction() = std::move(clock);
+}
+
+QDateTime PlayerItem::now()
+{
+    const auto& clock = clockFunction();
+    return clock ? clock() : QDateTime::currentDateTime();
+}
+
+void PlayerItem::setFtpPort(quint16 port)
+{
+    playerFtpPort = port;
+}
+
+quint16 PlayerItem::ftpPort()
+{
+    return playerFtpPort;
+}
+
+void PlayerItem::updateLastActive()
+{
+    m_lastActive = now();
+}
+
+QString PlayerItem::lastActiveText() const
+{
+    return m_lastActive.toString(Qt::TextDate);
+}
+
+QString PlayerItem::dhcp(const QString& kind) const
+{
+    const QString normalized = kind.trimmed().toLower();
+    if (normalized == QLatin1String("lan"))
+        return m_lanDhcp;
+    if (normalized == QLatin1String("wlan"))
+        return m_wlanDhcp;
+    return QLatin1String("");
+}
+
+void PlayerItem::setDhcp(const QString& value, const QString& kind)
+{
+    const QString normalized = kind.trimmed().toLower();
+    if (normalized == QLatin1String("lan"))
+        m_lanDhcp = value;
+    else if (normalized == QLatin1String("wlan"))
+        m_wlanDhcp = value;
+}
+
+void PlayerItem::setPowerState(const QString& state)
+{
+    const bool poweredOff = state == QLatin1String("PWROFF");
+    if (poweredOff == !m_online)
+        return;
+    m_online = !poweredOff;
+    showIcon();
+}
+
+void PlayerItem::setTotalSpace(int kilobytes)
+{
+    if (kilobytes >= 0)
+        m_totalSpace = kilobytes;
+}
+
+void PlayerItem::setAvailableSpace(int kilobytes)
+{
+    if (kilobytes >= 0)
+        m_availableSpace = kilobytes;
+}
+
+void PlayerItem::showIcon()
+{
+    setIcon(QIcon(m_isVirtual ? m_virtualIcon : m_online ? m_onIcon : m_offIcon));
+}
+
+void PlayerItem::check_last_active_time()
+{
+    if (m_lastActive.secsTo(now()) > MaxSilenceSeconds)
+        emit dead_player(this);
+}
+
+void PlayerItem::ftp_commandFinished(int, bool)
+{
+    if (m_ftp->currentCommand() != FtpTransfer::Put)
+        return;
+    // Only files this item opened are its to delete; others may queue puts of their own.
+    if (auto* file = qobject_cast<QFile*>(m_ftp->currentDevice()); file && m_uploads.removeOne(file))
+        delete file;
+    emit refresh_player_contents();
+}
+
+void PlayerItem::ftp_done(bool error)
+{
+    // A failure or an abort drops the puts queued behind it; their files are
+    // released once nothing is queued or running any more.
+    if (!m_ftp->hasPendingCommands() && m_ftp->currentCommand() == FtpTransfer::None) {
+        qDeleteAll(m_uploads);
+        m_uploads.clear();
+    }
+    if (!error)
+        return;
+    const QString reason = m_ftp->errorString();
+    if (m_ftp->state() != FtpTransfer::Unconnected)
+        m_ftp->close();
+    showCritical(listWidget(), tr("File transfer failure"), reason);
+}
+
+void PlayerItem::ftp_uploadFile(QString& path)
+{
+    if (path.isEmpty())
+        return;
+    if (m_isVirtual) {
+        copyToVirtualDirectory(path);
+        return;
+    }
+    auto* file = new QFile(path, this);
+    if (!file->open(QIODevice::ReadOnly)) {
+        delete file;
+        showCritical(listWidget(), tr("Upload error"), tr("Can't open file '%1' for reading.").arg(path));
+        return;
+    }
+    m_uploads.append(file);
+    m_ftp->connectToHost(m_ipAddress, playerFtpPort);
+    m_ftp->login(uploadUser, uploadPassword);
+    m_ftp->put(file, QFileInfo(path).fileName().toUtf8());
+    m_ftp->close();
+}
+
+void PlayerItem::ftp_abort()
+{
+    m_ftp->abort();
+}
+
+// The copy replaces the target only once it is complete, so a failed copy
+// leaves an earlier file of that name as it was.
+void PlayerItem::copyToVirtualDirectory(const QString& path)
+{
+    QFile source(path);
+    if (!source.open(QIODevice::ReadOnly)) {
+        showCritical(listWidget(), tr("Upload error"), tr("Can't open file '%1' for reading.").arg(path));
+        return;
+    }
+    const QString target = m_virtualDirectory + QLatin1String("/contents/") + path.section(QLatin1Char('/'), -1);
+    QSaveFile destination(target);
+    if (!destination.open(QIODevice::WriteOnly)) {
+        showCritical(listWidget(), tr("Upload error"), tr("Can't open file '%1' for writing.").arg(target));
+        return;
+    }
+    QByteArray block(CopyBlockSize, Qt::Uninitialized);
+    bool copied = true;
+    for (;;) {
+        const qint64 got = source.read(block.data(), CopyBlockSize);
+        if (got == 0)
+            break;
+        if (got < 0 || destination.write(block.constData(), got) != got) {
+            copied = false;
+            break;
+        }
+    }
+    // Without a commit the partial copy is discarded.
+    if (!copied || !destination.commit())
+        showCritical(listWidget(), tr("Upload error"), tr("Can't write file '%1'.").arg(target));
+}
