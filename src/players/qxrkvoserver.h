@@ -1,0 +1,31 @@
+#pragma once
+
+// The controller's registration service: answers the players' registration
+// heartbeat and their batch-download progress reports, and passes both on.
+
+#include "xmlrpc/xrserver.h"
+
+#include <QStringList>
+
+class QXRKVOServer : public XRServer
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kRegistrationFieldCount = 20;
+
+    QXRKVOServer(quint16 port, int backlog, QObject* parent = nullptr, const QString& name = QString(),
+                 const QHostAddress& address = QHostAddress::Any);
+
+public slots:
+    // "Kivo_SVR.registerNewPlayer": answers with the controller's own IPv4
+    // address, then emits the 20-field registration record.
+    void registerNewPlayer(int id, const QString& methodname, const QVariantList& params, bool& handled);
+    // "Kivo_SVR.wgetProgress": answers "0", then emits address and progress line.
+    void wget_progress(int id, const QString& methodname, const QVariantList& params, bool& handled);
+
+signals:
+    void NewPlayerRegistration(QStringList record);
+    void update_wget_progress(QString& address, QString& progress);
+};
+

@@ -1,0 +1,433 @@
+#include "xmlrpc/xrserver.h"
+
+#include "xmlrpc/xrdocuments.h"
+
+#include <QPointer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <cctype>
+
+namespace {
+
+// Bytes the socket may hold unread while a request awaits its answer, and
+// answer bytes it may hold unsent before further requests wait for them.
+constexpr qint64 kSocketReadBuffer = 64 * 1024;
+constexpr qint64 kMaxUnsentOutput = 256 * 1024;
+
+constexpr char kNotPostBody[] = "This is an XML-RPC server.  I only accept POST";
+
+// The fields of a request header that the server acts on.
+struct RequestHeader
+{
+    QByteArray method;
+    int majorVersion = 1;
+    int minorVersion = 1;
+    bool hasContentLength = false;
+    bool contentLengthValid = true;
+    qint64 contentLength = 0;
+    QByteArray connection;
+    QByteArray acceptEncoding;
+};
+
+bool hasConnectionToken(const QByteArray& value, const char* token)
+{
+    for (const QByteArray& part : value.split(','))
+        if (part.trimmed().compare(token, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// Content-Length must be plain decimal digits; anything else, and a value
+// that overflows, is refused rather than guessed at.
+bool parseContentLength(const QByteArray& text, qint64& length)
+{
+    if (text.isEmpty() || text.size() > 18)
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    length = text.toLongLong();
+    return true;
+}
+
+// Reads the request line and the fields. Lines end at a line feed (an
+// optional carriage return before it is dropped); a line starting with a
+// blank continues the previous field. A header that cannot be read leaves
+// the method empty, which is answered like any method other than POST.
+RequestHeader parseRequestHeader(const QByteArray& text)
+{
+    RequestHeader header;
+    QList<QByteArray> lines = text.split('\n');
+    for (QByteArray& line : lines)
+        if (line.endsWith('\r'))
+            line.chop(1);
+
+    const QList<QByteArray> requestLine = lines.value(0).simplified().split(' ');
+    const QByteArray version = requestLine.value(2);
+    if (requestLine.size() < 3 || version.size() < 8 || !version.startsWith("HTTP/")
+        || !std::isdigit(static_cast<unsigned char>(version[5])) || version[6] != '.'
+        || !std::isdigit(static_cast<unsigned char>(version[7])))
+        return header;
+
+    QList<QPair<QByteArray, QByteArray>> fields;
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray& line = lines[i];
+        if (line.isEmpty())
+            continue;
+        if ((line[0] == ' ' || line[0] == '\t') && !fields.isEmpty()) {
+            fields.last().second += ' ' + line.trimmed();
+            continue;
+        }
+        const qsizetype colon = line.indexOf(':');
+        if (colon <= 0)
+            return header;
+        fields.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
+    }
+
+    header.method = requestLine[0];
+    header.majorVersion = version[5] - '0';
+    header.minorVersion = version[7] - '0';
+    for (const auto& [name, value] : fields) {
+        if (name == "content-length") {
+            qint64 length = 0;
+            const bool valid = parseContentLength(value, length);
+            if (!valid || (header.hasContentLength && length != header.contentLength))
+                header.contentLengthValid = false;
+            header.hasContentLength = true;
+            header.contentLength = length;
+        } else if (name == "connection") {
+            header.connection = value;
+        } else if (name == "accept-encoding") {
+            header.acceptEncoding = value;
+        }
+    }
+    return header;
+}
+
+} // namespace
+
+// One accepted connection and the state of the request it is serving.
+class XRServerConnection : public QTcpSocket
+{
+public:
+    explicit XRServerConnection(QObject* parent) : QTcpSocket(parent), idleTimer(this)
+    {
+        idleTimer.setSingleShot(true);
+    }
+
+    bool hasInput() const { return !input.isEmpty() || bytesAvailable() > 0; }
+
+    QByteArray input;          // received bytes not yet consumed
+    qsizetype headerScanFrom = 0;
+    bool headerComplete = false;
+    RequestHeader request;
+    int pendingId = -1;
+    int serving = 0;           // depth of serve() calls working on this connection
+    bool closing = false;
+    bool released = false;
+    QTimer idleTimer;
+};
+
+XRServer::XRServer(quint16 port, int backlog, QObject* parent, const QString& name,
+                   const QHostAddress& address)
+    : QTcpServer(parent)
+{
+    setObjectName(name);
+    setListenBacklogSize(backlog);
+    listen(address, port);
+}
+
+XRServer::~XRServer()
+{
+    for (XRServerConnection* connection : m_connections.keys()) {
+        connection->disconnect(this);
+        connection->abort();
+    }
+    m_connections.clear();
+    m_pending.clear();
+}
+
+void XRServer::setIdleTimeout(int milliseconds)
+{
+    m_idleTimeoutMs = qMax(1, milliseconds);
+    for (XRServerConnection* connection : m_connections.keys()) {
+        connection->idleTimer.setInterval(m_idleTimeoutMs);
+        if (connection->idleTimer.isActive())
+            connection->idleTimer.start();
+    }
+}
+
+void XRServer::setMaxConnections(int count)
+{
+    m_maxConnections = qMax(1, count);
+}
+
+void XRServer::incomingConnection(qintptr socketDescriptor)
+{
+    auto* connection = new XRServerConnection(this);
+    if (!connection->setSocketDescriptor(socketDescriptor)) {
+        delete connection;
+        return;
+    }
+    connection->setReadBufferSize(kSocketReadBuffer);
+    connection->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    connection->idleTimer.setInterval(m_idleTimeoutMs);
+
+    const bool overLimit = m_connections.size() >= m_maxConnections;
+    m_connections.insert(connection, true);
+    connect(connection, &QTcpSocket::readyRead, this, &XRServer::readFromClient);
+    connect(connection, &QTcpSocket::disconnected, this, &XRServer::deleteClient);
+    connect(connection, &QTcpSocket::errorOccurred, this, [this, connection] {
+        if (connection->state() == QAbstractSocket::UnconnectedState)
+            releaseConnection(connection);
+    });
+    connect(connection, &QTcpSocket::bytesWritten, this, [this, connection] {
+        if (!connection->closing && connection->pendingId < 0 && connection->serving == 0
+            && connection->bytesToWrite() <= kMaxUnsentOutput && connection->hasInput())
+            serve(connection);
+    });
+    connect(&connection->idleTimer, &QTimer::timeout, this, [this, connection] {
+        connection->abort();
+        releaseConnection(connection);
+    });
+    connection->idleTimer.start();
+
+    if (overLimit)
+        sendErrorResponse(connection, 503, "Service Unavailable", "Too many connections");
+}
+
+void XRServer::readFromClient()
+{
+    auto* connection = static_cast<XRServerConnection*>(sender());
+    // Input after a final answer is discarded, so that closing does not meet
+    // unread data (which would reset the connection and lose the answer).
+    if (connection->closing)
+        connection->skip(connection->bytesAvailable());
+    else if (connection->serving == 0)
+        serve(connection);
+}
+
+void XRServer::deleteClient()
+{
+    releaseConnection(static_cast<XRServerConnection*>(sender()));
+}
+
+void XRServer::releaseConnection(XRServerConnection* connection)
+{
+    if (connection->released)
+        return;
+    connection->released = true;
+    connection->closing = true;
+    connection->idleTimer.stop();
+    if (connection->pendingId >= 0)
+        m_pending.remove(connection->pendingId);
+    connection->pendingId = -1;
+    m_connections.remove(connection);
+    connection->disconnect(this);
+    connection->deleteLater();
+}
+
+// Consumes buffered requests one at a time until one awaits its answer,
+// more data is needed, or the connection closes. A listener may run a nested
+// event loop, in which the connection can go away: hence the guard.
+void XRServer::serve(XRServerConnection* connection)
+{
+    QPointer<XRServerConnection> guard(connection);
+    ++connection->serving;
+    while (!connection->closing && connection->pendingId < 0
+           && connection->bytesToWrite() <= kMaxUnsentOutput) {
+        if (!connection->headerComplete && !takeHeader(connection))
+            break;
+        if (connection->closing)
+            break;
+
+        const qint64 length = connection->request.contentLength;
+        const qint64 missing = length - connection->input.size();
+        if (missing > 0)
+            connection->input += connection->read(qMin(missing, connection->bytesAvailable()));
+        if (connection->input.size() < length)
+            break;
+
+        const QByteArray body = connection->input.left(length);
+        connection->input.remove(0, length);
+        processRequest(connection, body);
+        if (!guard)
+            return;
+    }
+    --connection->serving;
+}
+
+// Collects the request header; returns true once it is complete and the
+// request may go on to its body. Rejected requests are answered here.
+bool XRServer::takeHeader(XRServerConnection* connection)
+{
+    QByteArray& input = connection->input;
+    qsizetype headerLength = -1;
+    for (;;) {
+        // Empty lines before a request line are ignored, as HTTP allows.
+        if (connection->headerScanFrom == 0) {
+            qsizetype skip = 0;
+            while (input.size() >= skip + 2 && input[skip] == '\r' && input[skip + 1] == '\n')
+                skip += 2;
+            input.remove(0, skip);
+        }
+        // Only a line that is exactly CR LF ends the header; a bare LF does not.
+        const qsizetype from = qMax<qsizetype>(0, connection->headerScanFrom - 2);
+        const qsizetype end = input.indexOf("\n\r\n", from);
+        if (end >= 0) {
+            headerLength = end + 3;
+            break;
+        }
+        connection->headerScanFrom = input.size();
+        if (input.size() > kMaxHeaderBytes)
+            break;
+        const QByteArray chunk = connection->read(
+            qMin<qint64>(kMaxHeaderBytes + 1 - input.size(), connection->bytesAvailable()));
+        if (chunk.isEmpty())
+            return false;
+        input += chunk;
+    }
+
+    if (headerLength < 0 || headerLength > kMaxHeaderBytes) {
+        sendErrorResponse(connection, 431, "Request Header Fields Too Large",
+                          "Request header too large");
+        return false;
+    }
+
+    connection->request = parseRequestHeader(input.left(headerLength));
+    input.remove(0, headerLength);
+    connection->headerScanFrom = 0;
+    connection->headerComplete = true;
+
+    const RequestHeader& request = connection->request;
+    if (request.method != "POST") {
+        sendErrorResponse(connection, 405, "Method Not Allowed", kNotPostBody);
+        return false;
+    }
+    if (!request.hasContentLength) {
+        // Without a length the end of the body is unknown, so nothing more on
+        // this connection can be read reliably: answer and close.
+        const int id = m_nextRequestId++;
+        m_pending.insert(id, connection);
+        connection->pendingId = id;
+        connection->closing = true;
+        answer(id, XRMethodResponse(-32600, QStringLiteral(
+                       "Invalid XML-RPC headers.  Missing content length")).toWire());
+        return false;
+    }
+    if (!request.contentLengthValid) {
+        sendErrorResponse(connection, 400, "Bad Request", "Invalid Content-Length");
+        return false;
+    }
+    if (request.contentLength > kMaxBodyBytes) {
+        sendErrorResponse(connection, 413, "Payload Too Large",
+                          "Request body exceeds " + QByteArray::number(kMaxBodyBytes) + " bytes");
+        return false;
+    }
+    return true;
+}
+
+void XRServer::processRequest(XRServerConnection* connection, const QByteArray& body)
+{
+    const int id = m_nextRequestId++;
+    m_pending.insert(id, connection);
+    connection->pendingId = id;
+    connection->idleTimer.stop();
+
+    XRMethodCall call;
+    QString parseError;
+    if (!xrParseDocument(body, call, &parseError)) {
+        sendFault(id, -32700, parseError);
+        return;
+    }
+    if (!call.parse()) {
+        sendFault(id, -32600, QStringLiteral("Invalid XML-RPC methodCall"));
+        return;
+    }
+    bool handled = false;
+    emit methodCall(id, call.methodName(), call.params(), handled);
+    if (!handled)
+        sendFault(id, -32601, QStringLiteral("Method: %1, not found").arg(call.methodName()));
+}
+
+void XRServer::sendMethodResponse(int id, const QVariant& result)
+{
+    if (m_pending.contains(id))
+        answer(id, XRMethodResponse(result).toWire());
+}
+
+void XRServer::sendFault(int id, int fault_code, const QString& fault_string)
+{
+    if (m_pending.contains(id))
+        answer(id, XRMethodResponse(fault_code, fault_string).toWire());
+}
+
+void XRServer::answer(int id, const QByteArray& document)
+{
+    XRServerConnection* connection = m_pending.take(id);
+    if (!connection)
+        return;
+    connection->pendingId = -1;
+    writeResponse(connection, 200, "OK", document, true, connection->closing);
+
+    // Requests that arrived behind this one are served from the event loop,
+    // not from inside the caller that answered.
+    if (!connection->closing && connection->serving == 0 && connection->hasInput()) {
+        QPointer<XRServerConnection> guard(connection);
+        QMetaObject::invokeMethod(
+            this, [this, guard] {
+                if (guard && !guard->released && guard->serving == 0)
+                    serve(guard);
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void XRServer::sendErrorResponse(XRServerConnection* connection, int status,
+                                 const QByteArray& reason, const QByteArray& body)
+{
+    writeResponse(connection, status, reason, body, false, true);
+}
+
+void XRServer::writeResponse(XRServerConnection* connection, int status, const QByteArray& reason,
+                             const QByteArray& body, bool isXml, bool forceClose)
+{
+    const RequestHeader& request = connection->request;
+    const bool http10 = request.majorVersion == 1 && request.minorVersion == 0;
+    const bool close = forceClose || hasConnectionToken(request.connection, "close")
+                       || (http10 && !hasConnectionToken(request.connection, "keep-alive"));
+    const bool deflate = body.size() > kCompressionThreshold && request.acceptEncoding == "deflate";
+    const QByteArray payload = deflate ? qCompress(body) : body;
+
+    QByteArray out;
+    out.reserve(128 + payload.size());
+    out += "HTTP/1.1 ";
+    out += QByteArray::number(status);
+    out += ' ';
+    out += reason;
+    out += "\r\n";
+    if (isXml)
+        out += "Content-Type: text/xml\r\n";
+    if (deflate)
+        out += "Content-Encoding: deflate\r\n";
+    out += "Content-Length: ";
+    out += QByteArray::number(payload.size());
+    out += "\r\n";
+    if (close)
+        out += "Connection: close\r\n";
+    out += "\r\n";
+    out += payload;
+
+    connection->request = RequestHeader();
+    connection->headerComplete = false;
+    connection->headerScanFrom = 0;
+    connection->write(out);
+    // The timer now bounds the wait for the next request, or the drain of
+    // this answer on a closing connection.
+    connection->idleTimer.start();
+    if (close) {
+        connection->closing = true;
+        connection->disconnectFromHost();
+    }
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+// A small HTTP/1.1 server for XML-RPC: it reads methodCall documents posted
+// to any path, hands each call to the listeners of methodCall() under a
+// request id, and writes back the answer a listener gives for that id.
+//
+// Response header fields are written in this fixed order, each only when it
+// applies: Content-Type, Content-Encoding, Content-Length, Connection.
+//
+// Peers cannot exhaust the server: a request header is limited to
+// kMaxHeaderBytes and a body to kMaxBodyBytes, a connection that does not
+// complete its next request within the idle timeout is closed, and at most
+// maxConnections() connections are served at once (others get 503).
+
+#include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
+#include <QString>
+#include <QTcpServer>
+#include <QVariant>
+#include <QVariantList>
+
+class XRServerConnection;
+
+class XRServer : public QTcpServer
+{
+    Q_OBJECT
+
+public:
+    static constexpr qsizetype kMaxHeaderBytes = 64 * 1024;
+    static constexpr qint64 kMaxBodyBytes = 16 * 1024 * 1024;
+    static constexpr int kDefaultIdleTimeoutMs = 30000;
+    static constexpr int kDefaultMaxConnections = 512;
+    // Bodies longer than this are deflated for peers that ask for it.
+    static constexpr qsizetype kCompressionThreshold = 256;
+
+    // Starts listening on address:port with the given listen backlog.
+    // Failure to listen is left to the caller (isListening(), errorString()).
+    XRServer(quint16 port, int backlog, QObject* parent = nullptr, const QString& name = QString(),
+             const QHostAddress& address = QHostAddress::Any);
+    ~XRServer() override;
+
+    // Time a connection may take to deliver its next complete request; also
+    // bounds how long a closing connection may take to drain its answer.
+    void setIdleTimeout(int milliseconds);
+    int idleTimeout() const { return m_idleTimeoutMs; }
+
+    void setMaxConnections(int count);
+    int maxConnections() const { return m_maxConnections; }
+    int openConnectionCount() const { return int(m_connections.size()); }
+    int pendingRequestCount() const { return int(m_pending.size()); }
+
+signals:
+    // Emitted once per well-formed call with handled false. A listener that
+    // takes the call sets handled and answers, at once or later, through
+    // sendMethodResponse() or sendFault() with the same id.
+    void methodCall(int id, const QString& methodname, const QVariantList& params, bool& handled);
+
+public slots:
+    void sendMethodResponse(int id, const QVariant& result);
+    void sendFault(int id, int fault_code, const QString& fault_string);
+
+protected:
+    void incomingConnection(qintptr socketDescriptor) override;
+
+protected slots:
+    void readFromClient();
+    void deleteClient();
+
+private:
+    void serve(XRServerConnection* connection);
+    bool takeHeader(XRServerConnection* connection);
+    void processRequest(XRServerConnection* connection, const QByteArray& body);
+    void answer(int id, const QByteArray& document);
+    void writeResponse(XRServerConnection* connection, int status, const QByteArray& reason,
+                       const QByteArray& body, bool isXml, bool forceClose);
+    void sendErrorResponse(XRServerConnection* connection, int status, const QByteArray& reason,
+                           const QByteArray& body);
+    void releaseConnection(XRServerConnection* connection);
+
+    QHash<XRServerConnection*, bool> m_connections;
+    QHash<int, XRServerConnection*> m_pending;
+    int m_nextRequestId = 0;
+    int m_idleTimeoutMs = kDefaultIdleTimeoutMs;
+    int m_maxConnections = kDefaultMaxConnections;
+};
