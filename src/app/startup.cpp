@@ -6,6 +6,7 @@
 #include "app/repositorypath.h"
 #include "app/settings.h"
 #include "app/terminationsignals.h"
+#include "players/qxrkvoserver.h"
 #include "ui/kvo_form.h"
 
 #include <QApplication>
@@ -18,6 +19,11 @@
 
 #include <cstdio>
 #include <memory>
+
+namespace {
+constexpr quint16 kRegistrationPort = 8888;
+constexpr int kRegistrationBacklog = 5;
+}
 
 int runController(int& argc, char** argv)
 {
@@ -60,6 +66,14 @@ int runController(int& argc, char** argv)
 
     QApplication::setFont(QFont(QStringLiteral("Arial")));
 
+    // A port already taken is not fatal: the window opens, registrations just never arrive.
+    auto registrationService = std::make_unique<QXRKVOServer>(kRegistrationPort, kRegistrationBacklog, nullptr,
+                                                              QString(), options.listenAddress);
+    if (!registrationService->isListening())
+        qWarning("Registration service cannot listen on %s port %d: %s",
+                 qPrintable(options.listenAddress.toString()), kRegistrationPort,
+                 qPrintable(registrationService->errorString()));
+
     auto window = std::make_unique<kvo_Form>(nullptr, nullptr, Qt::Window);
     window->statusBar()->showMessage(
         welcomeText(locale, GetOwnIPAddress(), QString::fromLatin1(kVersionText), QDir::rootPath()));
@@ -67,11 +81,14 @@ int runController(int& argc, char** argv)
     window->resize(window->screen()->availableSize());
     window->showMaximized();
     QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(), &QCoreApplication::quit);
+    QObject::connect(registrationService.get(), &QXRKVOServer::NewPlayerRegistration, window.get(),
+                     &kvo_Form::AddNewPlayer);
 
     const int result = QApplication::exec();
     qDebug("Event loop ended (%d)", result);
 
     window.reset();
+    registrationService.reset();
     appTranslator.reset();
     qtTranslator.reset();
     settings->sync();

@@ -45,7 +45,15 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
     ui.setupUi(this);
     for (QTreeWidget* view : {ui.Playlist_listView, ui.PlayerContent_listView, ui.ServerContents_listView})
         sizeContentColumns(view);
+    connectWidgets();
     init();
+}
+
+void kvo_Form::connectWidgets()
+{
+    connect(ui.Player_iconView, &QListWidget::itemClicked, this, &kvo_Form::UpdatePlayerDisplayData);
+    connect(ui.PlaySingle_pushButton, &QPushButton::clicked, this, &kvo_Form::PlaySingleButton);
+    connect(ui.PlayALL_pushButton, &QPushButton::clicked, this, &kvo_Form::PlayALL);
 }
 
 void kvo_Form::init()

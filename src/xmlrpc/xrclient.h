@@ -20,8 +20,10 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <QNetworkReply>
+
 class QNetworkAccessManager;
-class QNetworkReply;
+
 
 class XRClient : public QObject
 {
@@ -41,6 +43,8 @@ public:
     int call(const QString& method, const QVariantList& params);
 
     QUrl url() const { return m_url; }
+    // Calls made and not yet answered, the one in flight included.
+    int pendingCalls() const { return int(m_queue.size()) + (m_reply ? 1 : 0); }
 
     // Longest time a call may take from being sent to its complete reply.
     void setRequestTimeout(int milliseconds);
