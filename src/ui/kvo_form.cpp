@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "ui/artwork.h"
 #include "ui/prompts.h"
+#include "xmlrpc/xrclient.h"
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -47,6 +48,15 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
         sizeContentColumns(view);
     connectWidgets();
     init();
+}
+
+kvo_Form::~kvo_Form()
+{
+    // The players' clients are children of the window; a client destroyed
+    // with a call in flight reports a fault, which must not reach a window
+    // that is half gone.
+    for (XRClient* client : findChildren<XRClient*>(Qt::FindDirectChildrenOnly))
+        client->disconnect(this);
 }
 
 void kvo_Form::connectWidgets()
