@@ -26,6 +26,7 @@ public:
 
     explicit kvo_Form(QWidget* parent = nullptr, const char* name = nullptr,
                       Qt::WindowFlags flags = Qt::Window);
+    ~kvo_Form() override;
 
     // Picture i stands for screen layout i; null when layout<i>.png was missing
     // or unreadable, and for any index outside 0..9.
