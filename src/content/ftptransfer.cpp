@@ -554,6 +554,10 @@ QString FtpTransfer::curlErrorText(int curlCode) const
     default:
         break;
     }
+    // libcurl reports a server that closes with 421 ("service not available")
+    // as a timeout; the server's own words say what happened.
+    if (curlCode == CURLE_OPERATION_TIMEDOUT && m_lastRefusal.startsWith("421"))
+        return QString::fromUtf8(m_lastRefusal);
     const QString detail = QString::fromUtf8(m_curlError.constData()).trimmed();
     return detail.isEmpty() ? general : detail;
 }

@@ -1,0 +1,144 @@
+// The controller as the players see it, for load runs: the main window and
+// its registration service wired as at start-up, in one process, plus a
+// 10 ms timer that measures how late the event loop serves it.
+//
+// Usage: kvo-bench-players-controller [ADDRESS [PORT]] (defaults 127.0.0.1, 0
+// = a free port). Prints the port, then runs until SIGTERM or SIGINT.
+// SIGUSR1 starts a new measurement window; at the end the figures of the
+// current window are printed:
+//   ticks N
+//   tick_interval_ms median P50 p95 P95 p99 P99 max MAX
+//   registrations N per_second R
+//   players_listed N
+//   message_boxes N
+
+#include "players/qxrkvoserver.h"
+#include "ui/kvo_form.h"
+#include "ui/prompts.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSocketNotifier>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <csignal>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2];
+
+void onSignal(int signalNumber)
+{
+    const char byte = char(signalNumber);
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// Message boxes would stop the event loop: count them instead.
+class CountingPrompts : public ScriptedPrompts
+{
+public:
+    QMessageBox::StandardButton message(Kind, QWidget*, const QString& title, const QString& text,
+                                        QMessageBox::StandardButtons,
+                                        QMessageBox::StandardButton defaultButton) override
+    {
+        ++count;
+        if (count == 1)
+            QTextStream(stderr) << "first message box: " << title << ": " << text << '\n';
+        return defaultButton == QMessageBox::NoButton ? QMessageBox::Ok : defaultButton;
+    }
+    long long count = 0;
+};
+
+double percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
+    return values[index];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const QHostAddress address(args.value(1, "127.0.0.1"));
+    const quint16 port = quint16(args.value(2, "0").toUInt());
+
+    CountingPrompts prompts;
+    QXRKVOServer server(port, 128, nullptr, "registration", address);
+    if (!server.isListening()) {
+        QTextStream(stderr) << "cannot listen on " << address.toString() << ':' << port << ": "
+                            << server.errorString() << '\n';
+        return 1;
+    }
+    kvo_Form window(nullptr, nullptr, Qt::Window);
+    window.show();
+    QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, &window, &kvo_Form::AddNewPlayer);
+
+    long long registrations = 0;
+    QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, [&] { ++registrations; });
+
+    // Intervals between ticks of a 10 ms timer: 10 ms on an idle loop, more
+    // when the loop was busy when the tick was due.
+    std::vector<double> intervals;
+    intervals.reserve(1 << 16);
+    QElapsedTimer sinceTick;
+    QElapsedTimer measuring;
+    QTimer tick;
+    tick.setTimerType(Qt::PreciseTimer);
+    tick.setInterval(10);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        intervals.push_back(double(sinceTick.nsecsElapsed()) / 1e6);
+        sinceTick.restart();
+    });
+    const auto startWindow = [&] {
+        intervals.clear();
+        registrations = 0;
+        measuring.start();
+        sinceTick.start();
+    };
+    startWindow();
+    tick.start();
+
+    if (::pipe(g_signalPipe) != 0)
+        return 1;
+    QSocketNotifier signalReader(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalReader, &QSocketNotifier::activated, [&] {
+        char signalNumber = 0;
+        if (::read(g_signalPipe[0], &signalNumber, 1) != 1)
+            return;
+        if (signalNumber == SIGUSR1)
+            startWindow();
+        else
+            app.quit();
+    });
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGUSR1, onSignal);
+
+    QTextStream out(stdout);
+    out << server.serverPort() << Qt::endl;
+    const int status = app.exec();
+
+    const double seconds = double(measuring.elapsed()) / 1000.0;
+    out << "ticks " << intervals.size() << '\n';
+    out << QString("tick_interval_ms median %1 p95 %2 p99 %3 max %4\n")
+               .arg(percentile(intervals, 0.5), 0, 'f', 2)
+               .arg(percentile(intervals, 0.95), 0, 'f', 2)
+               .arg(percentile(intervals, 0.99), 0, 'f', 2)
+               .arg(percentile(intervals, 1.0), 0, 'f', 2);
+    out << QString("registrations %1 per_second %2\n").arg(registrations).arg(double(registrations) / seconds, 0, 'f', 1);
+    out << "players_listed " << window.ui.Player_iconView->count() << '\n';
+    out << "message_boxes " << prompts.count << Qt::endl;
+    return status;
+}
