@@ -7,14 +7,6 @@
 #include "ui/prompts.h"
 #include "xmlrpc/xrclient.h"
 
-// The clients are children of the window and are deleted after its own
-// members; the calls they abort then must not reach the half-destroyed window.
-kvo_Form::~kvo_Form()
-{
-    for (XRClient* client : findChildren<XRClient*>(Qt::FindDirectChildrenOnly))
-        client->disconnect(this);
-}
-
 int kvo_Form::sendCommand(PlayerItem* item, const QString& method, const QVariantList& params)
 {
     XRClient* client = item ? item->client() : nullptr;
