@@ -13,10 +13,12 @@
 // maxConnections() connections are served at once (others get 503).
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
 #include <QString>
 #include <QTcpServer>
+#include <QTimer>
 #include <QVariant>
 #include <QVariantList>
 
@@ -77,10 +79,15 @@ private:
     void sendErrorResponse(XRServerConnection* connection, int status, const QByteArray& reason,
                            const QByteArray& body);
     void releaseConnection(XRServerConnection* connection);
+    void closeIdleConnections();
 
     QHash<XRServerConnection*, bool> m_connections;
     QHash<int, XRServerConnection*> m_pending;
     int m_nextRequestId = 0;
     int m_idleTimeoutMs = kDefaultIdleTimeoutMs;
+    // One timer checks every connection's idle time; cheaper than a timer
+    // per connection restarted for every request.
+    QTimer m_idleSweep;
+    QElapsedTimer m_clock;
     int m_maxConnections = kDefaultMaxConnections;
 };
