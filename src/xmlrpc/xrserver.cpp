@@ -10,9 +10,9 @@
 
 namespace {
 
-// Bytes the socket may hold unread while a request awaits its answer, and
-// answer bytes it may hold unsent before further requests wait for them.
-constexpr qint64 kSocketReadBuffer = 64 * 1024;
+// Bytes taken from a socket per read, and answer bytes a connection may hold
+// unsent before further requests on it wait.
+constexpr qint64 kReadChunk = 16 * 1024;
 constexpr qint64 kMaxUnsentOutput = 256 * 1024;
 
 constexpr char kNotPostBody[] = "This is an XML-RPC server.  I only accept POST";
@@ -159,7 +159,7 @@ public:
     // Moves up to maxBytes of received data into input; returns the count.
     qint64 takeInput(qint64 maxBytes)
     {
-        const qint64 wanted = qMin(maxBytes, bytesAvailable());
+        const qint64 wanted = qMin(maxBytes, kReadChunk);
         if (wanted <= 0)
             return 0;
         const qsizetype used = input.size();
@@ -232,12 +232,15 @@ void XRServer::setMaxConnections(int count)
 
 void XRServer::incomingConnection(qintptr socketDescriptor)
 {
+    // Unbuffered: data stays in the system's socket buffer until serve()
+    // takes it, which bounds memory and pushes back on a peer that sends
+    // while its request awaits an answer; answers are written at once.
     auto* connection = new XRServerConnection(this);
-    if (!connection->setSocketDescriptor(socketDescriptor)) {
+    if (!connection->setSocketDescriptor(socketDescriptor, QAbstractSocket::ConnectedState,
+                                         QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         delete connection;
         return;
     }
-    connection->setReadBufferSize(kSocketReadBuffer);
     connection->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connection->idleSince = m_clock.elapsed();
 
@@ -305,8 +308,8 @@ void XRServer::serve(XRServerConnection* connection)
 
         QByteArray& input = connection->input;
         const qint64 length = connection->request.contentLength;
-        if (input.size() < length)
-            connection->takeInput(length - input.size());
+        while (input.size() < length && connection->takeInput(length - input.size()) > 0) {
+        }
         if (input.size() < length)
             break;
 
@@ -486,13 +489,17 @@ void XRServer::writeResponse(XRServerConnection* connection, int status, const Q
     connection->request = RequestHeader();
     connection->headerComplete = false;
     connection->headerScanFrom = 0;
-    connection->write(out);
     // The idle time now bounds the wait for the next request, or the drain
     // of this answer on a closing connection.
     connection->idle = true;
     connection->idleSince = m_clock.elapsed();
-    if (close) {
-        connection->closing = true;
+    connection->closing = connection->closing || close;
+
+    // Signals that the write may emit must not start serving the next
+    // request from inside the caller that answered: serving counts as busy.
+    ++connection->serving;
+    connection->write(out);
+    --connection->serving;
+    if (close)
         connection->disconnectFromHost();
-    }
 }

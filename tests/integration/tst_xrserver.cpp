@@ -421,14 +421,24 @@ private slots:
         QCOMPARE(readOutcome(reply.body).value, QVariant(QString("after")));
     }
 
+    void aVanishedPeerIsReleasedAndItsAnswerDropped_data()
+    {
+        QTest::addColumn<bool>("graceful");
+        QTest::newRow("reset") << false;
+        QTest::newRow("closed") << true;
+    }
     void aVanishedPeerIsReleasedAndItsAnswerDropped()
     {
+        QFETCH(bool, graceful);
         answerAtOnce = false;
         {
             Peer peer(port());
             peer.send(post(callBody("echo", {1})));
             QTRY_COMPARE(server->pendingRequestCount(), 1);
-            peer.socket.abort();
+            if (graceful)
+                peer.socket.disconnectFromHost();
+            else
+                peer.socket.abort();
         }
         QTRY_COMPARE(server->openConnectionCount(), 0);
         QCOMPARE(server->pendingRequestCount(), 0);
