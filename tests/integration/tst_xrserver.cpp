@@ -284,6 +284,26 @@ private slots:
         QCOMPARE(readOutcome(reply.body).value, QVariant(QString("segmented")));
     }
 
+    void waitingClientIsToldToContinue()
+    {
+        const QByteArray body = callBody("echo", {QString("continued")});
+        Peer peer(port());
+        peer.send("POST /RPC2 HTTP/1.1\r\nExpect: 100-continue\r\nContent-Length: "
+                  + QByteArray::number(body.size()) + "\r\n\r\n");
+        QVERIFY(waitUntil(
+            [&] {
+                peer.received += peer.socket.readAll();
+                return peer.received.size() >= 25;
+            },
+            5000));
+        QCOMPARE(peer.received, QByteArray("HTTP/1.1 100 Continue\r\n\r\n"));
+        peer.received.clear();
+        peer.send(body);
+        HttpReply reply;
+        QVERIFY(peer.receive(reply));
+        QCOMPARE(readOutcome(reply.body).value, QVariant(QString("continued")));
+    }
+
     void compressesOnlyLargeBodiesForDeflateOnly_data()
     {
         QTest::addColumn<int>("bodySize");
