@@ -198,7 +198,7 @@ XRServer::XRServer(quint16 port, int backlog, QObject* parent, const QString& na
 
 XRServer::~XRServer()
 {
-    for (XRServerConnection* connection : m_connections.keys()) {
+    for (XRServerConnection* connection : QSet(m_connections)) {
         connection->disconnect(this);
         connection->abort();
     }
@@ -218,7 +218,7 @@ void XRServer::closeIdleConnections()
     const qint64 now = m_clock.elapsed();
     QList<XRServerConnection*> expired;
     for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
-        XRServerConnection* connection = it.key();
+        XRServerConnection* connection = *it;
         if (connection->idle && now - connection->idleSince >= m_idleTimeoutMs)
             expired.append(connection);
     }
@@ -248,7 +248,7 @@ void XRServer::incomingConnection(qintptr socketDescriptor)
     connection->idleSince = m_clock.elapsed();
 
     const bool overLimit = m_connections.size() >= m_maxConnections;
-    m_connections.insert(connection, true);
+    m_connections.insert(connection);
     connect(connection, &QTcpSocket::readyRead, this, &XRServer::readFromClient);
     connect(connection, &QTcpSocket::disconnected, this, &XRServer::deleteClient);
     connect(connection, &QTcpSocket::errorOccurred, this, [this, connection] {

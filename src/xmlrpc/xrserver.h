@@ -15,6 +15,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QHash>
+#include <QSet>
 #include <QHostAddress>
 #include <QString>
 #include <QTcpServer>
@@ -81,7 +82,7 @@ private:
     void releaseConnection(XRServerConnection* connection);
     void closeIdleConnections();
 
-    QHash<XRServerConnection*, bool> m_connections;
+    QSet<XRServerConnection*> m_connections;
     QHash<int, XRServerConnection*> m_pending;
     int m_nextRequestId = 0;
     int m_idleTimeoutMs = kDefaultIdleTimeoutMs;
