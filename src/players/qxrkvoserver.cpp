@@ -38,7 +38,7 @@ void QXRKVOServer::registerNewPlayer(int id, const QString& methodname, const QV
     handled = true;
     const QStringList record = paramsAsText(params, kRegistrationFieldCount);
     // The player gets its answer before admission runs, whatever admission decides.
-    sendMethodResponse(id, GetOwnIPAddress());
+    sendMethodResponse(id, ownAddress());
     emit NewPlayerRegistration(record);
 }
 
@@ -51,4 +51,13 @@ void QXRKVOServer::wget_progress(int id, const QString& methodname, const QVaria
     QStringList texts = paramsAsText(params, 2);
     sendMethodResponse(id, QStringLiteral("0"));
     emit update_wget_progress(texts[0], texts[1]);
+}
+
+QString QXRKVOServer::ownAddress()
+{
+    if (!m_ownAddressAge.isValid() || m_ownAddressAge.hasExpired(kOwnAddressLifetimeMs)) {
+        m_ownAddress = GetOwnIPAddress();
+        m_ownAddressAge.start();
+    }
+    return m_ownAddress;
 }

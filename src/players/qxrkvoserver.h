@@ -5,6 +5,7 @@
 
 #include "xmlrpc/xrserver.h"
 
+#include <QElapsedTimer>
 #include <QStringList>
 
 class QXRKVOServer : public XRServer
@@ -13,6 +14,10 @@ class QXRKVOServer : public XRServer
 
 public:
     static constexpr int kRegistrationFieldCount = 20;
+    // How long a looked-up own address is reused. The lookup blocks and
+    // costs a dozen system calls; heartbeats of a whole fleet would repeat
+    // it many times a second.
+    static constexpr int kOwnAddressLifetimeMs = 5000;
 
     QXRKVOServer(quint16 port, int backlog, QObject* parent = nullptr, const QString& name = QString(),
                  const QHostAddress& address = QHostAddress::Any);
@@ -27,5 +32,11 @@ public slots:
 signals:
     void NewPlayerRegistration(QStringList record);
     void update_wget_progress(QString& address, QString& progress);
+
+private:
+    QString ownAddress();
+
+    QString m_ownAddress;
+    QElapsedTimer m_ownAddressAge;
 };
 

@@ -10,9 +10,9 @@
 
 namespace {
 
-// Bytes the socket may hold unread while a request awaits its answer, and
-// answer bytes it may hold unsent before further requests wait for them.
-constexpr qint64 kSocketReadBuffer = 64 * 1024;
+// Bytes taken from a socket per read, and answer bytes a connection may hold
+// unsent before further requests on it wait.
+constexpr qint64 kReadChunk = 16 * 1024;
 constexpr qint64 kMaxUnsentOutput = 256 * 1024;
 
 constexpr char kNotPostBody[] = "This is an XML-RPC server.  I only accept POST";
@@ -28,6 +28,7 @@ struct RequestHeader
     qint64 contentLength = 0;
     QByteArray connection;
     QByteArray acceptEncoding;
+    bool expectsContinue = false;
 };
 
 bool hasConnectionToken(const QByteArray& value, const char* token)
@@ -40,66 +41,109 @@ bool hasConnectionToken(const QByteArray& value, const char* token)
 
 // Content-Length must be plain decimal digits; anything else, and a value
 // that overflows, is refused rather than guessed at.
-bool parseContentLength(const QByteArray& text, qint64& length)
+bool parseContentLength(QByteArrayView text, qint64& length)
 {
     if (text.isEmpty() || text.size() > 18)
         return false;
-    for (char c : text)
+    length = 0;
+    for (char c : text) {
         if (c < '0' || c > '9')
             return false;
-    length = text.toLongLong();
+        length = length * 10 + (c - '0');
+    }
     return true;
 }
 
-// Reads the request line and the fields. Lines end at a line feed (an
-// optional carriage return before it is dropped); a line starting with a
-// blank continues the previous field. A header that cannot be read leaves
-// the method empty, which is answered like any method other than POST.
-RequestHeader parseRequestHeader(const QByteArray& text)
+bool isBlank(char c)
 {
-    RequestHeader header;
-    QList<QByteArray> lines = text.split('\n');
-    for (QByteArray& line : lines)
-        if (line.endsWith('\r'))
-            line.chop(1);
+    return c == ' ' || c == '\t';
+}
 
-    const QList<QByteArray> requestLine = lines.value(0).simplified().split(' ');
-    const QByteArray version = requestLine.value(2);
-    if (requestLine.size() < 3 || version.size() < 8 || !version.startsWith("HTTP/")
+QByteArrayView trimmed(QByteArrayView text)
+{
+    while (!text.isEmpty() && isBlank(text.front()))
+        text = text.sliced(1);
+    while (!text.isEmpty() && isBlank(text.back()))
+        text.chop(1);
+    return text;
+}
+
+// Reads "METHOD SP target SP HTTP/d.d"; false when it is not of that form.
+bool parseRequestLine(QByteArrayView line, RequestHeader& header)
+{
+    QByteArrayView words[3];
+    int count = 0;
+    qsizetype i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && isBlank(line[i]))
+            ++i;
+        const qsizetype start = i;
+        while (i < line.size() && !isBlank(line[i]))
+            ++i;
+        if (i > start) {
+            if (count == 3)
+                break; // anything after the version is ignored
+            words[count++] = line.sliced(start, i - start);
+        }
+    }
+    const QByteArrayView version = words[2];
+    if (count < 3 || version.size() < 8 || !version.startsWith("HTTP/")
         || !std::isdigit(static_cast<unsigned char>(version[5])) || version[6] != '.'
         || !std::isdigit(static_cast<unsigned char>(version[7])))
-        return header;
+        return false;
+    header.method = words[0].toByteArray();
+    header.majorVersion = version[5] - '0';
+    header.minorVersion = version[7] - '0';
+    return true;
+}
 
-    QList<QPair<QByteArray, QByteArray>> fields;
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray& line = lines[i];
+// Reads the request line and the fields. Lines end at a line feed (a
+// carriage return before it is dropped); a line starting with a blank
+// continues the previous field. A header that cannot be read leaves the
+// method empty, which is answered like any method other than POST.
+RequestHeader parseRequestHeader(QByteArrayView text)
+{
+    RequestHeader header;
+    QList<QPair<QByteArrayView, QByteArray>> fields;
+    bool firstLine = true;
+    while (!text.isEmpty()) {
+        const qsizetype newline = text.indexOf('\n');
+        QByteArrayView line = newline < 0 ? text : text.first(newline);
+        text = newline < 0 ? QByteArrayView() : text.sliced(newline + 1);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (firstLine) {
+            firstLine = false;
+            if (!parseRequestLine(line, header))
+                return RequestHeader();
+            continue;
+        }
         if (line.isEmpty())
             continue;
-        if ((line[0] == ' ' || line[0] == '\t') && !fields.isEmpty()) {
-            fields.last().second += ' ' + line.trimmed();
+        if (isBlank(line.front()) && !fields.isEmpty()) {
+            fields.last().second += ' ' + trimmed(line).toByteArray();
             continue;
         }
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0)
-            return header;
-        fields.append({line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed()});
+            return RequestHeader();
+        fields.append({trimmed(line.first(colon)), trimmed(line.sliced(colon + 1)).toByteArray()});
     }
 
-    header.method = requestLine[0];
-    header.majorVersion = version[5] - '0';
-    header.minorVersion = version[7] - '0';
     for (const auto& [name, value] : fields) {
-        if (name == "content-length") {
+        if (name.compare("Content-Length", Qt::CaseInsensitive) == 0) {
             qint64 length = 0;
             const bool valid = parseContentLength(value, length);
             if (!valid || (header.hasContentLength && length != header.contentLength))
                 header.contentLengthValid = false;
             header.hasContentLength = true;
             header.contentLength = length;
-        } else if (name == "connection") {
+        } else if (name.compare("Connection", Qt::CaseInsensitive) == 0) {
             header.connection = value;
-        } else if (name == "accept-encoding") {
+        } else if (name.compare("Accept-Encoding", Qt::CaseInsensitive) == 0) {
             header.acceptEncoding = value;
+        } else if (name.compare("Expect", Qt::CaseInsensitive) == 0) {
+            header.expectsContinue = value.compare("100-continue", Qt::CaseInsensitive) == 0;
         }
     }
     return header;
@@ -111,12 +155,22 @@ RequestHeader parseRequestHeader(const QByteArray& text)
 class XRServerConnection : public QTcpSocket
 {
 public:
-    explicit XRServerConnection(QObject* parent) : QTcpSocket(parent), idleTimer(this)
-    {
-        idleTimer.setSingleShot(true);
-    }
+    explicit XRServerConnection(QObject* parent) : QTcpSocket(parent) {}
 
     bool hasInput() const { return !input.isEmpty() || bytesAvailable() > 0; }
+
+    // Moves up to maxBytes of received data into input; returns the count.
+    qint64 takeInput(qint64 maxBytes)
+    {
+        const qint64 wanted = qMin(maxBytes, kReadChunk);
+        if (wanted <= 0)
+            return 0;
+        const qsizetype used = input.size();
+        input.resize(used + wanted);
+        const qint64 got = qMax<qint64>(0, read(input.data() + used, wanted));
+        input.resize(used + got);
+        return got;
+    }
 
     QByteArray input;          // received bytes not yet consumed
     qsizetype headerScanFrom = 0;
@@ -126,7 +180,8 @@ public:
     int serving = 0;           // depth of serve() calls working on this connection
     bool closing = false;
     bool released = false;
-    QTimer idleTimer;
+    bool idle = true;          // waiting for a request or draining a final answer
+    qint64 idleSince = 0;      // on the server's clock, in milliseconds
 };
 
 XRServer::XRServer(quint16 port, int backlog, QObject* parent, const QString& name,
@@ -134,13 +189,16 @@ XRServer::XRServer(quint16 port, int backlog, QObject* parent, const QString& na
     : QTcpServer(parent)
 {
     setObjectName(name);
+    m_clock.start();
+    connect(&m_idleSweep, &QTimer::timeout, this, &XRServer::closeIdleConnections);
+    setIdleTimeout(kDefaultIdleTimeoutMs);
     setListenBacklogSize(backlog);
     listen(address, port);
 }
 
 XRServer::~XRServer()
 {
-    for (XRServerConnection* connection : m_connections.keys()) {
+    for (XRServerConnection* connection : QSet(m_connections)) {
         connection->disconnect(this);
         connection->abort();
     }
@@ -151,10 +209,22 @@ XRServer::~XRServer()
 void XRServer::setIdleTimeout(int milliseconds)
 {
     m_idleTimeoutMs = qMax(1, milliseconds);
-    for (XRServerConnection* connection : m_connections.keys()) {
-        connection->idleTimer.setInterval(m_idleTimeoutMs);
-        if (connection->idleTimer.isActive())
-            connection->idleTimer.start();
+    // Connections close between one and one and a quarter timeouts of idleness.
+    m_idleSweep.start(qMax(1, m_idleTimeoutMs / 4));
+}
+
+void XRServer::closeIdleConnections()
+{
+    const qint64 now = m_clock.elapsed();
+    QList<XRServerConnection*> expired;
+    for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
+        XRServerConnection* connection = *it;
+        if (connection->idle && now - connection->idleSince >= m_idleTimeoutMs)
+            expired.append(connection);
+    }
+    for (XRServerConnection* connection : expired) {
+        connection->abort();
+        releaseConnection(connection);
     }
 }
 
@@ -165,17 +235,20 @@ void XRServer::setMaxConnections(int count)
 
 void XRServer::incomingConnection(qintptr socketDescriptor)
 {
+    // Unbuffered: data stays in the system's socket buffer until serve()
+    // takes it, which bounds memory and pushes back on a peer that sends
+    // while its request awaits an answer; answers are written at once.
     auto* connection = new XRServerConnection(this);
-    if (!connection->setSocketDescriptor(socketDescriptor)) {
+    if (!connection->setSocketDescriptor(socketDescriptor, QAbstractSocket::ConnectedState,
+                                         QIODevice::ReadWrite | QIODevice::Unbuffered)) {
         delete connection;
         return;
     }
-    connection->setReadBufferSize(kSocketReadBuffer);
     connection->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    connection->idleTimer.setInterval(m_idleTimeoutMs);
+    connection->idleSince = m_clock.elapsed();
 
     const bool overLimit = m_connections.size() >= m_maxConnections;
-    m_connections.insert(connection, true);
+    m_connections.insert(connection);
     connect(connection, &QTcpSocket::readyRead, this, &XRServer::readFromClient);
     connect(connection, &QTcpSocket::disconnected, this, &XRServer::deleteClient);
     connect(connection, &QTcpSocket::errorOccurred, this, [this, connection] {
@@ -187,11 +260,6 @@ void XRServer::incomingConnection(qintptr socketDescriptor)
             && connection->bytesToWrite() <= kMaxUnsentOutput && connection->hasInput())
             serve(connection);
     });
-    connect(&connection->idleTimer, &QTimer::timeout, this, [this, connection] {
-        connection->abort();
-        releaseConnection(connection);
-    });
-    connection->idleTimer.start();
 
     if (overLimit)
         sendErrorResponse(connection, 503, "Service Unavailable", "Too many connections");
@@ -219,7 +287,6 @@ void XRServer::releaseConnection(XRServerConnection* connection)
         return;
     connection->released = true;
     connection->closing = true;
-    connection->idleTimer.stop();
     if (connection->pendingId >= 0)
         m_pending.remove(connection->pendingId);
     connection->pendingId = -1;
@@ -242,15 +309,20 @@ void XRServer::serve(XRServerConnection* connection)
         if (connection->closing)
             break;
 
+        QByteArray& input = connection->input;
         const qint64 length = connection->request.contentLength;
-        const qint64 missing = length - connection->input.size();
-        if (missing > 0)
-            connection->input += connection->read(qMin(missing, connection->bytesAvailable()));
-        if (connection->input.size() < length)
+        while (input.size() < length && connection->takeInput(length - input.size()) > 0) {
+        }
+        if (input.size() < length)
             break;
 
-        const QByteArray body = connection->input.left(length);
-        connection->input.remove(0, length);
+        QByteArray body;
+        if (input.size() == length) {
+            body = std::exchange(input, QByteArray());
+        } else {
+            body = input.left(length);
+            input.remove(0, length);
+        }
         processRequest(connection, body);
         if (!guard)
             return;
@@ -266,11 +338,12 @@ bool XRServer::takeHeader(XRServerConnection* connection)
     qsizetype headerLength = -1;
     for (;;) {
         // Empty lines before a request line are ignored, as HTTP allows.
-        if (connection->headerScanFrom == 0) {
-            qsizetype skip = 0;
-            while (input.size() >= skip + 2 && input[skip] == '\r' && input[skip + 1] == '\n')
-                skip += 2;
+        qsizetype skip = 0;
+        while (input.size() >= skip + 2 && input[skip] == '\r' && input[skip + 1] == '\n')
+            skip += 2;
+        if (skip > 0) {
             input.remove(0, skip);
+            connection->headerScanFrom = qMax<qsizetype>(0, connection->headerScanFrom - skip);
         }
         // Only a line that is exactly CR LF ends the header; a bare LF does not.
         const qsizetype from = qMax<qsizetype>(0, connection->headerScanFrom - 2);
@@ -282,11 +355,8 @@ bool XRServer::takeHeader(XRServerConnection* connection)
         connection->headerScanFrom = input.size();
         if (input.size() > kMaxHeaderBytes)
             break;
-        const QByteArray chunk = connection->read(
-            qMin<qint64>(kMaxHeaderBytes + 1 - input.size(), connection->bytesAvailable()));
-        if (chunk.isEmpty())
+        if (connection->takeInput(kMaxHeaderBytes + 1 - input.size()) == 0)
             return false;
-        input += chunk;
     }
 
     if (headerLength < 0 || headerLength > kMaxHeaderBytes) {
@@ -295,7 +365,7 @@ bool XRServer::takeHeader(XRServerConnection* connection)
         return false;
     }
 
-    connection->request = parseRequestHeader(input.left(headerLength));
+    connection->request = parseRequestHeader(QByteArrayView(input).first(headerLength));
     input.remove(0, headerLength);
     connection->headerScanFrom = 0;
     connection->headerComplete = true;
@@ -325,6 +395,11 @@ bool XRServer::takeHeader(XRServerConnection* connection)
                           "Request body exceeds " + QByteArray::number(kMaxBodyBytes) + " bytes");
         return false;
     }
+    // Clients that wait for leave to send the body (as libcurl does for
+    // bodies above 1 KiB) get it at once instead of after their own timeout.
+    if (request.expectsContinue && request.majorVersion == 1 && request.minorVersion >= 1
+        && input.size() < request.contentLength)
+        connection->write("HTTP/1.1 100 Continue\r\n\r\n");
     return true;
 }
 
@@ -333,7 +408,7 @@ void XRServer::processRequest(XRServerConnection* connection, const QByteArray& 
     const int id = m_nextRequestId++;
     m_pending.insert(id, connection);
     connection->pendingId = id;
-    connection->idleTimer.stop();
+    connection->idle = false;
 
     XRMethodCall call;
     QString parseError;
@@ -422,12 +497,17 @@ void XRServer::writeResponse(XRServerConnection* connection, int status, const Q
     connection->request = RequestHeader();
     connection->headerComplete = false;
     connection->headerScanFrom = 0;
+    // The idle time now bounds the wait for the next request, or the drain
+    // of this answer on a closing connection.
+    connection->idle = true;
+    connection->idleSince = m_clock.elapsed();
+    connection->closing = connection->closing || close;
+
+    // Signals that the write may emit must not start serving the next
+    // request from inside the caller that answered: serving counts as busy.
+    ++connection->serving;
     connection->write(out);
-    // The timer now bounds the wait for the next request, or the drain of
-    // this answer on a closing connection.
-    connection->idleTimer.start();
-    if (close) {
-        connection->closing = true;
+    --connection->serving;
+    if (close)
         connection->disconnectFromHost();
-    }
 }

@@ -6,17 +6,23 @@
 //
 // Response header fields are written in this fixed order, each only when it
 // applies: Content-Type, Content-Encoding, Content-Length, Connection.
+// A connection stays open for further requests unless the request was
+// HTTP/1.0 without keep-alive or asked to close; a request body is exactly
+// Content-Length bytes, so pipelined requests are served one after another.
 //
-// Peers cannot exhaust the server: a request header is limited to
+// What a peer can take is bounded: a request header is limited to
 // kMaxHeaderBytes and a body to kMaxBodyBytes, a connection that does not
 // complete its next request within the idle timeout is closed, and at most
 // maxConnections() connections are served at once (others get 503).
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
+#include <QSet>
 #include <QString>
 #include <QTcpServer>
+#include <QTimer>
 #include <QVariant>
 #include <QVariantList>
 
@@ -57,6 +63,8 @@ signals:
     void methodCall(int id, const QString& methodname, const QVariantList& params, bool& handled);
 
 public slots:
+    // Answers request id. Ids already answered, or whose peer has gone, are
+    // ignored, so a late or second answer is dropped.
     void sendMethodResponse(int id, const QVariant& result);
     void sendFault(int id, int fault_code, const QString& fault_string);
 
@@ -77,10 +85,15 @@ private:
     void sendErrorResponse(XRServerConnection* connection, int status, const QByteArray& reason,
                            const QByteArray& body);
     void releaseConnection(XRServerConnection* connection);
+    void closeIdleConnections();
 
-    QHash<XRServerConnection*, bool> m_connections;
+    QSet<XRServerConnection*> m_connections;
     QHash<int, XRServerConnection*> m_pending;
     int m_nextRequestId = 0;
     int m_idleTimeoutMs = kDefaultIdleTimeoutMs;
+    // One timer checks every connection's idle time; cheaper than a timer
+    // per connection restarted for every request.
+    QTimer m_idleSweep;
+    QElapsedTimer m_clock;
     int m_maxConnections = kDefaultMaxConnections;
 };
