@@ -11,6 +11,14 @@ constexpr int nameColumn = 0;
 constexpr int locationColumn = 2;
 }
 
+PlayerItem* kvo_Form::currentPlayerOrWarning()
+{
+    PlayerItem* player = currentPlayer();
+    if (!player)
+        showWarning(this, tr("Operational error"), tr("No player is selected"));
+    return player;
+}
+
 void kvo_Form::PlaySingleButton()
 {
     const QList<QTreeWidgetItem*> selected = ui.PlayerContent_listView->selectedItems();
@@ -38,11 +46,9 @@ void kvo_Form::PlaySingle(QTreeWidgetItem* row)
 
 void kvo_Form::PlayALL()
 {
-    PlayerItem* player = currentPlayer();
-    if (!player) {
-        showWarning(this, tr("Operational error"), tr("No player is selected"));
+    PlayerItem* player = currentPlayerOrWarning();
+    if (!player)
         return;
-    }
     if (m_commands.isBusy()) {
         showWarning(this, tr("PlayALL"), tr("Command channel to this player is busy, try again later."));
         return;
@@ -61,11 +67,9 @@ void kvo_Form::SleepPlayer(QListWidgetItem* item)
 
 void kvo_Form::Reboot_player()
 {
-    PlayerItem* player = currentPlayer();
-    if (!player) {
-        showWarning(this, tr("Operational error"), tr("No player is selected"));
+    PlayerItem* player = currentPlayerOrWarning();
+    if (!player)
         return;
-    }
     // Not recorded: the player restarts and registers anew.
     if (XRClient* client = player->client())
         client->call(QStringLiteral("Kivo.Reboot"), {});
@@ -75,11 +79,9 @@ void kvo_Form::Reboot_player()
 
 void kvo_Form::FirmwareVersion()
 {
-    PlayerItem* player = currentPlayer();
-    if (!player) {
-        showWarning(this, tr("Operational error"), tr("No player is selected"));
+    PlayerItem* player = currentPlayerOrWarning();
+    if (!player)
         return;
-    }
     sendCommand(player, QStringLiteral("Kivo.FirmwareVersion"));
 }
 

@@ -68,6 +68,8 @@ protected:
 
 private:
     void connectWidgets();
+    // The current player, or null after telling the operator that none is selected.
+    PlayerItem* currentPlayerOrWarning();
     void init();
     // Calls method on the item's client and records the request; returns the
     // request id, or 0 when the item has no client (a virtual player).
