@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QtTest>
 
 #include <memory>
@@ -194,28 +195,39 @@ void FtpTransferTest::abortStopsLargeUpload()
 
 void FtpTransferTest::failures_data()
 {
-    QTest::addColumn<bool>("refusedPort");
+    QTest::addColumn<QString>("server");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("download");
     QTest::addColumn<QStringList>("errorParts");
-    QTest::newRow("refused port") << true << "qvtm" << false << QStringList{"Couldn't connect", peerHost};
-    QTest::newRow("bad login") << false << "wrong" << false << QStringList{"Login denied", "530"};
-    QTest::newRow("missing remote file") << false << "qvtm" << true << QStringList{"not found", "550"};
+    QTest::newRow("refused port") << "closed" << "qvtm" << false << QStringList{"Couldn't connect", peerHost};
+    QTest::newRow("bad login") << "peer" << "wrong" << false << QStringList{"Login denied", "530"};
+    QTest::newRow("missing remote file") << "peer" << "qvtm" << true << QStringList{"not found", "550"};
+    // Told in the server's own words, not as libcurl's "Timeout was reached".
+    QTest::newRow("service going down") << "421" << "qvtm" << false
+                                        << QStringList{"421 Service not available, closing control connection."};
 }
 
 void FtpTransferTest::failures()
 {
-    QFETCH(bool, refusedPort);
+    QFETCH(QString, server);
     QFETCH(QString, password);
     QFETCH(bool, download);
     QFETCH(QStringList, errorParts);
+    QTcpServer goingDown;
+    QVERIFY(goingDown.listen(QHostAddress(peerHost)));
+    connect(&goingDown, &QTcpServer::newConnection, this, [&goingDown] {
+        QTcpSocket* socket = goingDown.nextPendingConnection();
+        socket->write("421 Service not available, closing control connection.\r\n");
+        socket->disconnectFromHost();
+    });
+    const quint16 port = server == "peer" ? m_peer->port() : server == "421" ? goingDown.serverPort() : closedPort();
     FtpTransfer ftp;
     QSignalSpy started(&ftp, &FtpTransfer::commandStarted);
     QSignalSpy finished(&ftp, &FtpTransfer::commandFinished);
     QSignalSpy done(&ftp, &FtpTransfer::done);
     QBuffer buffer;
     buffer.setData("payload");
-    ftp.connectToHost(m_peer->host(), refusedPort ? closedPort() : m_peer->port());
+    ftp.connectToHost(m_peer->host(), port);
     ftp.login(QStringLiteral("kvo"), password);
     const int transferId = download ? ftp.get("no such file.mpg", &buffer) : ftp.put(&buffer, "payload.txt");
     ftp.close();

@@ -3,18 +3,21 @@
 // playback and status commands.
 
 #include "app/repositorypath.h"
+#include "content/ftptransfer.h"
 #include "players/playeritem.h"
 #include "players/registrationrecord.h"
 #include "ui/kvo_form.h"
-#include "ui/prompts.h"
 #include "xmlrpc/xrclient.h"
 
+#include "../peers/boxes.h"
+
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
+
+const QString kNotReady = "Connection refused. The player is not ready yet. It it safe to ignore this message.";
 
 // Nothing listens at these addresses: calls to them end in faults.
 QStringList registration(const QString& name, const QString& address, const QString& power = "PWRON")
@@ -33,6 +36,12 @@ QStringList registration(const QString& name, const QString& address, const QStr
     return record;
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 } // namespace
 
 class TestPlayerWindow : public QObject
@@ -43,20 +52,19 @@ private slots:
     void init();
     void cleanup();
 
-    void admissionStoresTheRecordAndSyncsTheClock();
-    void admissionDecodesNamesAndAimsAtTheDmzAddress();
+    void admission_data();
+    void admission();
     void duplicateNameIsRefusedInAnyCase_data();
     void duplicateNameIsRefusedInAnyCase();
     void duplicateHeartbeatsDoNotStackWarnings();
     void heartbeatRefreshesWithoutSecondAdmission();
-    void readmissionReplacesTheIdleClient();
-    void powerStateSwitchesTheIconOnce();
-    void silentPlayerGoesOffline();
+    void silentPlayerGoesOfflineAndIsAdmittedAnew();
     void deletingTheSelectedPlayerClearsItsViews();
     void clickOnVirtualPlayerReadsItsEnvironment();
+    void progressBarFollowsTheSelectedPlayerOnly();
+    void closingTheWindowWithACallInFlight();
 
-    void repliesCompleteUnderTheirOwnMethod();
-    void unknownRepliesChangeNothing();
+    void repliesCompleteUnderTheirOwnMethodOnly();
     void faultTexts_data();
     void faultTexts();
     void freeSpaceKeepsOldValuesAndSkipsGoneOwners();
@@ -71,7 +79,9 @@ private slots:
 private:
     PlayerItem* player(const QString& name) const;
     PlayerItem* admit(const QString& name, const QString& address);
+    PlayerItem* admitSelected(const QString& name, const QString& address);
     QString status() const { return m_form->statusBar()->currentMessage(); }
+    int outstanding() { return m_form->commandChannel().outstanding(); }
 
     QTemporaryDir m_dir;
     QString m_previousDir;
@@ -109,73 +119,88 @@ PlayerItem* TestPlayerWindow::admit(const QString& name, const QString& address)
     return player(name);
 }
 
-void TestPlayerWindow::admissionStoresTheRecordAndSyncsTheClock()
+PlayerItem* TestPlayerWindow::admitSelected(const QString& name, const QString& address)
 {
-    PlayerItem* item = admit("Lobby", "127.0.0.250");
-    QVERIFY(item);
-    QVERIFY(item->isReal());
-    QCOMPARE(item->ipAddress(), QStringLiteral("127.0.0.250"));
-    QCOMPARE(item->playing(), QStringLiteral("intro.mpg"));
-    QCOMPARE(item->videoMode(), QStringLiteral("VGA"));
-    QCOMPARE(item->lanIp(), QStringLiteral("127.0.0.250"));
-    QCOMPARE(item->dhcp("LAN"), QStringLiteral("ON"));
-    QCOMPARE(item->dhcp("WLAN"), QString());
-    QCOMPARE(item->wlanDevice(), QStringLiteral("DISABLE"));
-    QVERIFY(item->isOnline());
-    QVERIFY(item->client());
-    QCOMPARE(item->client()->objectName(), QStringLiteral("xml-rpc_clientLobby:127.0.0.250"));
-    QCOMPARE(item->client()->url(), QUrl("http://127.0.0.250:8888/RPC2"));
-    QCOMPARE(m_form->commandChannel().client("Lobby"), item->client());
-    QCOMPARE(item->client()->parent(), m_form);
-
-    // The clock goes out at once, recorded like every command.
-    QCOMPARE(m_form->commandChannel().outstanding(), 1);
-    QVERIFY(m_prompts->messages.isEmpty());
-    QVERIFY(status().isEmpty()); // no status text for a new player
+    PlayerItem* item = admit(name, address);
+    m_form->ui.Player_iconView->setCurrentItem(item);
+    return item;
 }
 
-void TestPlayerWindow::admissionDecodesNamesAndAimsAtTheDmzAddress()
+void TestPlayerWindow::admission_data()
 {
-    QStringList record = registration("U+0041U+0042", "127.0.0.250");
-    record[RegistrationField::DmzFlag] = " yes ";
+    QTest::addColumn<QString>("sentName");
+    QTest::addColumn<QString>("dmzFlag");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("called");
+    QTest::newRow("plain") << "Lobby" << "off" << "Lobby" << "127.0.0.250";
+    QTest::newRow("encoded name, DMZ on") << "U+0041U+0042" << " yes " << "AB" << "127.0.0.251";
+}
+
+void TestPlayerWindow::admission()
+{
+    QFETCH(QString, sentName);
+    QFETCH(QString, dmzFlag);
+    QFETCH(QString, name);
+    QFETCH(QString, called);
+    QStringList record = registration(sentName, "127.0.0.250");
+    record[RegistrationField::DmzFlag] = dmzFlag;
     m_form->AddNewPlayer(record);
-    PlayerItem* item = player("AB");
+    PlayerItem* item = player(name);
     QVERIFY(item);
-    QCOMPARE(item->text(), QStringLiteral("AB"));
-    QCOMPARE(item->client()->url(), QUrl("http://127.0.0.251:8888/RPC2"));
-    QCOMPARE(item->ipAddress(), QStringLiteral("127.0.0.250")); // FTP goes here
-    QCOMPARE(item->dmzFlag(), QStringLiteral(" yes "));
+    QCOMPARE(item->text(), name);
+    QVERIFY(item->isReal() && item->isOnline());
+    QCOMPARE(item->ipAddress(), QString("127.0.0.250")); // uploads go here
+    QCOMPARE(item->dmzFlag(), dmzFlag);
+    QCOMPARE(item->playing(), QString("intro.mpg"));
+    QCOMPARE(item->videoMode(), QString("VGA"));
+    QCOMPARE(item->lanIp(), QString("127.0.0.250"));
+    QCOMPARE(item->dhcp("LAN"), QString("ON"));
+    QCOMPARE(item->dhcp("WLAN"), QString());
+    QCOMPARE(item->wlanDevice(), QString("DISABLE"));
+    QCOMPARE(item->client()->objectName(), "xml-rpc_client" + name + ":127.0.0.250");
+    QCOMPARE(item->client()->url(), QUrl("http://" + called + ":8888/RPC2"));
+    QCOMPARE(item->client()->parent(), m_form);
+    QCOMPARE(m_form->commandChannel().client(name), item->client());
+
+    // The clock goes out at once, recorded like every command; its fault
+    // (nobody listens) reaches the window.
+    QCOMPARE(outstanding(), 1);
+    QVERIFY(m_prompts->messages.isEmpty());
+    QVERIFY(status().isEmpty());
+    QTRY_COMPARE_WITH_TIMEOUT(boxes(*m_prompts), QStringList{"Information | Kivo.SyncDateTime Error | " + kNotReady},
+                              10000);
+    QVERIFY2(QRegularExpression("^Client command <\\d+> fails with message <Connection refused>\\.$")
+                 .match(status()).hasMatch(), qPrintable(status()));
+    QCOMPARE(outstanding(), 0);
 }
 
 void TestPlayerWindow::duplicateNameIsRefusedInAnyCase_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("same case") << "Lobby";
-    QTest::newRow("other case") << "LOBBY";
+    QTest::addColumn<QString>("registered");
+    QTest::addColumn<QString>("intruder");
+    QTest::newRow("same case") << "Lobby" << "Lobby";
+    QTest::newRow("other case") << "Lobby" << "LOBBY";
+    QTest::newRow("other case, non-ASCII") << "Écran ½" << "éCRAN ½";
 }
 
 void TestPlayerWindow::duplicateNameIsRefusedInAnyCase()
 {
-    QFETCH(QString, name);
-    PlayerItem* item = admit("Lobby", "127.0.0.250");
+    QFETCH(QString, registered);
+    QFETCH(QString, intruder);
+    PlayerItem* item = admit(registered, "127.0.0.250");
     const QDateTime lastActive = QDateTime::currentDateTime().addSecs(-15);
     item->setLastActive(lastActive);
 
-    QStringList intruder = registration(name, "127.0.0.249");
-    intruder[RegistrationField::Playing] = "other.mpg";
-    m_form->AddNewPlayer(intruder);
-
+    QStringList record = registration(intruder, "127.0.0.249");
+    record[RegistrationField::Playing] = "other.mpg";
+    m_form->AddNewPlayer(record);
     QCOMPARE(m_form->ui.Player_iconView->count(), 1);
     QCOMPARE(item->lastActive(), lastActive);
-    QCOMPARE(item->playing(), QStringLiteral("intro.mpg"));
-    QCOMPARE(m_form->commandChannel().outstanding(), 1);
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QCOMPARE(m_prompts->messages.first().kind, Prompts::Kind::Warning);
-    QCOMPARE(m_prompts->messages.first().title, QStringLiteral("Duplicated Player"));
-    QCOMPARE(m_prompts->messages.first().text,
-             "A new player (" + name
-                 + ",127.0.0.249) is trying to connect to this server while (Lobby,127.0.0.250) has already "
-                   "registered.\nThis connection is ignored.");
+    QCOMPARE(item->playing(), QString("intro.mpg"));
+    QCOMPARE(outstanding(), 1);
+    QCOMPARE(boxes(*m_prompts), QStringList{"Warning | Duplicated Player | A new player (" + intruder
+                                             + ",127.0.0.249) is trying to connect to this server while (" + registered
+                                             + ",127.0.0.250) has already registered.\nThis connection is ignored."});
 }
 
 void TestPlayerWindow::duplicateHeartbeatsDoNotStackWarnings()
@@ -206,98 +231,74 @@ void TestPlayerWindow::duplicateHeartbeatsDoNotStackWarnings()
     QCOMPARE(m_prompts->messages.size(), 2);
 }
 
-void TestPlayerWindow::readmissionReplacesTheIdleClient()
-{
-    PlayerItem* item = admit("Lobby", "127.0.0.250");
-    QPointer<XRClient> first = item->client();
-    QTRY_COMPARE_WITH_TIMEOUT(first->pendingCalls(), 0, 10000); // the clock call fails: nobody listens
-    m_form->delete_player(item);
-    QVERIFY(first);
-
-    PlayerItem* again = admit("Lobby", "127.0.0.250");
-    QVERIFY(again->client() != first);
-    QCOMPARE(m_form->commandChannel().client("Lobby"), again->client());
-    QTRY_VERIFY(!first);
-}
-
 void TestPlayerWindow::heartbeatRefreshesWithoutSecondAdmission()
 {
-    PlayerItem* item = admit("Lobby", "127.0.0.250");
+    PlayerItem* item = admitSelected("Lobby", "127.0.0.250");
     XRClient* client = item->client();
     item->setLastActive(QDateTime::currentDateTime().addSecs(-19));
-    m_form->ui.Player_iconView->setCurrentItem(item);
 
-    QStringList heartbeat = registration("Lobby", "127.0.0.250");
+    QStringList heartbeat = registration("Lobby", "127.0.0.250", "PWROFF");
     heartbeat[RegistrationField::Playing] = "loop.mpg";
     heartbeat[RegistrationField::VideoMode] = "HDMI";
     heartbeat[RegistrationField::Essid] = "signage";
     m_form->AddNewPlayer(heartbeat);
-
     QCOMPARE(m_form->ui.Player_iconView->count(), 1);
     QCOMPARE(item->client(), client);
-    QCOMPARE(m_form->commandChannel().outstanding(), 1); // no second clock sync
+    QCOMPARE(outstanding(), 1); // no second clock sync
     QVERIFY(item->lastActive().secsTo(QDateTime::currentDateTime()) <= 1);
-    QCOMPARE(item->playing(), QStringLiteral("loop.mpg"));
-    QCOMPARE(item->essid(), QStringLiteral("signage"));
-    QCOMPARE(status(), "Player (Lobby) is playing \"loop.mpg\" on HDMI; Last contact at " + item->lastActiveText());
-}
-
-void TestPlayerWindow::powerStateSwitchesTheIconOnce()
-{
-    PlayerItem* item = admit("Lobby", "127.0.0.250");
-    QSignalSpy changes(m_form->ui.Player_iconView->model(), &QAbstractItemModel::dataChanged);
-    m_form->AddNewPlayer(registration("Lobby", "127.0.0.250", "PWROFF"));
+    QCOMPARE(item->playing(), QString("loop.mpg"));
+    QCOMPARE(item->essid(), QString("signage"));
     QVERIFY(!item->isOnline());
-    const int afterFirst = changes.size();
-    QVERIFY(afterFirst > 0);
-    m_form->AddNewPlayer(registration("Lobby", "127.0.0.250", "PWROFF"));
-    QCOMPARE(changes.size(), afterFirst);
+    QCOMPARE(status(), "Player (Lobby) is playing \"loop.mpg\" on HDMI; Last contact at " + item->lastActiveText());
+
+    // Only the exact word means off.
     m_form->AddNewPlayer(registration("Lobby", "127.0.0.250", "pwroff"));
     QVERIFY(item->isOnline());
 }
 
-void TestPlayerWindow::silentPlayerGoesOffline()
+void TestPlayerWindow::silentPlayerGoesOfflineAndIsAdmittedAnew()
 {
     const QDateTime start = QDateTime::currentDateTime();
     QDateTime now = start;
     PlayerItem::setClock([&now] { return now; });
     PlayerItem* item = admit("Lobby", "127.0.0.250");
     admit("Hall", "127.0.0.248");
+    QPointer<XRClient> first = item->client();
 
     now = start.addSecs(20);
     item->check_last_active_time();
     QCOMPARE(m_form->ui.Player_iconView->count(), 2);
-
     now = start.addSecs(21);
     item->check_last_active_time(); // the item deletes itself through the window
     QCOMPARE(m_form->ui.Player_iconView->count(), 1);
     QVERIFY(!player("Lobby"));
-    QCOMPARE(status(), QStringLiteral("Player Lobby goes offline!"));
+    QCOMPARE(status(), QString("Player Lobby goes offline!"));
 
-    // The client stays for late replies, and the name can be admitted anew.
-    QVERIFY(m_form->commandChannel().client("Lobby"));
-    QVERIFY(admit("Lobby", "127.0.0.250"));
+    // The client stays for late replies until the name is admitted anew.
+    QCOMPARE(m_form->commandChannel().client("Lobby"), first);
+    QTRY_COMPARE_WITH_TIMEOUT(first->pendingCalls(), 0, 10000);
+    PlayerItem* again = admit("Lobby", "127.0.0.250");
+    QVERIFY(again && again->client() != first);
+    QCOMPARE(m_form->commandChannel().client("Lobby"), again->client());
+    QTRY_VERIFY(!first);
 }
 
 void TestPlayerWindow::deletingTheSelectedPlayerClearsItsViews()
 {
-    PlayerItem* selected = admit("Lobby", "127.0.0.250");
+    PlayerItem* selected = admitSelected("Lobby", "127.0.0.250");
     PlayerItem* other = admit("Hall", "127.0.0.248");
-    m_form->ui.Player_iconView->setCurrentItem(selected);
     new QTreeWidgetItem(m_form->ui.PlayerContent_listView, {"a.mpg"});
     new QTreeWidgetItem(m_form->ui.Playlist_listView, {"a.mpg"});
 
     m_form->delete_player(other);
     QCOMPARE(m_form->ui.PlayerContent_listView->topLevelItemCount(), 1);
-    QCOMPARE(status(), QStringLiteral("Player Hall goes offline!"));
-
+    QCOMPARE(status(), QString("Player Hall goes offline!"));
     m_form->delete_player(selected);
     QCOMPARE(m_form->ui.PlayerContent_listView->topLevelItemCount(), 0);
     QCOMPARE(m_form->ui.Playlist_listView->topLevelItemCount(), 0);
     QCOMPARE(m_form->ui.Player_iconView->count(), 0);
-
     m_form->delete_player(nullptr);
-    QCOMPARE(status(), QStringLiteral("Player Lobby goes offline!"));
+    QCOMPARE(status(), QString("Player Lobby goes offline!"));
 }
 
 void TestPlayerWindow::clickOnVirtualPlayerReadsItsEnvironment()
@@ -307,59 +308,75 @@ void TestPlayerWindow::clickOnVirtualPlayerReadsItsEnvironment()
     item->setVideoMode("VGA");
     item->setScreenLayout(3);
     m_form->ui.Player_iconView->setCurrentItem(item);
-
     m_form->UpdatePlayerDisplayData(item);
-    QCOMPARE(item->videoMode(), QStringLiteral("NA"));
+    QCOMPARE(item->videoMode(), QString("NA"));
     QCOMPARE(item->screenLayout(), -1);
     QVERIFY(m_form->ui.AbortXfer_pushButton->isHidden());
-    QCOMPARE(m_form->commandChannel().outstanding(), 0);
+    QCOMPARE(outstanding(), 0);
 
-    QVERIFY(QDir().mkpath(item->virtualDirectory() + "/sys"));
-    QFile video(item->virtualDirectory() + "/sys/video.env");
-    QVERIFY(video.open(QIODevice::WriteOnly));
-    video.write("VIDEO= HDMI-720p =x\nsecond=line\n");
-    video.close();
-    QFile screen(item->virtualDirectory() + "/sys/screen.env");
-    QVERIFY(screen.open(QIODevice::WriteOnly));
-    screen.write("LAYOUT= 7\n");
-    screen.close();
+    QVERIFY(writeFile(item->virtualDirectory() + "/sys/video.env", "VIDEO= HDMI-720p =x\nsecond=line\n"));
+    QVERIFY(writeFile(item->virtualDirectory() + "/sys/screen.env", "LAYOUT= 7\n"));
     m_form->UpdatePlayerDisplayData(item);
-    QCOMPARE(item->videoMode(), QStringLiteral("HDMI-720p"));
+    QCOMPARE(item->videoMode(), QString("HDMI-720p"));
     QCOMPARE(item->screenLayout(), 7);
 
     // A click on an item that is not selected does nothing.
     item->setSelected(false);
     item->setVideoMode("kept");
     m_form->UpdatePlayerDisplayData(item);
-    QCOMPARE(item->videoMode(), QStringLiteral("kept"));
+    QCOMPARE(item->videoMode(), QString("kept"));
 }
 
-void TestPlayerWindow::repliesCompleteUnderTheirOwnMethod()
+void TestPlayerWindow::progressBarFollowsTheSelectedPlayerOnly()
+{
+    PlayerItem* other = admitSelected("Hall", "127.0.0.248");
+    m_form->UpdatePlayerDisplayData(other);
+    PlayerItem* selected = admitSelected("Lobby", "127.0.0.250");
+    m_form->UpdatePlayerDisplayData(selected);
+    QProgressBar* bar = m_form->ui.Xfer_progressBar;
+    QSignalSpy moves(bar, &QProgressBar::valueChanged);
+
+    emit other->ftp()->dataTransferProgress(5, 10);
+    QCOMPARE(moves.size(), 0);
+    emit selected->ftp()->dataTransferProgress(5, 10);
+    QCOMPARE(moves.size(), 1);
+    QCOMPARE(bar->maximum(), 10);
+    QCOMPARE(bar->value(), 5);
+    // Beyond the range of int the bar counts KiB.
+    emit selected->ftp()->dataTransferProgress(3LL << 30, 6LL << 30);
+    QCOMPARE(bar->maximum(), 6 << 20);
+    QCOMPARE(bar->value(), 3 << 20);
+}
+
+void TestPlayerWindow::closingTheWindowWithACallInFlight()
+{
+    admit("Lobby", "127.0.0.250");
+    QCOMPARE(outstanding(), 1);
+    // The call dies with the window; nobody is left to tell.
+    delete std::exchange(m_form, nullptr);
+    QTest::qWait(50);
+    QVERIFY(m_prompts->messages.isEmpty());
+}
+
+void TestPlayerWindow::repliesCompleteUnderTheirOwnMethodOnly()
 {
     CommandChannel& channel = m_form->commandChannel();
     channel.record(7001, "Kivo.PlayALL");
     channel.record(7002, "Kivo.PlaySingle");
     channel.record(7003, "Kivo.SyncDateTime");
-
-    m_form->ProcessResponse(7002, QVariant(0));
-    QCOMPARE(status(), QStringLiteral("Kivo.PlaySingle command completed (7002 of 2)"));
-    m_form->ProcessResponse(7001, QVariant());
-    QCOMPARE(status(), QStringLiteral("Kivo.PlayALL command completed (7001 of 1)"));
-    m_form->ProcessResponse(7003, QVariant());
-    QCOMPARE(status(), QStringLiteral("Kivo.SyncDateTime command completed (7003 of 0)"));
-    QVERIFY(m_prompts->messages.isEmpty());
-}
-
-void TestPlayerWindow::unknownRepliesChangeNothing()
-{
-    CommandChannel& channel = m_form->commandChannel();
     channel.record(8001, "Kivo.NotInTheTable");
     channel.record(8002, "kivo.playall"); // names are compared case-sensitively
-    m_form->ProcessResponse(9999, QVariant(1));
-    m_form->ProcessResponse(8001, QVariant(1));
-    m_form->ProcessResponse(8002, QVariant(1));
-    QCOMPARE(channel.outstanding(), 2);
+
+    for (int unknown : {9999, 8001, 8002})
+        m_form->ProcessResponse(unknown, QVariant(1));
+    QCOMPARE(outstanding(), 5);
     QVERIFY(status().isEmpty());
+    m_form->ProcessResponse(7002, QVariant(0));
+    QCOMPARE(status(), QString("Kivo.PlaySingle command completed (7002 of 4)"));
+    m_form->ProcessResponse(7001, QVariant());
+    QCOMPARE(status(), QString("Kivo.PlayALL command completed (7001 of 3)"));
+    m_form->ProcessResponse(7003, QVariant());
+    QCOMPARE(status(), QString("Kivo.SyncDateTime command completed (7003 of 2)"));
     QVERIFY(m_prompts->messages.isEmpty());
 }
 
@@ -367,34 +384,27 @@ void TestPlayerWindow::faultTexts_data()
 {
     QTest::addColumn<QString>("method");
     QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("refused") << "Kivo.PlayALL" << "Connection refused" << "Kivo.PlayALL Error"
-                             << "Connection refused. The player is not ready yet. It it safe to ignore this message.";
-    QTest::newRow("closed") << "Kivo.Sleep" << "Server closed connection unexpectedly" << "Kivo.Sleep Error"
-                            << "Server closed connection unexpectedly. Most likely player connection was broken or "
-                               "player was reset just now, it is safe to ignore this message.";
-    QTest::newRow("player's own") << "Kivo.DeleteMediaFile" << "bad path" << "Kivo.DeleteMediaFile Error"
-                                  << "bad path";
-    QTest::newRow("unrecorded") << "" << "Request timed out" << " Error" << "Request timed out";
+    QTest::addColumn<QString>("box");
+    QTest::newRow("refused") << "Kivo.PlayALL" << "Connection refused" << "Kivo.PlayALL Error | " + kNotReady;
+    QTest::newRow("closed") << "Kivo.Sleep" << "Server closed connection unexpectedly"
+                            << "Kivo.Sleep Error | Server closed connection unexpectedly. Most likely player "
+                               "connection was broken or player was reset just now, it is safe to ignore this message.";
+    QTest::newRow("player's own") << "Kivo.DeleteMediaFile" << "bad path" << "Kivo.DeleteMediaFile Error | bad path";
+    QTest::newRow("unrecorded") << "" << "Request timed out" << " Error | Request timed out";
 }
 
 void TestPlayerWindow::faultTexts()
 {
     QFETCH(QString, method);
     QFETCH(QString, message);
-    QFETCH(QString, title);
-    QFETCH(QString, text);
+    QFETCH(QString, box);
     CommandChannel& channel = m_form->commandChannel();
     if (!method.isEmpty())
         channel.record(42, method);
     channel.record(43, "Kivo.PlayALL");
 
     m_form->ProcessFault(42, -32300, message);
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QCOMPARE(m_prompts->messages.first().kind, Prompts::Kind::Information);
-    QCOMPARE(m_prompts->messages.first().title, title);
-    QCOMPARE(m_prompts->messages.first().text, text);
+    QCOMPARE(boxes(*m_prompts), QStringList{"Information | " + box});
     QCOMPARE(status(), "Client command <42> fails with message <" + message + ">.");
     QVERIFY(!channel.isRecorded(42));
     QVERIFY(channel.isRecorded(43));
@@ -410,66 +420,54 @@ void TestPlayerWindow::freeSpaceKeepsOldValuesAndSkipsGoneOwners()
     m_form->ProcessResponse(501, QVariantList{4000000, -1});
     QCOMPARE(item->totalSpace(), 4000000);
     QCOMPARE(item->availableSpace(), 50);
-    QCOMPARE(status(), QStringLiteral("Kivo.FreeSpace command completed (501 of 1)"));
+    QCOMPARE(status(), QString("Kivo.FreeSpace command completed (501 of 1)"));
 
     PlayerItem* gone = admit("Hall", "127.0.0.248");
     channel.record(502, "Kivo.FreeSpace", gone);
     m_form->delete_player(gone);
     m_form->ProcessResponse(502, QVariantList{1, 1}); // must not touch the deleted item
     QVERIFY(!channel.isRecorded(502));
-    QCOMPARE(status(), QStringLiteral("Kivo.FreeSpace command completed (502 of 2)"));
+    QCOMPARE(status(), QString("Kivo.FreeSpace command completed (502 of 2)"));
 
-    // GetFreeSpace records the owner with the request.
-    const int before = channel.outstanding();
+    // GetFreeSpace records the request.
     m_form->GetFreeSpace(item);
-    QCOMPARE(channel.outstanding(), before + 1);
+    QCOMPARE(outstanding(), 3);
 }
 
 void TestPlayerWindow::firmwareVersionBox_data()
 {
     QTest::addColumn<QVariant>("reply");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("description") << QVariant(QVariantList{"KVO-3 1.8.2", "ignored"})
-                                 << "Firmware: KVO-3 1.8.2; Server software: Generic Kivo 3.27 2010-05-28";
-    QTest::newRow("missing element") << QVariant(QVariantList{})
-                                     << "Firmware: ; Server software: Generic Kivo 3.27 2010-05-28";
-    QTest::newRow("percent sign kept") << QVariant(QVariantList{"v%2"})
-                                       << "Firmware: v%2; Server software: Generic Kivo 3.27 2010-05-28";
+    QTest::addColumn<QString>("firmware");
+    QTest::newRow("description") << QVariant(QVariantList{"KVO-3 1.8.2", "ignored"}) << "KVO-3 1.8.2";
+    QTest::newRow("missing element") << QVariant(QVariantList{}) << "";
+    QTest::newRow("percent sign kept") << QVariant(QVariantList{"v%2"}) << "v%2";
 }
 
 void TestPlayerWindow::firmwareVersionBox()
 {
     QFETCH(QVariant, reply);
-    QFETCH(QString, text);
+    QFETCH(QString, firmware);
     m_form->commandChannel().record(77, "Kivo.FirmwareVersion");
     m_form->ProcessResponse(77, reply);
-    QCOMPARE(status(), QStringLiteral("Kivo.FirmwareVersion command completed (77 of 0)"));
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QCOMPARE(m_prompts->messages.first().title, QStringLiteral("Version information"));
-    QCOMPARE(m_prompts->messages.first().text, text);
+    QCOMPARE(status(), QString("Kivo.FirmwareVersion command completed (77 of 0)"));
+    QCOMPARE(boxes(*m_prompts), QStringList{"Information | Version information | Firmware: " + firmware
+                                             + "; Server software: Generic Kivo 3.27 2010-05-28"});
 }
 
 void TestPlayerWindow::busyLimitBlocksPlayAllButNotSleep()
 {
-    PlayerItem* item = admit("Lobby", "127.0.0.250"); // one request: the clock
-    m_form->ui.Player_iconView->setCurrentItem(item);
-    CommandChannel& channel = m_form->commandChannel();
-    for (int id = 100000; channel.outstanding() < CommandChannel::kBusyLimit - 1; ++id)
-        channel.record(id, "Kivo.GetList");
-
+    PlayerItem* item = admitSelected("Lobby", "127.0.0.250"); // one request: the clock
+    for (int id = 100000; outstanding() < CommandChannel::kBusyLimit - 1; ++id)
+        m_form->commandChannel().record(id, "Kivo.GetList");
     m_form->PlayALL(); // 499 outstanding: sent
-    QCOMPARE(channel.outstanding(), CommandChannel::kBusyLimit);
+    QCOMPARE(outstanding(), CommandChannel::kBusyLimit);
     QVERIFY(m_prompts->messages.isEmpty());
-
     m_form->PlayALL(); // 500 outstanding: refused
-    QCOMPARE(channel.outstanding(), CommandChannel::kBusyLimit);
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QCOMPARE(m_prompts->messages.first().kind, Prompts::Kind::Warning);
-    QCOMPARE(m_prompts->messages.first().title, QStringLiteral("PlayALL"));
-    QCOMPARE(m_prompts->messages.first().text, QStringLiteral("Command channel to this player is busy, try again later."));
-
+    QCOMPARE(outstanding(), CommandChannel::kBusyLimit);
+    QCOMPARE(boxes(*m_prompts),
+             QStringList{"Warning | PlayALL | Command channel to this player is busy, try again later."});
     m_form->SleepPlayer(item);
-    QCOMPARE(channel.outstanding(), CommandChannel::kBusyLimit + 1);
+    QCOMPARE(outstanding(), CommandChannel::kBusyLimit + 1);
 }
 
 void TestPlayerWindow::commandsWithoutTarget()
@@ -478,15 +476,10 @@ void TestPlayerWindow::commandsWithoutTarget()
     m_form->FirmwareVersion();
     m_form->Reboot_player();
     m_form->PlaySingleButton();
-    QCOMPARE(m_prompts->messages.size(), 4);
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(m_prompts->messages.at(i).kind, Prompts::Kind::Warning);
-        QCOMPARE(m_prompts->messages.at(i).title, QStringLiteral("Operational error"));
-        QCOMPARE(m_prompts->messages.at(i).text, QStringLiteral("No player is selected"));
-    }
-    QCOMPARE(m_prompts->messages.at(3).title, QStringLiteral("Player File Operation"));
-    QCOMPARE(m_prompts->messages.at(3).text, QStringLiteral("No file is selected to play."));
-    QCOMPARE(m_form->commandChannel().outstanding(), 0);
+    const QString noPlayer = "Warning | Operational error | No player is selected";
+    QCOMPARE(boxes(*m_prompts), (QStringList{noPlayer, noPlayer, noPlayer,
+                                             "Information | Player File Operation | No file is selected to play."}));
+    QCOMPARE(outstanding(), 0);
 
     // A virtual player has no client: nothing is sent and nothing breaks.
     auto* group = new PlayerItem(m_form->ui.Player_iconView, "Group", true, false);
@@ -495,44 +488,39 @@ void TestPlayerWindow::commandsWithoutTarget()
     m_form->FirmwareVersion();
     m_form->GetFreeSpace(group);
     m_form->SleepPlayer(group);
-    QCOMPARE(m_form->commandChannel().outstanding(), 0);
+    QCOMPARE(outstanding(), 0);
 }
 
 void TestPlayerWindow::playSingleOnlyForPlayerFiles()
 {
-    PlayerItem* item = admit("Lobby", "127.0.0.250");
-    m_form->ui.Player_iconView->setCurrentItem(item);
+    admitSelected("Lobby", "127.0.0.250");
     auto* local = new QTreeWidgetItem(m_form->ui.PlayerContent_listView, {"clip.mpg", "10", " mirror", "mpeg"});
     auto* stored = new QTreeWidgetItem(m_form->ui.PlayerContent_listView, {"show.mpg", "10", " player ", "mpeg"});
-
     local->setSelected(true);
     m_form->PlaySingleButton();
-    QCOMPARE(m_prompts->messages.size(), 1);
-    QCOMPARE(m_prompts->messages.first().title, QStringLiteral("PlaySingle"));
-    QCOMPARE(m_prompts->messages.first().text,
-             QStringLiteral("clip.mpg is a local file. It needs to be downloaded to the player first"));
-    QCOMPARE(m_form->commandChannel().outstanding(), 1);
+    QCOMPARE(boxes(*m_prompts), QStringList{"Information | PlaySingle | clip.mpg is a local file. It needs to be "
+                                             "downloaded to the player first"});
+    QCOMPARE(outstanding(), 1);
 
     local->setSelected(false);
     stored->setSelected(true);
     m_form->PlaySingleButton();
     QCOMPARE(m_prompts->messages.size(), 1);
-    QCOMPARE(m_form->commandChannel().outstanding(), 2);
+    QCOMPARE(outstanding(), 2);
     m_form->PlaySingle(nullptr);
-    QCOMPARE(m_form->commandChannel().outstanding(), 2);
+    QCOMPARE(outstanding(), 2);
 }
 
 void TestPlayerWindow::rebootRemovesThePlayerAtOnce()
 {
-    PlayerItem* item = admit("Lobby", "127.0.0.250");
-    m_form->ui.Player_iconView->setCurrentItem(item);
+    admitSelected("Lobby", "127.0.0.250");
     m_form->ui.Xfer_progressBar->setRange(0, 10);
     m_form->ui.Xfer_progressBar->setValue(5);
     m_form->Reboot_player();
     QCOMPARE(m_form->ui.Player_iconView->count(), 0);
-    QCOMPARE(status(), QStringLiteral("Player Lobby goes offline!"));
+    QCOMPARE(status(), QString("Player Lobby goes offline!"));
     QCOMPARE(m_form->ui.Xfer_progressBar->value(), -1);
-    QCOMPARE(m_form->commandChannel().outstanding(), 1); // the reboot itself is not recorded
+    QCOMPARE(outstanding(), 1); // the reboot itself is not recorded
 }
 
 QTEST_MAIN(TestPlayerWindow)
