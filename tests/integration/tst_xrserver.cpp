@@ -81,25 +81,6 @@ private slots:
     }
     void cleanup() { server.reset(); }
 
-    void notPostIsRefusedWithExactReply_data()
-    {
-        QTest::addColumn<QByteArray>("request");
-        QTest::newRow("GET") << QByteArray("GET /RPC2 HTTP/1.1\r\nHost: x\r\n\r\n");
-        QTest::newRow("lower-case post") << QByteArray("post /RPC2 HTTP/1.1\r\nContent-Length: 0\r\n\r\n");
-        QTest::newRow("unreadable request line") << QByteArray("POST\r\nContent-Length: 0\r\n\r\n");
-        QTest::newRow("field without colon") << QByteArray("POST / HTTP/1.1\r\nbroken\r\n\r\n");
-    }
-    void notPostIsRefusedWithExactReply()
-    {
-        QFETCH(QByteArray, request);
-        RawClient peer(port());
-        peer.send(request);
-        QVERIFY(peer.waitClosed());
-        QCOMPARE(peer.received, QByteArray("HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 46\r\n"
-                                           "Connection: close\r\n\r\nThis is an XML-RPC server.  I only accept POST"));
-        QVERIFY(ids.isEmpty());
-    }
-
     void missingContentLengthIsAFaultAndCloses()
     {
         RawClient peer(port());
@@ -152,7 +133,7 @@ private slots:
         QVERIFY(peer.receive(reply));
         QCOMPARE(reply.startLine, QByteArray("HTTP/1.1 200 OK"));
         QCOMPARE(reply.field("Content-Type"), QByteArray("text/xml"));
-        QVERIFY(!reply.hasField("Connection"));
+        QVERIFY(reply.field("Connection").isEmpty());
         const Outcome outcome = outcomeOf(reply);
         QVERIFY(outcome.isFault);
         QCOMPARE(outcome.code, code);
@@ -215,30 +196,6 @@ private slots:
         QCOMPARE(reply.field("Content-Encoding"), compressed ? QByteArray("deflate") : QByteArray());
         QCOMPARE(compressed ? qUncompress(reply.body) : reply.body, document);
         QCOMPARE(reply.field("Content-Length").toLongLong(), reply.body.size());
-    }
-
-    void requestsOnOneConnectionGetConsecutiveIds_data()
-    {
-        QTest::addColumn<bool>("pipelined");
-        QTest::newRow("one after the other") << false;
-        QTest::newRow("pipelined") << true;
-    }
-    void requestsOnOneConnectionGetConsecutiveIds()
-    {
-        QFETCH(bool, pipelined);
-        RawClient peer(port());
-        HttpMessage first, second;
-        peer.send(pipelined ? echo(1) + echo(2) : echo(1));
-        QVERIFY(peer.receive(first));
-        if (!pipelined)
-            peer.send(echo(2, "Connection: keep-alive\r\n"));
-        QVERIFY(peer.receive(second));
-        QCOMPARE(outcomeOf(first).value, QVariant(1));
-        QCOMPARE(outcomeOf(second).value, QVariant(2));
-        QCOMPARE(ids, (QList<int>{0, 1}));
-        QVERIFY(!second.hasField("Connection"));
-        QCOMPARE(peer.socket.state(), QAbstractSocket::ConnectedState);
-        QCOMPARE(server->openConnectionCount(), 1);
     }
 
     void connectionFieldDecidesClosing_data()
@@ -322,32 +279,35 @@ private slots:
     void badRequestsAreRefusedAndClosed_data()
     {
         QTest::addColumn<QByteArray>("request");
-        QTest::addColumn<QByteArray>("statusLine");
+        QTest::addColumn<QByteArray>("reply"); // how the answer starts
+        const QByteArray notPost = "HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 46\r\nConnection: close\r\n\r\n"
+                                   "This is an XML-RPC server.  I only accept POST";
+        QTest::newRow("GET") << QByteArray("GET /RPC2 HTTP/1.1\r\nHost: x\r\n\r\n") << notPost;
+        QTest::newRow("lower-case post") << QByteArray("post /RPC2 HTTP/1.1\r\nContent-Length: 0\r\n\r\n") << notPost;
+        QTest::newRow("unreadable request line") << QByteArray("POST\r\nContent-Length: 0\r\n\r\n") << notPost;
+        QTest::newRow("field without colon") << QByteArray("POST / HTTP/1.1\r\nbroken\r\n\r\n") << notPost;
         const QByteArray head = "POST /RPC2 HTTP/1.1\r\nHost: x\r\n";
-        const QByteArray badRequest = "HTTP/1.1 400 Bad Request";
+        const QByteArray badRequest = "HTTP/1.1 400 Bad Request\r\n";
         QTest::newRow("negative length") << head + "Content-Length: -5\r\n\r\n" << badRequest;
         QTest::newRow("letters") << head + "Content-Length: abc\r\n\r\n" << badRequest;
         QTest::newRow("two numbers") << head + "Content-Length: 12 34\r\n\r\n" << badRequest;
         QTest::newRow("overflow") << head + "Content-Length: 99999999999999999999\r\n\r\n" << badRequest;
         QTest::newRow("conflicting lengths") << head + "Content-Length: 3\r\nContent-Length: 4\r\n\r\n" << badRequest;
         QTest::newRow("body too large") << head + "Content-Length: 16777217\r\n\r\n"
-                                        << QByteArray("HTTP/1.1 413 Payload Too Large");
+                                        << QByteArray("HTTP/1.1 413 Payload Too Large\r\n");
         const QByteArray padding = head + "X-Padding: ";
         QTest::newRow("header too large") << padding + QByteArray(XRServer::kMaxHeaderBytes + 1 - padding.size(), 'a')
-                                          << QByteArray("HTTP/1.1 431 Request Header Fields Too Large");
+                                          << QByteArray("HTTP/1.1 431 Request Header Fields Too Large\r\n");
     }
     void badRequestsAreRefusedAndClosed()
     {
         QFETCH(QByteArray, request);
-        QFETCH(QByteArray, statusLine);
+        QFETCH(QByteArray, reply);
         RawClient peer(port());
         peer.send(request);
-        HttpMessage reply;
-        QVERIFY(peer.receive(reply));
-        QCOMPARE(reply.startLine, statusLine);
-        QCOMPARE(reply.field("Connection"), QByteArray("close"));
-        QVERIFY(!reply.body.isEmpty());
         QVERIFY(peer.waitClosed());
+        QCOMPARE(peer.received.left(reply.size()), reply);
+        QVERIFY2(peer.received.contains("\r\nConnection: close\r\n"), peer.received.constData());
         QVERIFY(ids.isEmpty());
         QTRY_COMPARE(server->openConnectionCount(), 0);
     }

@@ -18,11 +18,6 @@ struct HttpMessage
     QList<QPair<QByteArray, QByteArray>> fields;
     QByteArray body;
 
-    bool hasField(const QByteArray& name) const
-    {
-        return std::any_of(fields.cbegin(), fields.cend(),
-                           [&](const auto& field) { return field.first.compare(name, Qt::CaseInsensitive) == 0; });
-    }
     QByteArray field(const QByteArray& name) const
     {
         for (const auto& [key, value] : fields)

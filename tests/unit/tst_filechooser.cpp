@@ -4,12 +4,13 @@
 #include "ui/filechooser.h"
 #include "ui/prompts.h"
 
+#include "../peers/scratchdir.h"
+
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -48,10 +49,10 @@ class TestFileChooser : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_workDir;
+    ScratchDirectory m_workDir;
 
 private slots:
-    void initTestCase() { QVERIFY(QDir::setCurrent(m_workDir.path())); }
+    void initTestCase() { QVERIFY(m_workDir.isValid()); }
 
     void settingTheNameIsNoChange()
     {

@@ -6,12 +6,12 @@
 #include "ui/kvo_form.h"
 
 #include "../peers/boxes.h"
+#include "../peers/scratchdir.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLayout>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTranslator>
 
@@ -35,17 +35,11 @@ class TestKvoForm : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_workDir;
-    QString m_startDir;
+    ScratchDirectory m_workDir;
 
 private slots:
-    void initTestCase()
-    {
-        m_startDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_workDir.path()));
-    }
+    void initTestCase() { QVERIFY(m_workDir.isValid()); }
     void init() { setRepositoryPath("/srv/media"); }
-    void cleanupTestCase() { QDir::setCurrent(m_startDir); }
 
     void widgetTree_data()
     {

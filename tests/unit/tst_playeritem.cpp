@@ -6,6 +6,7 @@
 #include "content/ftptransfer.h"
 
 #include "../peers/boxes.h"
+#include "../peers/scratchdir.h"
 
 #include <QImage>
 #include <QListWidget>
@@ -38,14 +39,14 @@ class PlayerItemTest : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_workDir;
+    ScratchDirectory m_workDir;
     QDateTime m_now;
     std::unique_ptr<QListWidget> m_view;
 
 private slots:
     void initTestCase()
     {
-        QDir::setCurrent(m_workDir.path());
+        QVERIFY(m_workDir.isValid());
         for (const auto& [file, color] : {std::pair{"player_icon.png", Qt::green}, std::pair{"player_off.png", Qt::red},
                                           std::pair{"player_virtual.png", Qt::blue}}) {
             QImage image(10, 20, QImage::Format_RGB32);

@@ -10,9 +10,8 @@
 #include "xmlrpc/xrclient.h"
 
 #include "../peers/boxes.h"
+#include "../peers/scratchdir.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace RegistrationField;
@@ -59,8 +58,7 @@ class TestPlayerWindow : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    QString m_previousDir;
+    ScratchDirectory m_dir;
     ScriptedPrompts* m_prompts = nullptr;
     kvo_Form* m_form = nullptr;
 
@@ -86,9 +84,7 @@ private:
 private slots:
     void init()
     {
-        m_previousDir = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(m_dir.path()));
-        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_dir.filePath("system"));
+        QVERIFY(m_dir.isValid());
         setRepositoryPath(m_dir.filePath("media"));
         m_prompts = new ScriptedPrompts;
         m_form = new kvo_Form;
@@ -98,7 +94,6 @@ private slots:
         delete m_form;
         delete m_prompts;
         PlayerItem::setClock({});
-        QDir::setCurrent(m_previousDir);
     }
 
     void admission_data()
@@ -242,19 +237,26 @@ private slots:
         QTRY_VERIFY(!first);
     }
 
-    void deletingTheSelectedPlayerClearsItsViews()
+    void removalClearsTheViewsOfTheSelectedPlayerOnly()
     {
-        PlayerItem* selected = admitSelected("Lobby", "127.0.0.250");
+        admitSelected("Lobby", "127.0.0.250");
         PlayerItem* other = admit("Hall", "127.0.0.248");
         new QTreeWidgetItem(m_form->ui.PlayerContent_listView, {"a.mpg"});
         new QTreeWidgetItem(m_form->ui.Playlist_listView, {"a.mpg"});
+        m_form->ui.Xfer_progressBar->setRange(0, 10);
+        m_form->ui.Xfer_progressBar->setValue(5);
         m_form->delete_player(other);
         QCOMPARE(m_form->ui.PlayerContent_listView->topLevelItemCount(), 1);
         QCOMPARE(status(), QString("Player Hall goes offline!"));
-        m_form->delete_player(selected);
+
+        // A rebooted player goes at once; the reboot itself is not recorded.
+        m_form->Reboot_player();
         QCOMPARE(m_form->ui.PlayerContent_listView->topLevelItemCount(), 0);
         QCOMPARE(m_form->ui.Playlist_listView->topLevelItemCount(), 0);
         QCOMPARE(m_form->ui.Player_iconView->count(), 0);
+        QCOMPARE(status(), QString("Player Lobby goes offline!"));
+        QCOMPARE(m_form->ui.Xfer_progressBar->value(), -1);
+        QCOMPARE(outstanding(), 2);
         m_form->delete_player(nullptr);
         QCOMPARE(status(), QString("Player Lobby goes offline!"));
     }
@@ -461,18 +463,6 @@ private slots:
         QCOMPARE(outstanding(), 2);
         m_form->PlaySingle(nullptr);
         QCOMPARE(outstanding(), 2);
-    }
-
-    void rebootRemovesThePlayerAtOnce()
-    {
-        admitSelected("Lobby", "127.0.0.250");
-        m_form->ui.Xfer_progressBar->setRange(0, 10);
-        m_form->ui.Xfer_progressBar->setValue(5);
-        m_form->Reboot_player();
-        QCOMPARE(m_form->ui.Player_iconView->count(), 0);
-        QCOMPARE(status(), QString("Player Lobby goes offline!"));
-        QCOMPARE(m_form->ui.Xfer_progressBar->value(), -1);
-        QCOMPARE(outstanding(), 1); // the reboot itself is not recorded
     }
 };
 
