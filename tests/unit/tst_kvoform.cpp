@@ -281,6 +281,8 @@ private slots:
         kvo_Form form;
         QCOMPARE(form.windowTitle(), QString("KVO-Steuerung"));
         QCOMPARE(form.ui.Player_groupBox->title(), QString("Player online"));
+        QCOMPARE(form.ui.PlayerContent_groupBox->title(), QString("Wiedergabelisten"));
+        QCOMPARE(form.ui.ServerContents_groupBox->title(), QString("Serverinhalt"));
         QCOMPARE(form.ui.Playlist_comboBox->itemText(0), QString("HAUPT-Wiedergabeliste (Video/ Bild gemischt)"));
         QCOMPARE(form.ui.Refresh_pushButton->text(), QString("Serverinhalt\nauffrischen"));
         QCOMPARE(form.ui.Playlist_listView->headerItem()->text(4), QString("DAUER"));
