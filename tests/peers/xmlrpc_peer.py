@@ -7,11 +7,18 @@ Documents on stdin and stdout are separated by NUL bytes.
 
   load: documents -> JSON list of {"method": name or null, "params": [...]} or {"fault": {"code", "string"}}
   dump: JSON list of {"call": {"method", "params"}}, {"response": value} or {"fault": {...}} -> documents
+  call URL: JSON list of {"method", "params"} on stdin, made in order through one ServerProxy
+            -> JSON list of {"response": value} or {"fault": {...}}
+  serve HOST: listens on a free port, prints it, serves until stdin closes; methods
+            echo(*args) returns its arguments, Kivo.fail() raises fault 4 "bad path",
+            Kivo.text(n) returns n letters
 """
 
 import json
 import sys
+import threading
 import xmlrpc.client as xc
+from xmlrpc.server import SimpleXMLRPCRequestHandler, SimpleXMLRPCServer
 
 KINDS = [(bool, "boolean", lambda v: v), (int, "int", lambda v: v), (float, "double", lambda v: v),
          (str, "string", lambda v: v), (xc.DateTime, "dateTime", lambda v: v.value),
@@ -34,11 +41,15 @@ def from_typed(typed):
     return BUILD[kind](content)
 
 
+def fault(error):
+    return {"fault": {"code": error.faultCode, "string": error.faultString}}
+
+
 def load(document):
     try:
         params, method = xc.loads(document, use_builtin_types=False)
-    except xc.Fault as fault:
-        return {"fault": {"code": fault.faultCode, "string": fault.faultString}}
+    except xc.Fault as error:
+        return fault(error)
     return {"method": method, "params": [to_typed(param) for param in params]}
 
 
@@ -52,14 +63,46 @@ def dump(request):
                     encoding="utf-8")
 
 
+def call(url, calls):
+    proxy = xc.ServerProxy(url, use_builtin_types=False)
+    outcomes = []
+    for request in calls:
+        try:
+            result = getattr(proxy, request["method"])(*[from_typed(param) for param in request["params"]])
+            outcomes.append({"response": to_typed(result)})
+        except xc.Fault as error:
+            outcomes.append(fault(error))
+    return outcomes
+
+
+def serve(host):
+    class Handler(SimpleXMLRPCRequestHandler):
+        rpc_paths = ()  # serve every path
+
+    def fail():
+        raise xc.Fault(4, "bad path")
+
+    server = SimpleXMLRPCServer((host, 0), requestHandler=Handler, logRequests=False)
+    server.register_function(lambda *args: list(args), "echo")
+    server.register_function(fail, "Kivo.fail")
+    server.register_function(lambda n: "x" * n, "Kivo.text")
+    threading.Thread(target=lambda: (sys.stdin.read(), server.shutdown()), daemon=True).start()
+    print(server.server_address[1], flush=True)
+    server.serve_forever()
+
+
 def main():
+    mode, arguments = sys.argv[1], sys.argv[2:]
+    if mode == "serve":
+        serve(*arguments)
+        return
     data = sys.stdin.buffer.read()
-    if sys.argv[1:] == ["load"]:
+    if mode == "load":
         sys.stdout.buffer.write(json.dumps([load(document) for document in data.split(b"\0")]).encode())
-    elif sys.argv[1:] == ["dump"]:
+    elif mode == "dump":
         sys.stdout.buffer.write(b"\0".join(dump(request).encode("utf-8") for request in json.loads(data)))
-    else:
-        sys.exit("usage: xmlrpc_peer.py load|dump")
+    elif mode == "call":
+        sys.stdout.buffer.write(json.dumps(call(arguments[0], json.loads(data))).encode())
 
 
 if __name__ == "__main__":

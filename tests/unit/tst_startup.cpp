@@ -1,3 +1,6 @@
+// Start-up rules without a window: the debug log, the settings store, the
+// command line and the welcome text.
+
 #include "app/commandline.h"
 #include "app/debuglog.h"
 #include "app/settings.h"
@@ -5,182 +8,155 @@
 
 #include <QDir>
 #include <QFile>
-#include <QObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
-class TestStartup : public QObject
-{
-    Q_OBJECT
+namespace {
 
-private slots:
-    void init();
-    void cleanup();
-
-    void logLines_data();
-    void logLines();
-    void logFileIsAppendedPerMessageAndRemovedAtStart();
-    void qtOwnWarningIsOneWarningLine();
-
-    void missingKeyGetsDefaultWrittenBack();
-    void storedKeyIsReadBack();
-    void unwritableMachineStoreFallsBackToUserStore();
-
-    void commandLine_data();
-    void commandLine();
-
-    void welcome();
-
-
-
-private:
-    QTemporaryDir m_dir;
-    QString m_previousDir;
-};
-
-void TestStartup::init()
-{
-    QVERIFY(m_dir.isValid());
-    m_previousDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir.path()));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_dir.filePath("system"));
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath("user"));
-}
-
-void TestStartup::cleanup()
-{
-    qInstallMessageHandler(nullptr);
-    QDir::setCurrent(m_previousDir);
-    QDir(m_dir.filePath("system")).removeRecursively();
-    QDir(m_dir.filePath("user")).removeRecursively();
-    QFile::remove(m_dir.filePath(kDebugLogFileName));
-}
-
-void TestStartup::logLines_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<QString>("line");
-    QTest::newRow("debug") << int(QtDebugMsg) << "Debug: text as given \n";
-    QTest::newRow("info is kept as debug") << int(QtInfoMsg) << "Debug: text as given \n";
-    QTest::newRow("warning") << int(QtWarningMsg) << "Warning: text as given \n";
-    QTest::newRow("critical is kept as warning") << int(QtCriticalMsg) << "Warning: text as given \n";
-    QTest::newRow("fatal") << int(QtFatalMsg) << "Fatal: text as given \n";
-}
-
-void TestStartup::logLines()
-{
-    QFETCH(int, type);
-    QFETCH(QString, line);
-    QCOMPARE(debugLogLine(QtMsgType(type), QStringLiteral("text as given ")), line);
-}
-
-static QByteArray readLog()
+QByteArray readLog()
 {
     QFile log(QString::fromLatin1(kDebugLogFileName));
     return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray("<missing>");
 }
 
-void TestStartup::logFileIsAppendedPerMessageAndRemovedAtStart()
-{
-    qInstallMessageHandler(debugLogMessageHandler);
-    qDebug("first run");
-    removeDebugLog();
-    qDebug("second run: %d", 2);
-    QCOMPARE(readLog(), QByteArray("Debug: second run: 2\n"));
-    qWarning("non-ASCII \xc3\xa9");
-    QCOMPARE(readLog(), QByteArray("Debug: second run: 2\nWarning: non-ASCII \xc3\xa9\n"));
-    removeDebugLog();
-    removeDebugLog(); // a missing file is no error
-    QCOMPARE(readLog(), QByteArray("<missing>"));
-}
+} // namespace
 
-void TestStartup::qtOwnWarningIsOneWarningLine()
+class TestStartup : public QObject
 {
-    qInstallMessageHandler(debugLogMessageHandler);
-    QObject sender;
-    QVERIFY(!QObject::connect(&sender, SIGNAL(noSuchSignal()), &sender, SLOT(deleteLater())));
-    const QList<QByteArray> lines = readLog().split('\n');
-    QCOMPARE(lines.size(), 2); // one line and the final line feed
-    QVERIFY2(lines.first().startsWith("Warning: QObject::connect"), lines.first().constData());
-    QVERIFY(lines.last().isEmpty());
-}
+    Q_OBJECT
 
-void TestStartup::missingKeyGetsDefaultWrittenBack()
-{
+private:
+    QTemporaryDir m_dir;
+    QString m_previousDir;
+
+private slots:
+    void init()
     {
-        auto settings = openSettingsStore();
-        QCOMPARE(settings->scope(), QSettings::SystemScope);
-        QCOMPARE(readRepositoryPath(*settings), QDir::rootPath() + "MediaCenter");
+        m_previousDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_dir.filePath("system"));
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath("user"));
     }
-    QSettings stored(m_dir.filePath("system/Vex/Kivo.conf"), QSettings::IniFormat);
-    QCOMPARE(stored.value(kMediaCenterKey).toString(), QDir::rootPath() + "MediaCenter");
-}
+    void cleanup()
+    {
+        qInstallMessageHandler(nullptr);
+        QDir::setCurrent(m_previousDir);
+        QDir(m_dir.filePath("system")).removeRecursively();
+        QDir(m_dir.filePath("user")).removeRecursively();
+        QFile::remove(m_dir.filePath(kDebugLogFileName));
+    }
 
-void TestStartup::storedKeyIsReadBack()
-{
-    saveRepositoryPath(QStringLiteral("/srv/media with space"));
-    auto settings = openSettingsStore();
-    QCOMPARE(readRepositoryPath(*settings), QStringLiteral("/srv/media with space"));
-}
+    void logLines_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("debug") << int(QtDebugMsg) << "Debug: text as given \n";
+        QTest::newRow("info is kept as debug") << int(QtInfoMsg) << "Debug: text as given \n";
+        QTest::newRow("warning") << int(QtWarningMsg) << "Warning: text as given \n";
+        QTest::newRow("critical is kept as warning") << int(QtCriticalMsg) << "Warning: text as given \n";
+        QTest::newRow("fatal") << int(QtFatalMsg) << "Fatal: text as given \n";
+    }
+    void logLines()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, line);
+        QCOMPARE(debugLogLine(QtMsgType(type), "text as given "), line);
+    }
 
-void TestStartup::unwritableMachineStoreFallsBackToUserStore()
-{
-    // A path below a plain file can never be created, not even by root.
-    QFile blocker(m_dir.filePath("blocker"));
-    QVERIFY(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_dir.filePath("blocker/system"));
+    void logFileIsAppendedPerMessageAndRemovedAtStart()
+    {
+        qInstallMessageHandler(debugLogMessageHandler);
+        qDebug("first run");
+        removeDebugLog();
+        qDebug("second run: %d", 2);
+        QCOMPARE(readLog(), QByteArray("Debug: second run: 2\n"));
+        qWarning("non-ASCII \xc3\xa9");
+        QCOMPARE(readLog(), QByteArray("Debug: second run: 2\nWarning: non-ASCII \xc3\xa9\n"));
+        removeDebugLog();
+        removeDebugLog(); // a missing file is no error
+        QCOMPARE(readLog(), QByteArray("<missing>"));
+    }
 
-    saveRepositoryPath(QStringLiteral("/kept"));
-    auto settings = openSettingsStore();
-    QCOMPARE(settings->scope(), QSettings::UserScope);
-    QCOMPARE(readRepositoryPath(*settings), QStringLiteral("/kept"));
-    QVERIFY(QFile::exists(m_dir.filePath("user/Vex/Kivo.conf")));
-}
+    void qtOwnWarningIsOneWarningLine()
+    {
+        qInstallMessageHandler(debugLogMessageHandler);
+        QObject sender;
+        QVERIFY(!QObject::connect(&sender, SIGNAL(noSuchSignal()), &sender, SLOT(deleteLater())));
+        const QList<QByteArray> lines = readLog().split('\n');
+        QCOMPARE(lines.size(), 2); // one line and the final line feed
+        QVERIFY2(lines.first().startsWith("Warning: QObject::connect"), lines.first().constData());
+    }
 
-void TestStartup::commandLine_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("address");
-    QTest::addColumn<bool>("help");
-    QTest::addColumn<bool>("version");
-    QTest::addColumn<bool>("failed");
-    const QString any = QHostAddress(QHostAddress::Any).toString();
-    QTest::newRow("none") << QStringList{"kvo"} << any << false << false << false;
-    QTest::newRow("listen") << QStringList{"kvo", "--listen", "127.0.0.1"} << "127.0.0.1" << false << false << false;
-    QTest::newRow("listen=") << QStringList{"kvo", "--listen=127.0.0.9"} << "127.0.0.9" << false << false << false;
-    QTest::newRow("listen without address") << QStringList{"kvo", "--listen"} << any << false << false << true;
-    QTest::newRow("listen host name") << QStringList{"kvo", "--listen", "player"} << any << false << false << true;
-    QTest::newRow("version") << QStringList{"kvo", "--version"} << any << false << true << false;
-    QTest::newRow("help") << QStringList{"kvo", "--help"} << any << true << false << false;
-    QTest::newRow("unknown") << QStringList{"kvo", "--bogus"} << any << false << false << true;
-    QTest::newRow("Qt's own option") << QStringList{"kvo", "-platform", "offscreen"} << any << false << false << false;
-}
+    void repositoryPathIsStoredForTheMachine()
+    {
+        {
+            auto settings = openSettingsStore();
+            QCOMPARE(settings->scope(), QSettings::SystemScope);
+            QCOMPARE(readRepositoryPath(*settings), QDir::rootPath() + "MediaCenter");
+        }
+        // The default is written back.
+        QSettings stored(m_dir.filePath("system/Vex/Kivo.conf"), QSettings::IniFormat);
+        QCOMPARE(stored.value(kMediaCenterKey).toString(), QDir::rootPath() + "MediaCenter");
 
-void TestStartup::commandLine()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, address);
-    QFETCH(bool, help);
-    QFETCH(bool, version);
-    QFETCH(bool, failed);
-    const StartupOptions options = parseCommandLine(arguments);
-    QCOMPARE(options.error.isEmpty(), !failed);
-    if (!failed)
-        QCOMPARE(options.listenAddress.toString(), address);
-    QCOMPARE(options.showHelp, help);
-    QCOMPARE(options.showVersion, version);
-}
+        saveRepositoryPath("/srv/media with space");
+        QCOMPARE(readRepositoryPath(*openSettingsStore()), QString("/srv/media with space"));
+    }
 
-void TestStartup::welcome()
-{
-    QCOMPARE(welcomeText("en_US", "192.168.0.20", "Generic Kivo 3.27 2010-05-28", "C:/"),
-             QStringLiteral("[en_US] Welcome to KVO Controller, 192.168.0.20, Generic Kivo 3.27 2010-05-28, "
-                            "with Media drive C:/"));
-    // Placeholder-like text in an argument is not expanded again.
-    QCOMPARE(welcomeText("%2", "", "v", "/"),
-             QStringLiteral("[%2] Welcome to KVO Controller, , v, with Media drive /"));
-}
+    void unwritableMachineStoreFallsBackToUserStore()
+    {
+        // A path below a plain file can never be created, not even by root.
+        QFile blocker(m_dir.filePath("blocker"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, m_dir.filePath("blocker/system"));
+
+        saveRepositoryPath("/kept");
+        auto settings = openSettingsStore();
+        QCOMPARE(settings->scope(), QSettings::UserScope);
+        QCOMPARE(readRepositoryPath(*settings), QString("/kept"));
+        QVERIFY(QFile::exists(m_dir.filePath("user/Vex/Kivo.conf")));
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("address"); // empty: refused
+        QTest::addColumn<bool>("help");
+        QTest::addColumn<bool>("version");
+        const QString any = QHostAddress(QHostAddress::Any).toString();
+        QTest::newRow("none") << QStringList{"kvo"} << any << false << false;
+        QTest::newRow("listen") << QStringList{"kvo", "--listen", "127.0.0.1"} << "127.0.0.1" << false << false;
+        QTest::newRow("listen=") << QStringList{"kvo", "--listen=127.0.0.9"} << "127.0.0.9" << false << false;
+        QTest::newRow("listen without address") << QStringList{"kvo", "--listen"} << "" << false << false;
+        QTest::newRow("listen host name") << QStringList{"kvo", "--listen", "player"} << "" << false << false;
+        QTest::newRow("version") << QStringList{"kvo", "--version"} << any << false << true;
+        QTest::newRow("help") << QStringList{"kvo", "--help"} << any << true << false;
+        QTest::newRow("unknown") << QStringList{"kvo", "--bogus"} << "" << false << false;
+        QTest::newRow("Qt's own option") << QStringList{"kvo", "-platform", "offscreen"} << any << false << false;
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, address);
+        QFETCH(bool, help);
+        QFETCH(bool, version);
+        const StartupOptions options = parseCommandLine(arguments);
+        QCOMPARE(options.error.isEmpty(), !address.isEmpty());
+        if (!address.isEmpty())
+            QCOMPARE(options.listenAddress.toString(), address);
+        QCOMPARE(options.showHelp, help);
+        QCOMPARE(options.showVersion, version);
+    }
+
+    void welcome()
+    {
+        QCOMPARE(welcomeText("en_US", "192.168.0.20", "Generic Kivo 3.27 2010-05-28", "C:/"),
+                 QString("[en_US] Welcome to KVO Controller, 192.168.0.20, Generic Kivo 3.27 2010-05-28, "
+                         "with Media drive C:/"));
+        // Placeholder-like text in an argument is not expanded again.
+        QCOMPARE(welcomeText("%2", "", "v", "/"), QString("[%2] Welcome to KVO Controller, , v, with Media drive /"));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestStartup)
 #include "tst_startup.moc"

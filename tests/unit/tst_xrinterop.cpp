@@ -1,11 +1,7 @@
 #include "xmlrpc/xrdocuments.h"
-#include "xmlrpc/xrvalue.h"
 
-#include <QDateTime>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
+#include "../peers/pythonpeer.h"
+
 #include <QTest>
 
 #include <climits>
@@ -30,59 +26,14 @@ private:
 
 namespace {
 
-QJsonObject typed(const QString& kind, const QJsonValue& content)
-{
-    return QJsonObject{{kind, content}};
-}
-
-QJsonValue toTyped(const QVariant& value)
-{
-    switch (value.typeId()) {
-    case QMetaType::Bool: return typed(QStringLiteral("boolean"), value.toBool());
-    case QMetaType::Int: return typed(QStringLiteral("int"), value.toInt());
-    case QMetaType::Double: return typed(QStringLiteral("double"), value.toDouble());
-    case QMetaType::QString: return typed(QStringLiteral("string"), value.toString());
-    case QMetaType::QDateTime:
-        return typed(QStringLiteral("dateTime"), value.toDateTime().toString(QLatin1String(kXrDateTimeFormat)));
-    case QMetaType::QByteArray: return typed(QStringLiteral("base64"), QString::fromLatin1(value.toByteArray().toHex()));
-    case QMetaType::QVariantList: {
-        QJsonArray items;
-        for (const QVariant& item : value.toList())
-            items.append(toTyped(item));
-        return typed(QStringLiteral("array"), items);
-    }
-    case QMetaType::QVariantMap: {
-        QJsonObject members;
-        const QVariantMap map = value.toMap();
-        for (auto it = map.cbegin(); it != map.cend(); ++it)
-            members.insert(it.key(), toTyped(it.value()));
-        return typed(QStringLiteral("struct"), members);
-    }
-    default: return QJsonValue();
-    }
-}
-
-// Runs the peer on NUL-separated input; empty output when it fails.
-QByteArray runPeer(const QString& mode, const QByteArray& input)
-{
-    QProcess peer;
-    peer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    peer.start(QStringLiteral("/usr/bin/python3"), {QStringLiteral(KVO_SOURCE_DIR "/tests/peers/xmlrpc_peer.py"), mode});
-    peer.write(input);
-    peer.closeWriteChannel();
-    if (!peer.waitForFinished(60000) || peer.exitStatus() != QProcess::NormalExit || peer.exitCode() != 0)
-        return {};
-    return peer.readAllStandardOutput();
-}
-
 QJsonArray peerLoads(const QByteArrayList& documents)
 {
-    return QJsonDocument::fromJson(runPeer(QStringLiteral("load"), documents.join('\0'))).array();
+    return QJsonDocument::fromJson(runPythonPeer({"load"}, documents.join('\0'))).array();
 }
 
 QByteArrayList peerDumps(const QJsonArray& requests)
 {
-    const QByteArray output = runPeer(QStringLiteral("dump"), QJsonDocument(requests).toJson(QJsonDocument::Compact));
+    const QByteArray output = runPythonPeer({"dump"}, QJsonDocument(requests).toJson(QJsonDocument::Compact));
     return output.isEmpty() ? QByteArrayList() : output.split('\0');
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+
+// A test's working directory and settings stores, both temporary: the test
+// runs in a fresh directory and never reads or writes the real settings.
+
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+
+class ScratchDirectory
+{
+public:
+    ScratchDirectory()
+    {
+        QDir::setCurrent(m_dir.path());
+        for (const auto format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+            QSettings::setPath(format, QSettings::SystemScope, m_dir.filePath("settings/system"));
+            QSettings::setPath(format, QSettings::UserScope, m_dir.filePath("settings/user"));
+        }
+    }
+    ~ScratchDirectory() { QDir::setCurrent(m_previous); }
+
+    bool isValid() const { return m_dir.isValid() && QDir::current().canonicalPath() == QDir(m_dir.path()).canonicalPath(); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QString m_previous = QDir::currentPath();
+    QTemporaryDir m_dir;
+};
