@@ -109,6 +109,54 @@ private slots:
                                                                  + "; Server software: Generic Kivo 3.27 2010-05-28"},
                                   10000);
     }
+
+    void dmzPowerDuplicatesRefusalAndSilence()
+    {
+        m_prompts.messages.clear();
+        // Listens at the DMZ address but never registers itself.
+        EmulatorPeer dmzSide(m_workDir.filePath("dmz"));
+        QVERIFY(dmzSide.start(m_server.serverPort(), "127.0.0.74", 1, {"--fault", "*=heartbeat-off"}));
+        EmulatorPeer twin(m_workDir.filePath("twin"));
+        QVERIFY(twin.start(m_server.serverPort(), "127.0.0.72", 1,
+                           {"--interval", "0.3", "--name", "Twin", "--dmz", " yes ", "--dmz-ip", "127.0.0.74",
+                            "--power", "PWROFF"}));
+        PlayerItem* item = waitForAdmission("Twin");
+        QVERIFY(item);
+        QVERIFY(!item->isOnline());
+        QCOMPARE(item->ipAddress(), QString("127.0.0.72"));
+        QCOMPARE(dmzSide.journal("call", "127.0.0.74", "Kivo.SyncDateTime").size(), 1);
+        QVERIFY(twin.journal("call", "127.0.0.72").isEmpty());
+
+        {
+            EmulatorPeer intruder(m_workDir.filePath("intruder"));
+            QVERIFY(intruder.start(m_server.serverPort(), "127.0.0.73", 1, {"--interval", "0.3", "--name", "TWIN"}));
+            QTRY_VERIFY_WITH_TIMEOUT(!m_prompts.messages.isEmpty(), 10000);
+            QCOMPARE(boxes(m_prompts).first(),
+                     "Warning | Duplicated Player | A new player (TWIN,127.0.0.73) is trying to connect to this server "
+                     "while (Twin,127.0.0.72) has already registered.\nThis connection is ignored.");
+        }
+        QCOMPARE(m_form.ui.Player_iconView->findItems("Twin", Qt::MatchFixedString).size(), 1);
+        m_prompts.messages.clear();
+
+        // A player that refuses its calls: the clock sync fails with the operator's text.
+        EmulatorPeer shy(m_workDir.filePath("shy"));
+        QVERIFY(shy.start(m_server.serverPort(), "127.0.0.75", 1, {"--name", "Shy", "--fault", "*=refuse"}));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts),
+                                  QStringList{"Information | Kivo.SyncDateTime Error | Connection refused. The player "
+                                              "is not ready yet. It it safe to ignore this message."},
+                                  10000);
+
+        // Silent for more than 20 s by the items' clock: removed, then admitted anew on its next heartbeat.
+        const QDateTime later = QDateTime::currentDateTime().addSecs(25);
+        PlayerItem::setClock([later] { return later; });
+        QSignalSpy gone(item, &QObject::destroyed);
+        item->check_last_active_time();
+        QCOMPARE(gone.size(), 1);
+        QVERIFY(m_statusLines.contains(QVariantList{"Player Twin goes offline!"}));
+        PlayerItem::setClock({});
+        QVERIFY(waitForAdmission("Twin"));
+        QTRY_COMPARE_WITH_TIMEOUT(dmzSide.journal("call", "127.0.0.74", "Kivo.SyncDateTime").size(), 2, 10000);
+    }
 };
 
 QTEST_MAIN(TestPlayersOnline)

@@ -23,8 +23,10 @@ public:
     ~EmulatorPeer()
     {
         m_process.terminate();
-        if (!m_process.waitForFinished(5000))
+        if (!m_process.waitForFinished(5000)) {
             m_process.kill();
+            m_process.waitForFinished(5000);
+        }
         if (QTest::currentTestFailed())
             qWarning() << "emulator stderr:" << m_process.readAllStandardError();
     }
