@@ -9,6 +9,8 @@ class TestXrDocuments : public QObject
 private slots:
     void parseDocument_data();
     void parseDocument();
+    void parsedTree_data();
+    void parsedTree();
     void parseCall_data();
     void parseCall();
     void parseResponse_data();
@@ -51,8 +53,19 @@ void TestXrDocuments::parseDocument_data()
                                  << doctype;
     QTest::newRow("plain doctype") << QByteArray("<!DOCTYPE methodCall><methodCall/>") << doctype;
     QTest::newRow("tag mismatch") << QByteArray("<methodCall><params></methodCall>")
-                                  << QStringLiteral("Opening and ending tag mismatch.");
-    QTest::newRow("empty") << QByteArray() << QStringLiteral("Premature end of document.");
+                                  << QStringLiteral("mismatched tag");
+    QTest::newRow("empty") << QByteArray() << QStringLiteral("no element found");
+    QTest::newRow("NUL byte") << QByteArray("<methodCall><methodName>a") + '\0' + "b</methodName></methodCall>"
+                              << QStringLiteral("not well-formed (NUL character) (line 1, column 25)");
+    QTest::newRow("lone NUL byte") << QByteArray(1, '\0') << QStringLiteral("not well-formed (NUL character)");
+    QTest::newRow("invalid UTF-8") << QByteArray("<methodCall>\n<methodName>caf\xe9</methodName></methodCall>")
+                                   << QStringLiteral("not well-formed (invalid UTF-8) (line 2, column 15)");
+    QTest::newRow("UTF-8 encoded surrogate") << QByteArray("<methodCall>\xed\xa0\x80</methodCall>")
+                                             << QStringLiteral("not well-formed (invalid UTF-8)");
+    QTest::newRow("unknown encoding")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"x-none\"?><methodCall/>") << QStringLiteral("unknown encoding");
+    QTest::newRow("multi-byte encoding")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><methodCall/>") << QStringLiteral("unknown encoding");
     QTest::newRow("declaration, comment, prefix")
         << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!-- c --><x:methodCall/>") << QString();
 }
@@ -68,6 +81,45 @@ void TestXrDocuments::parseDocument()
     QVERIFY2(message.startsWith(error) && (message.contains(QLatin1String("line ")) == !error.isEmpty()),
              qPrintable(message));
     QCOMPARE(doc.documentElement().isNull(), !error.isEmpty());
+}
+
+void TestXrDocuments::parsedTree_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("tree"); // as written back on one line
+
+    QTest::newRow("layout dropped, text kept")
+        << QByteArray("<methodCall>\r\n <methodName> m\r\n</methodName>\n <params>\t<param><value> </value></param>"
+                      "<param><value><string>  </string></value></param><param><value>a <i4>1</i4> </value></param>"
+                      "<param><value><x> </x></value></param></params> </methodCall>")
+        << QByteArray("<methodCall><methodName> m\n</methodName><params><param><value/></param><param><value>"
+                      "<string>  </string></value></param><param><value>a <i4>1</i4></value></param><param><value>"
+                      "<x> </x></value></param></params></methodCall>");
+    QTest::newRow("references, CDATA, comments, instructions")
+        << QByteArray("<value><string>&lt;&amp;&#13;&#x1F600;<![CDATA[<x>]]><!-- c -->&gt;<?pi x?>z</string></value>")
+        << QByteArray("<value><string>&lt;&amp;&#xd;\xf0\x9f\x98\x80&lt;x>>z</string></value>");
+    QTest::newRow("attribute, prefix, epilogue")
+        << QByteArray("<x:value xmlns:x=\"urn:a\"><x:i4>2</x:i4></x:value>\n<!-- end -->\n")
+        << QByteArray("<x:value xmlns:x=\"urn:a\"><x:i4>2</x:i4></x:value>");
+    QTest::newRow("ISO-8859-1") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><string>caf\xe9</string>")
+                                << QByteArray("<string>caf\xc3\xa9</string>");
+    QTest::newRow("windows-1252") << QByteArray("<?xml version=\"1.0\" encoding=\"windows-1252\"?><string>\x80</string>")
+                                  << QByteArray("<string>\xe2\x82\xac</string>");
+    QTest::newRow("UTF-16 with byte order mark")
+        << QByteArray("\xff\xfe<\0s\0>\0\xe9\0<\0/\0s\0>\0", 18) << QByteArray("<s>\xc3\xa9</s>");
+    QTest::newRow("UTF-8 byte order mark") << QByteArray("\xef\xbb\xbf<s>\xe2\x82\xac</s>")
+                                           << QByteArray("<s>\xe2\x82\xac</s>");
+}
+
+void TestXrDocuments::parsedTree()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, tree);
+
+    QDomDocument doc;
+    QString message;
+    QVERIFY2(xrParseDocument(bytes, doc, &message), qPrintable(message));
+    QCOMPARE(doc.toByteArray(-1), tree);
 }
 
 void TestXrDocuments::parseCall_data()
