@@ -1,5 +1,6 @@
 #include "xmlrpc/xrdocuments.h"
 
+#include "xmlrpc/xrreading.h"
 #include "xmlrpc/xrvalue.h"
 #include "xmlrpc/xrxmltree.h"
 
@@ -61,6 +62,38 @@ bool xrParseDocument(const QByteArray& bytes, QDomDocument& doc, QString* errorM
     return true;
 }
 
+XrCallReading xrReadMethodCall(const QByteArray& bytes, QString& methodName, QVariantList& params,
+                               QString* errorMessage)
+{
+    methodName.clear();
+    params.clear();
+    XrXmlTree tree;
+    if (!tree.parse(bytes, errorMessage))
+        return XrCallReading::NotWellFormed;
+    return XrReading::readCall(tree.root(), methodName, params) ? XrCallReading::Read : XrCallReading::NotMethodCall;
+}
+
+QByteArray xrResponseWire(const QVariant& value)
+{
+    QByteArray out;
+    out.reserve(160);
+    out += "<methodResponse>\n <params>\n  <param>\n";
+    xrAppendValueWire(out, value, 3);
+    out += "  </param>\n </params>\n</methodResponse>\n";
+    return out;
+}
+
+QByteArray xrFaultWire(int faultCode, const QString& faultString)
+{
+    const QVariantMap fault{{QStringLiteral("faultCode"), faultCode}, {QStringLiteral("faultString"), faultString}};
+    QByteArray out;
+    out.reserve(384);
+    out += "<methodResponse>\n <fault>\n";
+    xrAppendValueWire(out, fault, 2);
+    out += " </fault>\n</methodResponse>\n";
+    return out;
+}
+
 XRMethodCall::XRMethodCall() = default;
 
 XRMethodCall::XRMethodCall(const QString& method, const QVariantList& params)
@@ -76,28 +109,7 @@ XRMethodCall::XRMethodCall(const QString& method, const QVariantList& params)
 
 bool XRMethodCall::parse()
 {
-    m_methodName.clear();
-    m_params.clear();
-
-    const QDomElement root = documentElement();
-    if (root.tagName() != QLatin1String("methodCall"))
-        return false;
-    for (QDomElement child = root.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-        if (child.tagName() == QLatin1String("methodName")) {
-            m_methodName = child.text();
-        } else if (child.tagName() == QLatin1String("params")) {
-            for (QDomElement param = child.firstChildElement(QStringLiteral("param")); !param.isNull();
-                 param = param.nextSiblingElement(QStringLiteral("param"))) {
-                if (!param.hasChildNodes()) {
-                    m_methodName.clear();
-                    m_params.clear();
-                    return false;
-                }
-                m_params.append(xrElementToValue(param.firstChild().toElement()));
-            }
-        }
-    }
-    return true;
+    return XrReading::readCall(XrDomNode(documentElement()), m_methodName, m_params);
 }
 
 QByteArray XRMethodCall::toWire() const

@@ -382,8 +382,7 @@ bool XRServer::takeHeader(XRServerConnection* connection)
         m_pending.insert(id, connection);
         connection->pendingId = id;
         connection->closing = true;
-        answer(id, XRMethodResponse(-32600, QStringLiteral(
-                       "Invalid XML-RPC headers.  Missing content length")).toWire());
+        answer(id, xrFaultWire(-32600, QStringLiteral("Invalid XML-RPC headers.  Missing content length")));
         return false;
     }
     if (!request.contentLengthValid) {
@@ -410,32 +409,35 @@ void XRServer::processRequest(XRServerConnection* connection, const QByteArray& 
     connection->pendingId = id;
     connection->idle = false;
 
-    XRMethodCall call;
+    QString methodName;
+    QVariantList params;
     QString parseError;
-    if (!xrParseDocument(body, call, &parseError)) {
+    switch (xrReadMethodCall(body, methodName, params, &parseError)) {
+    case XrCallReading::NotWellFormed:
         sendFault(id, -32700, parseError);
         return;
-    }
-    if (!call.parse()) {
+    case XrCallReading::NotMethodCall:
         sendFault(id, -32600, QStringLiteral("Invalid XML-RPC methodCall"));
         return;
+    case XrCallReading::Read:
+        break;
     }
     bool handled = false;
-    emit methodCall(id, call.methodName(), call.params(), handled);
+    emit methodCall(id, methodName, params, handled);
     if (!handled)
-        sendFault(id, -32601, QStringLiteral("Method: %1, not found").arg(call.methodName()));
+        sendFault(id, -32601, QStringLiteral("Method: %1, not found").arg(methodName));
 }
 
 void XRServer::sendMethodResponse(int id, const QVariant& result)
 {
     if (m_pending.contains(id))
-        answer(id, XRMethodResponse(result).toWire());
+        answer(id, xrResponseWire(result));
 }
 
 void XRServer::sendFault(int id, int fault_code, const QString& fault_string)
 {
     if (m_pending.contains(id))
-        answer(id, XRMethodResponse(fault_code, fault_string).toWire());
+        answer(id, xrFaultWire(fault_code, fault_string));
 }
 
 void XRServer::answer(int id, const QByteArray& document)

@@ -1,5 +1,6 @@
 #include "xmlrpc/xrdocuments.h"
 
+#include <QDateTime>
 #include <QTest>
 
 class TestXrDocuments : public QObject
@@ -17,6 +18,8 @@ private slots:
     void parseResponse();
     void wireForm_data();
     void wireForm();
+    void directWire_data();
+    void directWire();
 };
 
 namespace {
@@ -81,6 +84,12 @@ void TestXrDocuments::parseDocument()
     QVERIFY2(message.startsWith(error) && (message.contains(QLatin1String("line ")) == !error.isEmpty()),
              qPrintable(message));
     QCOMPARE(doc.documentElement().isNull(), !error.isEmpty());
+
+    QString name;
+    QVariantList params;
+    QString readMessage;
+    QCOMPARE(xrReadMethodCall(bytes, name, params, &readMessage) == XrCallReading::NotWellFormed, !error.isEmpty());
+    QCOMPARE(readMessage, error.isEmpty() ? QString() : message);
 }
 
 void TestXrDocuments::parsedTree_data()
@@ -145,6 +154,22 @@ void TestXrDocuments::parseCall_data()
     row("later name wins, foreign children skipped",
         "<methodCall><methodName>a</methodName><params><x/><param><value>1</value></param></params><other/>"
         "<methodName> b </methodName></methodCall>", true, " b ", {QStringLiteral("1")});
+    row("every kind of value",
+        "<methodCall><methodName>all</methodName><params>\n"
+        "<param><value><string>  </string></value></param><param><value><string/></value></param>"
+        "<param><value>a&amp;<![CDATA[<b>]]></value></param><param><value>x<i4>2</i4>y</value></param>"
+        "<param><value><boolean>1</boolean></value></param><param><value><double>-0.5</double></value></param>"
+        "<param><value><dateTime.iso8601>20100528T14:05:09</dateTime.iso8601></value></param>"
+        "<param><value><base64>TWFu</base64></value></param><param><value><nil/></value></param>"
+        "<param><value><array><data> <value><int> 3 </int></value> <value>s</value> </data></array></value></param>"
+        "<param><value><array><data><value>1</value>text</data></array></value></param>"
+        "<param><value><struct> <member><name>k</name><value><struct/></value></member> </struct></value></param>"
+        "</params></methodCall>",
+        true, "all",
+        {QStringLiteral("  "), QString(), QStringLiteral("a&<b>"), QStringLiteral("x2y"), true, -0.5,
+         QDateTime(QDate(2010, 5, 28), QTime(14, 5, 9)), QByteArray("Man"), QVariant(),
+         QVariantList{3, QStringLiteral("s")}, QVariant(), QVariantMap{{QStringLiteral("k"), QVariantMap()}}});
+    row("no methodName, blank params", "<methodCall>\n<params>\n</params>\n</methodCall>", true, "", {});
 }
 
 void TestXrDocuments::parseCall()
@@ -159,6 +184,14 @@ void TestXrDocuments::parseCall()
     QCOMPARE(call.parse(), ok);
     QCOMPARE(call.methodName(), method);
     QCOMPARE(call.params(), params);
+
+    // The server's reader, which builds no document, reads every call alike.
+    QString readName = QStringLiteral("unset");
+    QVariantList readParams{1};
+    QCOMPARE(xrReadMethodCall(bytes, readName, readParams),
+             ok ? XrCallReading::Read : XrCallReading::NotMethodCall);
+    QCOMPARE(readName, method);
+    QCOMPARE(readParams, params);
 }
 
 void TestXrDocuments::parseResponse_data()
@@ -246,6 +279,33 @@ void TestXrDocuments::wireForm()
     QFETCH(QByteArray, expected);
 
     QCOMPARE(wire, expected);
+}
+
+void TestXrDocuments::directWire_data()
+{
+    QTest::addColumn<QVariant>("value");
+
+    QString awkward = QStringLiteral("]]>]]]>>\r\n\t<&\"' \u00e9\u20ac");
+    awkward += QChar(0xd83d); // a lone surrogate
+    awkward += QStringLiteral("\U0001F600");
+    QTest::newRow("awkward text") << QVariant(awkward);
+    QTest::newRow("empty text") << QVariant(QString());
+    QTest::newRow("invalid") << QVariant();
+    QTest::newRow("numbers") << QVariant(QVariantList{-7, 4294967295u, 0.1, 1e300, false});
+    QTest::newRow("date and bytes")
+        << QVariant(QVariantList{QDateTime(QDate(2010, 5, 28), QTime(14, 5, 9)), QByteArray(100, '\xfe')});
+    QTest::newRow("empty containers") << QVariant(QVariantList{QVariantList(), QVariantMap()});
+    QTest::newRow("nested") << QVariant(QVariantMap{
+        {QStringLiteral("b<"), QVariantList{QVariantMap{{QString(), 1}}, QVariantList{QStringLiteral("x")}}},
+        {QStringLiteral("a"), QVariant()}});
+}
+
+void TestXrDocuments::directWire()
+{
+    QFETCH(QVariant, value);
+
+    QCOMPARE(xrResponseWire(value), XRMethodResponse(value).toWire());
+    QCOMPARE(xrFaultWire(-32700, value.toString()), XRMethodResponse(-32700, value.toString()).toWire());
 }
 
 QTEST_GUILESS_MAIN(TestXrDocuments)
