@@ -8,11 +8,16 @@
 
 #include <cctype>
 
+#include <sys/socket.h>
+
 namespace {
 
-// Bytes taken from a socket per read, and answer bytes a connection may hold
-// unsent before further requests on it wait.
-constexpr qint64 kReadChunk = 16 * 1024;
+// Received bytes a connection may hold unread, and answer bytes it may hold
+// unsent before further requests on it wait. Qt reads whatever arrives on an
+// accepted socket, whatever its open mode, up to the read buffer size: the
+// limit bounds what a peer can make the server hold, and pushes back on a
+// peer that sends while its request awaits an answer.
+constexpr qint64 kSocketReadBuffer = 64 * 1024;
 constexpr qint64 kMaxUnsentOutput = 256 * 1024;
 
 constexpr char kNotPostBody[] = "This is an XML-RPC server.  I only accept POST";
@@ -162,7 +167,7 @@ public:
     // Moves up to maxBytes of received data into input; returns the count.
     qint64 takeInput(qint64 maxBytes)
     {
-        const qint64 wanted = qMin(maxBytes, kReadChunk);
+        const qint64 wanted = qMin(maxBytes, bytesAvailable());
         if (wanted <= 0)
             return 0;
         const qsizetype used = input.size();
@@ -170,6 +175,21 @@ public:
         const qint64 got = qMax<qint64>(0, read(input.data() + used, wanted));
         input.resize(used + got);
         return got;
+    }
+
+    // Sends bytes after those still queued. Qt queues every write and sends
+    // it an event-loop round later, switching a write notifier on and off on
+    // the way; when nothing is queued, what the system takes at once is sent
+    // directly and only the rest is queued. Failures are left to the queued
+    // write, which reports them.
+    void send(const QByteArray& bytes)
+    {
+        qint64 sent = 0;
+        if (bytesToWrite() == 0 && state() == QAbstractSocket::ConnectedState)
+            sent = qMax<qint64>(0, ::send(socketDescriptor(), bytes.constData(), size_t(bytes.size()),
+                                          MSG_NOSIGNAL | MSG_DONTWAIT));
+        if (sent < bytes.size())
+            write(bytes.constData() + sent, bytes.size() - sent);
     }
 
     QByteArray input;          // received bytes not yet consumed
@@ -235,15 +255,12 @@ void XRServer::setMaxConnections(int count)
 
 void XRServer::incomingConnection(qintptr socketDescriptor)
 {
-    // Unbuffered: data stays in the system's socket buffer until serve()
-    // takes it, which bounds memory and pushes back on a peer that sends
-    // while its request awaits an answer; answers are written at once.
     auto* connection = new XRServerConnection(this);
-    if (!connection->setSocketDescriptor(socketDescriptor, QAbstractSocket::ConnectedState,
-                                         QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+    if (!connection->setSocketDescriptor(socketDescriptor)) {
         delete connection;
         return;
     }
+    connection->setReadBufferSize(kSocketReadBuffer);
     connection->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connection->idleSince = m_clock.elapsed();
 
@@ -398,7 +415,7 @@ bool XRServer::takeHeader(XRServerConnection* connection)
     // bodies above 1 KiB) get it at once instead of after their own timeout.
     if (request.expectsContinue && request.majorVersion == 1 && request.minorVersion >= 1
         && input.size() < request.contentLength)
-        connection->write("HTTP/1.1 100 Continue\r\n\r\n");
+        connection->send("HTTP/1.1 100 Continue\r\n\r\n");
     return true;
 }
 
@@ -508,7 +525,7 @@ void XRServer::writeResponse(XRServerConnection* connection, int status, const Q
     // Signals that the write may emit must not start serving the next
     // request from inside the caller that answered: serving counts as busy.
     ++connection->serving;
-    connection->write(out);
+    connection->send(out);
     --connection->serving;
     if (close)
         connection->disconnectFromHost();
