@@ -25,7 +25,7 @@ constexpr char kNotPostBody[] = "This is an XML-RPC server.  I only accept POST"
 // The fields of a request header that the server acts on.
 struct RequestHeader
 {
-    QByteArray method;
+    bool isPost = false;
     int majorVersion = 1;
     int minorVersion = 1;
     bool hasContentLength = false;
@@ -36,12 +36,16 @@ struct RequestHeader
     bool expectsContinue = false;
 };
 
-bool hasConnectionToken(const QByteArray& value, const char* token)
+bool hasConnectionToken(QByteArrayView value, QByteArrayView token)
 {
-    for (const QByteArray& part : value.split(','))
-        if (part.trimmed().compare(token, Qt::CaseInsensitive) == 0)
+    for (;;) {
+        const qsizetype comma = value.indexOf(',');
+        if (value.first(comma < 0 ? value.size() : comma).trimmed().compare(token, Qt::CaseInsensitive) == 0)
             return true;
-    return false;
+        if (comma < 0)
+            return false;
+        value = value.sliced(comma + 1);
+    }
 }
 
 // Content-Length must be plain decimal digits; anything else, and a value
@@ -96,20 +100,49 @@ bool parseRequestLine(QByteArrayView line, RequestHeader& header)
         || !std::isdigit(static_cast<unsigned char>(version[5])) || version[6] != '.'
         || !std::isdigit(static_cast<unsigned char>(version[7])))
         return false;
-    header.method = words[0].toByteArray();
+    header.isPost = words[0] == "POST";
     header.majorVersion = version[5] - '0';
     header.minorVersion = version[7] - '0';
     return true;
 }
 
+void takeField(RequestHeader& header, QByteArrayView name, QByteArrayView value)
+{
+    if (name.compare("Content-Length", Qt::CaseInsensitive) == 0) {
+        qint64 length = 0;
+        const bool valid = parseContentLength(value, length);
+        if (!valid || (header.hasContentLength && length != header.contentLength))
+            header.contentLengthValid = false;
+        header.hasContentLength = true;
+        header.contentLength = length;
+    } else if (name.compare("Connection", Qt::CaseInsensitive) == 0) {
+        header.connection = value.toByteArray();
+    } else if (name.compare("Accept-Encoding", Qt::CaseInsensitive) == 0) {
+        header.acceptEncoding = value.toByteArray();
+    } else if (name.compare("Expect", Qt::CaseInsensitive) == 0) {
+        header.expectsContinue = value.compare("100-continue", Qt::CaseInsensitive) == 0;
+    }
+}
+
 // Reads the request line and the fields. Lines end at a line feed (a
 // carriage return before it is dropped); a line starting with a blank
-// continues the previous field. A header that cannot be read leaves the
-// method empty, which is answered like any method other than POST.
+// continues the previous field. A header that cannot be read is answered
+// like any method other than POST.
 RequestHeader parseRequestHeader(QByteArrayView text)
 {
     RequestHeader header;
-    QList<QPair<QByteArrayView, QByteArray>> fields;
+    // The field being read; its value is copied only when it continues on
+    // further lines.
+    bool inField = false;
+    QByteArrayView name;
+    QByteArrayView value;
+    QByteArray continuedValue;
+    bool continued = false;
+    const auto finishField = [&] {
+        if (inField)
+            takeField(header, name, continued ? QByteArrayView(continuedValue) : value);
+        inField = false;
+    };
     bool firstLine = true;
     while (!text.isEmpty()) {
         const qsizetype newline = text.indexOf('\n');
@@ -125,32 +158,24 @@ RequestHeader parseRequestHeader(QByteArrayView text)
         }
         if (line.isEmpty())
             continue;
-        if (isBlank(line.front()) && !fields.isEmpty()) {
-            fields.last().second += ' ' + trimmed(line).toByteArray();
+        if (isBlank(line.front()) && inField) {
+            if (!continued)
+                continuedValue = value.toByteArray();
+            continued = true;
+            continuedValue += ' ';
+            continuedValue += trimmed(line);
             continue;
         }
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0)
             return RequestHeader();
-        fields.append({trimmed(line.first(colon)), trimmed(line.sliced(colon + 1)).toByteArray()});
+        finishField();
+        inField = true;
+        continued = false;
+        name = trimmed(line.first(colon));
+        value = trimmed(line.sliced(colon + 1));
     }
-
-    for (const auto& [name, value] : fields) {
-        if (name.compare("Content-Length", Qt::CaseInsensitive) == 0) {
-            qint64 length = 0;
-            const bool valid = parseContentLength(value, length);
-            if (!valid || (header.hasContentLength && length != header.contentLength))
-                header.contentLengthValid = false;
-            header.hasContentLength = true;
-            header.contentLength = length;
-        } else if (name.compare("Connection", Qt::CaseInsensitive) == 0) {
-            header.connection = value;
-        } else if (name.compare("Accept-Encoding", Qt::CaseInsensitive) == 0) {
-            header.acceptEncoding = value;
-        } else if (name.compare("Expect", Qt::CaseInsensitive) == 0) {
-            header.expectsContinue = value.compare("100-continue", Qt::CaseInsensitive) == 0;
-        }
-    }
+    finishField();
     return header;
 }
 
@@ -388,7 +413,7 @@ bool XRServer::takeHeader(XRServerConnection* connection)
     connection->headerComplete = true;
 
     const RequestHeader& request = connection->request;
-    if (request.method != "POST") {
+    if (!request.isPost) {
         sendErrorResponse(connection, 405, "Method Not Allowed", kNotPostBody);
         return false;
     }

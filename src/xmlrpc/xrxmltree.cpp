@@ -27,15 +27,20 @@ bool isBlank(std::string_view text)
 // as empty, whatever the spacing.
 bool isContainer(std::string_view tag)
 {
-    static constexpr std::string_view containers[] = {
-        "methodCall", "methodResponse", "params", "param", "fault",
-        "value",      "array",          "data",   "struct", "member",
-    };
-    for (const std::string_view container : containers) {
-        if (tag == container)
-            return true;
+    switch (tag.size()) {
+    case 4:
+        return tag == "data";
+    case 5:
+        return tag == "value" || tag == "param" || tag == "array" || tag == "fault";
+    case 6:
+        return tag == "params" || tag == "struct" || tag == "member";
+    case 10:
+        return tag == "methodCall";
+    case 14:
+        return tag == "methodResponse";
+    default:
+        return false;
     }
-    return false;
 }
 
 // One random salt for the parsers' hash tables per process, instead of the
@@ -340,30 +345,6 @@ int XrXmlTree::append(int parent, Node node)
     return index;
 }
 
-XrXmlNode::XrXmlNode(const XrXmlTree* tree, int index)
-    : m_tree(index >= 0 ? tree : nullptr)
-    , m_index(index >= 0 ? index : -1)
-{
-}
-
-bool XrXmlNode::isElement() const
-{
-    return m_tree && m_tree->m_nodes[size_t(m_index)].element;
-}
-
-bool XrXmlNode::hasTag(QLatin1StringView tag) const
-{
-    return isElement() && data() == QByteArrayView(tag.data(), tag.size());
-}
-
-QByteArrayView XrXmlNode::data() const
-{
-    if (!m_tree)
-        return {};
-    const XrXmlTree::Node& node = m_tree->m_nodes[size_t(m_index)];
-    return m_tree->view(node.dataOffset, node.dataSize);
-}
-
 QString XrXmlNode::text() const
 {
     if (!m_tree)
@@ -387,40 +368,6 @@ void XrXmlNode::appendText(QString& out) const
     }
     for (XrXmlNode child = firstChild(); !child.isNull(); child = child.nextSibling())
         child.appendText(out);
-}
-
-bool XrXmlNode::hasChildNodes() const
-{
-    return m_tree && m_tree->m_nodes[size_t(m_index)].firstChild >= 0;
-}
-
-XrXmlNode XrXmlNode::firstChild() const
-{
-    return m_tree ? XrXmlNode(m_tree, m_tree->m_nodes[size_t(m_index)].firstChild) : XrXmlNode();
-}
-
-XrXmlNode XrXmlNode::nextSibling() const
-{
-    return m_tree ? XrXmlNode(m_tree, m_tree->m_nodes[size_t(m_index)].nextSibling) : XrXmlNode();
-}
-
-XrXmlNode XrXmlNode::elementFrom(int index, QLatin1StringView tag) const
-{
-    for (XrXmlNode node(m_tree, index); !node.isNull(); node = node.nextSibling()) {
-        if (node.isElement() && (tag.isNull() || node.hasTag(tag)))
-            return node;
-    }
-    return XrXmlNode();
-}
-
-XrXmlNode XrXmlNode::firstChildElement(QLatin1StringView tag) const
-{
-    return m_tree ? elementFrom(m_tree->m_nodes[size_t(m_index)].firstChild, tag) : XrXmlNode();
-}
-
-XrXmlNode XrXmlNode::nextSiblingElement(QLatin1StringView tag) const
-{
-    return m_tree ? elementFrom(m_tree->m_nodes[size_t(m_index)].nextSibling, tag) : XrXmlNode();
 }
 
 int XrXmlNode::attributeCount() const

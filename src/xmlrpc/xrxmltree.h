@@ -9,13 +9,15 @@
 #include <QLatin1StringView>
 #include <QString>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 class XrXmlTree;
 
 // A handle to an element or a text node of a tree, or a null node; offers
-// the part of QDomNode and QDomElement that the XML-RPC readers use.
+// the part of QDomNode and QDomElement that the XML-RPC readers use. The
+// tree must outlive its handles.
 class XrXmlNode
 {
 public:
@@ -41,7 +43,11 @@ public:
 
 private:
     friend class XrXmlTree;
-    XrXmlNode(const XrXmlTree* tree, int index);
+    XrXmlNode(const XrXmlTree* tree, int index)
+        : m_tree(index >= 0 ? tree : nullptr)
+        , m_index(index)
+    {
+    }
     XrXmlNode elementFrom(int index, QLatin1StringView tag) const;
     void appendText(QString& out) const;
 
@@ -92,8 +98,67 @@ private:
     qsizetype store(const char* bytes, qsizetype size);
     int append(int parent, Node node);
     QByteArrayView view(qsizetype offset, qsizetype size) const { return {m_data.data() + offset, size}; }
+    const Node& node(int index) const { return m_nodes[size_t(index)]; }
 
     std::vector<Node> m_nodes;
     std::vector<Attribute> m_attributes;
     std::string m_data;
 };
+
+// The accessors that reading a call runs for every node are inline.
+
+inline bool XrXmlNode::isElement() const
+{
+    return m_tree && m_tree->node(m_index).element;
+}
+
+inline bool XrXmlNode::hasTag(QLatin1StringView tag) const
+{
+    if (!m_tree)
+        return false;
+    const XrXmlTree::Node& node = m_tree->node(m_index);
+    return node.element && node.dataSize == tag.size()
+           && std::memcmp(m_tree->m_data.data() + node.dataOffset, tag.data(), size_t(tag.size())) == 0;
+}
+
+inline QByteArrayView XrXmlNode::data() const
+{
+    if (!m_tree)
+        return {};
+    const XrXmlTree::Node& node = m_tree->node(m_index);
+    return m_tree->view(node.dataOffset, node.dataSize);
+}
+
+inline bool XrXmlNode::hasChildNodes() const
+{
+    return m_tree && m_tree->node(m_index).firstChild >= 0;
+}
+
+inline XrXmlNode XrXmlNode::firstChild() const
+{
+    return m_tree ? XrXmlNode(m_tree, m_tree->node(m_index).firstChild) : XrXmlNode();
+}
+
+inline XrXmlNode XrXmlNode::nextSibling() const
+{
+    return m_tree ? XrXmlNode(m_tree, m_tree->node(m_index).nextSibling) : XrXmlNode();
+}
+
+inline XrXmlNode XrXmlNode::elementFrom(int index, QLatin1StringView tag) const
+{
+    for (XrXmlNode node(m_tree, index); !node.isNull(); node = node.nextSibling()) {
+        if (tag.isNull() ? node.isElement() : node.hasTag(tag))
+            return node;
+    }
+    return XrXmlNode();
+}
+
+inline XrXmlNode XrXmlNode::firstChildElement(QLatin1StringView tag) const
+{
+    return m_tree ? elementFrom(m_tree->node(m_index).firstChild, tag) : XrXmlNode();
+}
+
+inline XrXmlNode XrXmlNode::nextSiblingElement(QLatin1StringView tag) const
+{
+    return m_tree ? elementFrom(m_tree->node(m_index).nextSibling, tag) : XrXmlNode();
+}
