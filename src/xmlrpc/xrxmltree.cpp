@@ -275,9 +275,9 @@ bool XrXmlTree::parse(QByteArrayView bytes, QString* errorMessage)
     };
 
     // Without an encoding given here, the parser reads UTF-8 unless a byte
-    // order mark or the XML declaration says otherwise. Namespace processing is off:
-    // prefixed names stay as written. The parser's own limits on entity
-    // amplification stay at their defaults, a second guard behind the
+    // order mark or the XML declaration says otherwise. Namespace processing
+    // is off: prefixed names stay as written. The parser's own limits on
+    // entity amplification stay at their defaults, a second guard behind the
     // refusal of document type declarations.
     std::unique_ptr<XML_ParserStruct, ParserDeleter> parser(XML_ParserCreate(nullptr));
     if (!parser)
@@ -291,7 +291,9 @@ bool XrXmlTree::parse(QByteArrayView bytes, QString* errorMessage)
     XML_SetXmlDeclHandler(parser.get(), &XrXmlBuilder::onXmlDeclaration);
     XML_SetUnknownEncodingHandler(parser.get(), &fillEncoding, nullptr);
 
-    m_nodes.reserve(size_t(bytes.size() / 24 + 4));
+    // A call's markup takes some two dozen bytes per node; text-heavy
+    // documents need far fewer nodes, so the guess is capped.
+    m_nodes.reserve(size_t(qMin<qsizetype>(bytes.size() / 24 + 4, 4096)));
     m_data.reserve(size_t(bytes.size()));
 
     // The parser takes at most INT_MAX bytes per call.
