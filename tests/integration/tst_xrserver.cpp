@@ -472,6 +472,34 @@ private slots:
         QCOMPARE(readOutcome(reply.body).value, QVariant(QString("held")));
     }
 
+    void aLargeAnswerArrivesWholeBeforeTheNext_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("kept alive") << false;
+        QTest::newRow("closing") << true;
+    }
+    void aLargeAnswerArrivesWholeBeforeTheNext()
+    {
+        QFETCH(bool, closing);
+        // Far larger than the system's socket buffers: the answer goes out as
+        // the peer reads it, and the request behind it waits for that.
+        const QString large(6 * 1024 * 1024, QLatin1Char('a'));
+        Peer peer(port());
+        peer.send(post(callBody("echo", {large}), closing ? "Connection: close\r\n" : "")
+                  + post(callBody("echo", {2})));
+        HttpReply reply;
+        QVERIFY(peer.receive(reply, 30000));
+        QCOMPARE(readOutcome(reply.body).value, QVariant(large));
+        if (closing) {
+            QVERIFY(peer.waitClosed());
+            QVERIFY(peer.received.isEmpty());
+            QCOMPARE(ids.size(), 1);
+        } else {
+            QVERIFY(peer.receive(reply));
+            QCOMPARE(readOutcome(reply.body).value, QVariant(2));
+        }
+    }
+
     void aVanishedPeerIsReleasedAndItsAnswerDropped_data()
     {
         QTest::addColumn<bool>("graceful");
