@@ -3,26 +3,20 @@
 #include "xmlrpc/xrdocuments.h"
 
 #include <QPointer>
-#include <QSocketNotifier>
+#include <QTcpSocket>
 #include <QTimer>
 
 #include <cctype>
-#include <cerrno>
-#include <memory>
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
-// Bytes taken from a socket per read; received bytes a connection holds
-// while its request awaits an answer (which bounds what a peer can make the
-// server hold, and pushes back on it); and answer bytes a connection may hold
-// unsent before further requests on it wait.
-constexpr qint64 kReadChunk = 16 * 1024;
+// Received bytes a connection may hold unread, and answer bytes it may hold
+// unsent before further requests on it wait. Qt reads whatever arrives on an
+// accepted socket, whatever its open mode, up to the read buffer size: the
+// limit bounds what a peer can make the server hold, and pushes back on a
+// peer that sends while its request awaits an answer.
 constexpr qint64 kSocketReadBuffer = 64 * 1024;
 constexpr qint64 kMaxUnsentOutput = 256 * 1024;
 
@@ -187,108 +181,41 @@ RequestHeader parseRequestHeader(QByteArrayView text)
 
 } // namespace
 
-// One accepted connection, and the state of the request it is serving.
-// The server reads and writes the socket itself: QTcpSocket would read an
-// accepted socket's input into a fresh 16 KiB block per connection, whatever
-// its open mode, and send every write an event-loop round later.
-class XRServerConnection : public QObject
+// One accepted connection and the state of the request it is serving.
+class XRServerConnection : public QTcpSocket
 {
 public:
-    XRServerConnection(int descriptor, QObject* parent)
-        : QObject(parent)
-        , readable(descriptor, QSocketNotifier::Read)
-        , m_descriptor(descriptor)
-    {
-    }
-    ~XRServerConnection() override { closeSocket(); }
+    explicit XRServerConnection(QObject* parent) : QTcpSocket(parent) {}
 
-    bool hasInput() const { return !input.isEmpty(); }
+    bool hasInput() const { return !input.isEmpty() || bytesAvailable() > 0; }
 
-    // Moves up to maxBytes of received data into input; returns the count,
-    // 0 when nothing more has arrived or the peer has gone.
+    // Moves up to maxBytes of received data into input; returns the count.
     qint64 takeInput(qint64 maxBytes)
     {
-        // A short read emptied the system's buffer: what arrives later is
-        // announced by the read notifier, without a read that finds nothing.
-        if (m_descriptor < 0 || peerGone || !mayHaveInput || maxBytes <= 0)
+        const qint64 wanted = qMin(maxBytes, bytesAvailable());
+        if (wanted <= 0)
             return 0;
-        static thread_local char chunk[kReadChunk];
-        const qint64 wanted = qMin(maxBytes, kReadChunk);
-        const ssize_t got = ::recv(m_descriptor, chunk, size_t(wanted), 0);
-        if (got > 0) {
-            input.append(chunk, got);
-            mayHaveInput = got == wanted;
-            return got;
-        }
-        mayHaveInput = false;
-        if (got == 0 || !isTransient(errno))
-            peerGone = true;
-        return 0;
+        const qsizetype used = input.size();
+        input.resize(used + wanted);
+        const qint64 got = qMax<qint64>(0, read(input.data() + used, wanted));
+        input.resize(used + got);
+        return got;
     }
 
-    // Reads and drops what has arrived, a bounded amount per call.
-    void discardInput()
-    {
-        input.clear();
-        for (int chunks = 0; chunks < 4 && takeInput(kReadChunk) > 0; ++chunks)
-            input.clear();
-    }
-
-    // Sends bytes after those still queued. What the system does not take at
-    // once is queued and sent by flush() when the socket is writable.
+    // Sends bytes after those still queued. Qt queues every write and sends
+    // it an event-loop round later, switching a write notifier on and off on
+    // the way; when nothing is queued, what the system takes at once is sent
+    // directly and only the rest is queued. Failures are left to the queued
+    // write, which reports them.
     void send(const QByteArray& bytes)
     {
-        if (m_descriptor < 0 || peerGone)
-            return;
-        qsizetype sent = 0;
-        if (bytesToWrite() == 0) {
-            sent = sendSome(bytes.constData(), bytes.size());
-            if (sent == bytes.size() || peerGone)
-                return;
-        }
-        m_output.remove(0, m_outputSent);
-        m_outputSent = 0;
-        m_output.append(bytes.constData() + sent, bytes.size() - sent);
+        qint64 sent = 0;
+        if (bytesToWrite() == 0 && state() == QAbstractSocket::ConnectedState)
+            sent = qMax<qint64>(0, ::send(socketDescriptor(), bytes.constData(), size_t(bytes.size()),
+                                          MSG_NOSIGNAL | MSG_DONTWAIT));
+        if (sent < bytes.size())
+            write(bytes.constData() + sent, bytes.size() - sent);
     }
-
-    // Sends queued bytes; true when none are left.
-    bool flush()
-    {
-        if (m_descriptor >= 0 && !peerGone && bytesToWrite() > 0)
-            m_outputSent += sendSome(m_output.constData() + m_outputSent, bytesToWrite());
-        if (bytesToWrite() > 0 && !peerGone)
-            return false;
-        m_output.clear();
-        m_outputSent = 0;
-        return true;
-    }
-
-    qint64 bytesToWrite() const { return m_output.size() - m_outputSent; }
-    int descriptor() const { return m_descriptor; }
-
-    void setReading(bool enabled)
-    {
-        if (m_descriptor >= 0 && readable.isEnabled() != enabled)
-            readable.setEnabled(enabled);
-    }
-
-    // Closes at once, dropping whatever is queued.
-    void closeSocket()
-    {
-        if (m_descriptor < 0)
-            return;
-        readable.setEnabled(false);
-        if (writable)
-            writable->setEnabled(false);
-        ::close(m_descriptor);
-        m_descriptor = -1;
-    }
-
-    QSocketNotifier readable;
-    std::unique_ptr<QSocketNotifier> writable; // made when an answer has to wait
-    bool mayHaveInput = false; // the read notifier fired and no read came up short since
-    bool peerGone = false;     // the peer closed its side, or the socket failed
-    bool closeWhenSent = false;
 
     QByteArray input;          // received bytes not yet consumed
     qsizetype headerScanFrom = 0;
@@ -300,23 +227,6 @@ public:
     bool released = false;
     bool idle = true;          // waiting for a request or draining a final answer
     qint64 idleSince = 0;      // on the server's clock, in milliseconds
-
-private:
-    static bool isTransient(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
-
-    qsizetype sendSome(const char* bytes, qsizetype size)
-    {
-        const ssize_t sent = ::send(m_descriptor, bytes, size_t(size), MSG_NOSIGNAL);
-        if (sent >= 0)
-            return qsizetype(sent);
-        if (!isTransient(errno))
-            peerGone = true;
-        return 0;
-    }
-
-    int m_descriptor;
-    QByteArray m_output;       // queued answer bytes, sent from m_outputSent on
-    qsizetype m_outputSent = 0;
 };
 
 XRServer::XRServer(quint16 port, int backlog, QObject* parent, const QString& name,
@@ -333,8 +243,10 @@ XRServer::XRServer(quint16 port, int backlog, QObject* parent, const QString& na
 
 XRServer::~XRServer()
 {
-    for (XRServerConnection* connection : std::as_const(m_connections))
-        connection->closeSocket();
+    for (XRServerConnection* connection : QSet(m_connections)) {
+        connection->disconnect(this);
+        connection->abort();
+    }
     m_connections.clear();
     m_pending.clear();
 }
@@ -355,8 +267,10 @@ void XRServer::closeIdleConnections()
         if (connection->idle && now - connection->idleSince >= m_idleTimeoutMs)
             expired.append(connection);
     }
-    for (XRServerConnection* connection : expired)
+    for (XRServerConnection* connection : expired) {
+        connection->abort();
         releaseConnection(connection);
+    }
 }
 
 void XRServer::setMaxConnections(int count)
@@ -366,96 +280,47 @@ void XRServer::setMaxConnections(int count)
 
 void XRServer::incomingConnection(qintptr socketDescriptor)
 {
-    const int descriptor = int(socketDescriptor);
-    int on = 1;
-    if (::ioctl(descriptor, FIONBIO, &on) != 0) {
-        ::close(descriptor);
+    auto* connection = new XRServerConnection(this);
+    if (!connection->setSocketDescriptor(socketDescriptor)) {
+        delete connection;
         return;
     }
-    ::setsockopt(descriptor, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    auto* connection = new XRServerConnection(descriptor, this);
+    connection->setReadBufferSize(kSocketReadBuffer);
+    connection->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connection->idleSince = m_clock.elapsed();
 
     const bool overLimit = m_connections.size() >= m_maxConnections;
     m_connections.insert(connection);
-    connect(&connection->readable, &QSocketNotifier::activated, this,
-            [this, connection] { readFromClient(connection); });
+    connect(connection, &QTcpSocket::readyRead, this, &XRServer::readFromClient);
+    connect(connection, &QTcpSocket::disconnected, this, &XRServer::deleteClient);
+    connect(connection, &QTcpSocket::errorOccurred, this, [this, connection] {
+        if (connection->state() == QAbstractSocket::UnconnectedState)
+            releaseConnection(connection);
+    });
+    connect(connection, &QTcpSocket::bytesWritten, this, [this, connection] {
+        if (!connection->closing && connection->pendingId < 0 && connection->serving == 0
+            && connection->bytesToWrite() <= kMaxUnsentOutput && connection->hasInput())
+            serve(connection);
+    });
 
     if (overLimit)
         sendErrorResponse(connection, 503, "Service Unavailable", "Too many connections");
 }
 
-void XRServer::readFromClient(XRServerConnection* connection)
+void XRServer::readFromClient()
 {
-    connection->mayHaveInput = true;
+    auto* connection = static_cast<XRServerConnection*>(sender());
     // Input after a final answer is discarded, so that closing does not meet
     // unread data (which would reset the connection and lose the answer).
-    if (connection->closing) {
-        connection->discardInput();
-    } else if (canServe(connection)) {
+    if (connection->closing)
+        connection->skip(connection->bytesAvailable());
+    else if (connection->serving == 0)
         serve(connection);
-        return;
-    } else {
-        // While a call awaits its answer, a bounded amount is held, and a
-        // peer that goes away is noticed.
-        while (connection->input.size() < kSocketReadBuffer
-               && connection->takeInput(kSocketReadBuffer - connection->input.size()) > 0) {
-        }
-    }
-    settle(connection);
 }
 
-void XRServer::writeToClient(XRServerConnection* connection)
+void XRServer::deleteClient()
 {
-    if (connection->flush()) {
-        connection->writable->setEnabled(false);
-        if (connection->closeWhenSent) {
-            releaseConnection(connection);
-            return;
-        }
-    }
-    if (!connection->closing && canServe(connection) && connection->hasInput()) {
-        serve(connection);
-        return;
-    }
-    settle(connection);
-}
-
-void XRServer::sendTo(XRServerConnection* connection, const QByteArray& bytes)
-{
-    connection->send(bytes);
-    if (connection->bytesToWrite() == 0)
-        return;
-    if (!connection->writable) {
-        connection->writable = std::make_unique<QSocketNotifier>(connection->descriptor(), QSocketNotifier::Write);
-        connect(connection->writable.get(), &QSocketNotifier::activated, this,
-                [this, connection] { writeToClient(connection); });
-    }
-    connection->writable->setEnabled(true);
-}
-
-// Releases a connection whose peer has gone; otherwise reads on while more
-// input is wanted: a bounded amount, or the rest of a body that serve() can
-// take now. What readFromClient() then does matches, so that a readable
-// socket never goes unread while its notifier is on.
-void XRServer::settle(XRServerConnection* connection)
-{
-    if (connection->released)
-        return;
-    if (connection->peerGone) {
-        releaseConnection(connection);
-        return;
-    }
-    const qsizetype held = connection->input.size();
-    const bool bodyWanted = canServe(connection) && connection->headerComplete
-                            && held < connection->request.contentLength;
-    connection->setReading(connection->closing || held < kSocketReadBuffer || bodyWanted);
-}
-
-bool XRServer::canServe(const XRServerConnection* connection) const
-{
-    return connection->serving == 0 && connection->pendingId < 0
-           && connection->bytesToWrite() <= kMaxUnsentOutput;
+    releaseConnection(static_cast<XRServerConnection*>(sender()));
 }
 
 void XRServer::releaseConnection(XRServerConnection* connection)
@@ -468,7 +333,7 @@ void XRServer::releaseConnection(XRServerConnection* connection)
         m_pending.remove(connection->pendingId);
     connection->pendingId = -1;
     m_connections.remove(connection);
-    connection->closeSocket();
+    connection->disconnect(this);
     connection->deleteLater();
 }
 
@@ -504,8 +369,7 @@ void XRServer::serve(XRServerConnection* connection)
         if (!guard)
             return;
     }
-    if (--connection->serving == 0)
-        settle(connection);
+    --connection->serving;
 }
 
 // Collects the request header; returns true once it is complete and the
@@ -576,7 +440,7 @@ bool XRServer::takeHeader(XRServerConnection* connection)
     // bodies above 1 KiB) get it at once instead of after their own timeout.
     if (request.expectsContinue && request.majorVersion == 1 && request.minorVersion >= 1
         && input.size() < request.contentLength)
-        sendTo(connection, "HTTP/1.1 100 Continue\r\n\r\n");
+        connection->send("HTTP/1.1 100 Continue\r\n\r\n");
     return true;
 }
 
@@ -625,8 +489,6 @@ void XRServer::answer(int id, const QByteArray& document)
         return;
     connection->pendingId = -1;
     writeResponse(connection, 200, "OK", document, true, connection->closing);
-    if (connection->serving == 0)
-        settle(connection);
 
     // Requests that arrived behind this one are served from the event loop,
     // not from inside the caller that answered.
@@ -685,11 +547,11 @@ void XRServer::writeResponse(XRServerConnection* connection, int status, const Q
     connection->idleSince = m_clock.elapsed();
     connection->closing = connection->closing || close;
 
-    sendTo(connection, out);
-    if (close) {
-        if (connection->bytesToWrite() == 0)
-            releaseConnection(connection);
-        else
-            connection->closeWhenSent = true;
-    }
+    // Signals that the write may emit must not start serving the next
+    // request from inside the caller that answered: serving counts as busy.
+    ++connection->serving;
+    connection->send(out);
+    --connection->serving;
+    if (close)
+        connection->disconnectFromHost();
 }

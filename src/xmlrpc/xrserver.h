@@ -71,12 +71,11 @@ public slots:
 protected:
     void incomingConnection(qintptr socketDescriptor) override;
 
+protected slots:
+    void readFromClient();
+    void deleteClient();
+
 private:
-    void readFromClient(XRServerConnection* connection);
-    void writeToClient(XRServerConnection* connection);
-    void sendTo(XRServerConnection* connection, const QByteArray& bytes);
-    void settle(XRServerConnection* connection);
-    bool canServe(const XRServerConnection* connection) const;
     void serve(XRServerConnection* connection);
     bool takeHeader(XRServerConnection* connection);
     void processRequest(XRServerConnection* connection, const QByteArray& body);
