@@ -1,46 +1,13 @@
 #include "xmlrpc/xrdocuments.h"
 
+#include "xmlrpc/xrreading.h"
 #include "xmlrpc/xrvalue.h"
+#include "xmlrpc/xrxmltree.h"
 
 #include <QList>
 #include <QVariantMap>
-#include <QXmlStreamReader>
 
 namespace {
-
-bool isBlank(const QString& text)
-{
-    for (const QChar ch : text) {
-        if (ch != QLatin1Char(' ') && ch != QLatin1Char('\t') && ch != QLatin1Char('\n') && ch != QLatin1Char('\r'))
-            return false;
-    }
-    return true;
-}
-
-// Elements that hold only other elements: blank text inside them is layout,
-// so an empty-looking "value" reads as Invalid and an empty-looking "params"
-// as empty, whatever the spacing.
-bool isContainer(const QString& tag)
-{
-    static const QStringList containers = {
-        QStringLiteral("methodCall"), QStringLiteral("methodResponse"), QStringLiteral("params"),
-        QStringLiteral("param"),      QStringLiteral("fault"),          QStringLiteral("value"),
-        QStringLiteral("array"),      QStringLiteral("data"),           QStringLiteral("struct"),
-        QStringLiteral("member"),
-    };
-    return containers.contains(tag);
-}
-
-struct OpenElement
-{
-    QDomElement element;
-    bool hasChildElements = false;
-};
-
-QString positioned(const QString& message, const QXmlStreamReader& reader)
-{
-    return QStringLiteral("%1 (line %2, column %3)").arg(message).arg(reader.lineNumber()).arg(reader.columnNumber());
-}
 
 QDomElement appendTextElement(QDomDocument& doc, QDomNode parent, const QString& tag, const QString& text)
 {
@@ -66,75 +33,65 @@ QDomElement appendRoot(QDomDocument& doc, const QString& tag)
     return root;
 }
 
+// Copies an element of a parsed tree, with everything in it, into doc as a
+// new unattached element. The tree's depth is bounded.
+QDomElement copyElement(QDomDocument& doc, const XrXmlNode& from)
+{
+    QDomElement element = doc.createElement(QString::fromUtf8(from.data()));
+    for (int i = 0; i < from.attributeCount(); ++i)
+        element.setAttribute(QString::fromUtf8(from.attributeName(i)), QString::fromUtf8(from.attributeValue(i)));
+    for (XrXmlNode node = from.firstChild(); !node.isNull(); node = node.nextSibling()) {
+        if (node.isElement())
+            element.appendChild(copyElement(doc, node));
+        else
+            element.appendChild(doc.createTextNode(node.text()));
+    }
+    return element;
+}
+
 } // namespace
 
 bool xrParseDocument(const QByteArray& bytes, QDomDocument& doc, QString* errorMessage)
 {
-    const auto fail = [errorMessage](const QString& message) {
-        if (errorMessage)
-            *errorMessage = message;
+    XrXmlTree tree;
+    if (!tree.parse(bytes, errorMessage))
         return false;
-    };
-
-    QXmlStreamReader reader(bytes);
-    reader.setNamespaceProcessing(false);
     QDomDocument built;
-    QList<OpenElement> open;
-    QString pendingText;
-
-    // Text is collected until the next tag, when it is known whether the
-    // element holds only text (kept exactly) or also elements (blank runs dropped).
-    const auto flushText = [&](bool closing) {
-        if (pendingText.isEmpty())
-            return;
-        if (!open.isEmpty()) {
-            const OpenElement& top = open.constLast();
-            const bool keep = !isBlank(pendingText)
-                              || (closing && !top.hasChildElements && !isContainer(top.element.tagName()));
-            if (keep)
-                open.last().element.appendChild(built.createTextNode(pendingText));
-        }
-        pendingText.clear();
-    };
-
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::DTD:
-            return fail(positioned(QStringLiteral("Document type declarations are not accepted"), reader));
-        case QXmlStreamReader::StartElement: {
-            if (open.size() >= kXrMaxDepth)
-                return fail(positioned(
-                    QStringLiteral("Elements nested deeper than %1 levels are not accepted").arg(kXrMaxDepth), reader));
-            flushText(false);
-            QDomElement element = built.createElement(reader.qualifiedName().toString());
-            const QXmlStreamAttributes attributes = reader.attributes();
-            for (const QXmlStreamAttribute& attribute : attributes)
-                element.setAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
-            if (open.isEmpty()) {
-                built.appendChild(element);
-            } else {
-                open.last().element.appendChild(element);
-                open.last().hasChildElements = true;
-            }
-            open.append({element, false});
-            break;
-        }
-        case QXmlStreamReader::EndElement:
-            flushText(true);
-            open.removeLast();
-            break;
-        case QXmlStreamReader::Characters:
-            pendingText += reader.text();
-            break;
-        default:
-            break;
-        }
-    }
-    if (reader.hasError())
-        return fail(positioned(reader.errorString(), reader));
-
+    built.appendChild(copyElement(built, tree.root()));
     doc = built;
     return true;
+}
+
+XrCallReading xrReadMethodCall(const QByteArray& bytes, QString& methodName, QVariantList& params,
+                               QString* errorMessage)
+{
+    methodName.clear();
+    params.clear();
+    XrXmlTree tree;
+    if (!tree.parse(bytes, errorMessage))
+        return XrCallReading::NotWellFormed;
+    return XrReading::readCall(tree.root(), methodName, params) ? XrCallReading::Read : XrCallReading::NotMethodCall;
+}
+
+QByteArray xrResponseWire(const QVariant& value)
+{
+    QByteArray out;
+    out.reserve(160);
+    out += "<methodResponse>\n <params>\n  <param>\n";
+    xrAppendValueWire(out, value, 3);
+    out += "  </param>\n </params>\n</methodResponse>\n";
+    return out;
+}
+
+QByteArray xrFaultWire(int faultCode, const QString& faultString)
+{
+    const QVariantMap fault{{QStringLiteral("faultCode"), faultCode}, {QStringLiteral("faultString"), faultString}};
+    QByteArray out;
+    out.reserve(384);
+    out += "<methodResponse>\n <fault>\n";
+    xrAppendValueWire(out, fault, 2);
+    out += " </fault>\n</methodResponse>\n";
+    return out;
 }
 
 XRMethodCall::XRMethodCall() = default;
@@ -152,28 +109,7 @@ XRMethodCall::XRMethodCall(const QString& method, const QVariantList& params)
 
 bool XRMethodCall::parse()
 {
-    m_methodName.clear();
-    m_params.clear();
-
-    const QDomElement root = documentElement();
-    if (root.tagName() != QLatin1String("methodCall"))
-        return false;
-    for (QDomElement child = root.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-        if (child.tagName() == QLatin1String("methodName")) {
-            m_methodName = child.text();
-        } else if (child.tagName() == QLatin1String("params")) {
-            for (QDomElement param = child.firstChildElement(QStringLiteral("param")); !param.isNull();
-                 param = param.nextSiblingElement(QStringLiteral("param"))) {
-                if (!param.hasChildNodes()) {
-                    m_methodName.clear();
-                    m_params.clear();
-                    return false;
-                }
-                m_params.append(xrElementToValue(param.firstChild().toElement()));
-            }
-        }
-    }
-    return true;
+    return XrReading::readCall(XrDomNode(documentElement()), m_methodName, m_params);
 }
 
 QByteArray XRMethodCall::toWire() const

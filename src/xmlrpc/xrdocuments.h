@@ -16,6 +16,21 @@
 inline constexpr int kXrMaxDepth = 64;
 bool xrParseDocument(const QByteArray& bytes, QDomDocument& doc, QString* errorMessage = nullptr);
 
+// What reading a methodCall straight from bytes found.
+enum class XrCallReading { Read, NotWellFormed, NotMethodCall };
+
+// Reads a methodCall from untrusted bytes with the rules and results of
+// xrParseDocument() followed by XRMethodCall::parse(), but without building
+// a QDomDocument. NotWellFormed puts the parser's message into *errorMessage.
+XrCallReading xrReadMethodCall(const QByteArray& bytes, QString& methodName, QVariantList& params,
+                               QString* errorMessage = nullptr);
+
+// The server's wire forms of a response holding value and of a fault: the
+// bytes of XRMethodResponse(value).toWire() and XRMethodResponse(faultCode,
+// faultString).toWire(), written without building a document.
+QByteArray xrResponseWire(const QVariant& value);
+QByteArray xrFaultWire(int faultCode, const QString& faultString);
+
 class XRMethodCall : public QDomDocument
 {
 public:

@@ -8,11 +8,16 @@
 
 #include <cctype>
 
+#include <sys/socket.h>
+
 namespace {
 
-// Bytes taken from a socket per read, and answer bytes a connection may hold
-// unsent before further requests on it wait.
-constexpr qint64 kReadChunk = 16 * 1024;
+// Received bytes a connection may hold unread, and answer bytes it may hold
+// unsent before further requests on it wait. Qt reads whatever arrives on an
+// accepted socket, whatever its open mode, up to the read buffer size: the
+// limit bounds what a peer can make the server hold, and pushes back on a
+// peer that sends while its request awaits an answer.
+constexpr qint64 kSocketReadBuffer = 64 * 1024;
 constexpr qint64 kMaxUnsentOutput = 256 * 1024;
 
 constexpr char kNotPostBody[] = "This is an XML-RPC server.  I only accept POST";
@@ -20,7 +25,7 @@ constexpr char kNotPostBody[] = "This is an XML-RPC server.  I only accept POST"
 // The fields of a request header that the server acts on.
 struct RequestHeader
 {
-    QByteArray method;
+    bool isPost = false;
     int majorVersion = 1;
     int minorVersion = 1;
     bool hasContentLength = false;
@@ -31,12 +36,16 @@ struct RequestHeader
     bool expectsContinue = false;
 };
 
-bool hasConnectionToken(const QByteArray& value, const char* token)
+bool hasConnectionToken(QByteArrayView value, QByteArrayView token)
 {
-    for (const QByteArray& part : value.split(','))
-        if (part.trimmed().compare(token, Qt::CaseInsensitive) == 0)
+    for (;;) {
+        const qsizetype comma = value.indexOf(',');
+        if (value.first(comma < 0 ? value.size() : comma).trimmed().compare(token, Qt::CaseInsensitive) == 0)
             return true;
-    return false;
+        if (comma < 0)
+            return false;
+        value = value.sliced(comma + 1);
+    }
 }
 
 // Content-Length must be plain decimal digits; anything else, and a value
@@ -91,20 +100,49 @@ bool parseRequestLine(QByteArrayView line, RequestHeader& header)
         || !std::isdigit(static_cast<unsigned char>(version[5])) || version[6] != '.'
         || !std::isdigit(static_cast<unsigned char>(version[7])))
         return false;
-    header.method = words[0].toByteArray();
+    header.isPost = words[0] == "POST";
     header.majorVersion = version[5] - '0';
     header.minorVersion = version[7] - '0';
     return true;
 }
 
+void takeField(RequestHeader& header, QByteArrayView name, QByteArrayView value)
+{
+    if (name.compare("Content-Length", Qt::CaseInsensitive) == 0) {
+        qint64 length = 0;
+        const bool valid = parseContentLength(value, length);
+        if (!valid || (header.hasContentLength && length != header.contentLength))
+            header.contentLengthValid = false;
+        header.hasContentLength = true;
+        header.contentLength = length;
+    } else if (name.compare("Connection", Qt::CaseInsensitive) == 0) {
+        header.connection = value.toByteArray();
+    } else if (name.compare("Accept-Encoding", Qt::CaseInsensitive) == 0) {
+        header.acceptEncoding = value.toByteArray();
+    } else if (name.compare("Expect", Qt::CaseInsensitive) == 0) {
+        header.expectsContinue = value.compare("100-continue", Qt::CaseInsensitive) == 0;
+    }
+}
+
 // Reads the request line and the fields. Lines end at a line feed (a
 // carriage return before it is dropped); a line starting with a blank
-// continues the previous field. A header that cannot be read leaves the
-// method empty, which is answered like any method other than POST.
+// continues the previous field. A header that cannot be read is answered
+// like any method other than POST.
 RequestHeader parseRequestHeader(QByteArrayView text)
 {
     RequestHeader header;
-    QList<QPair<QByteArrayView, QByteArray>> fields;
+    // The field being read; its value is copied only when it continues on
+    // further lines.
+    bool inField = false;
+    QByteArrayView name;
+    QByteArrayView value;
+    QByteArray continuedValue;
+    bool continued = false;
+    const auto finishField = [&] {
+        if (inField)
+            takeField(header, name, continued ? QByteArrayView(continuedValue) : value);
+        inField = false;
+    };
     bool firstLine = true;
     while (!text.isEmpty()) {
         const qsizetype newline = text.indexOf('\n');
@@ -120,32 +158,24 @@ RequestHeader parseRequestHeader(QByteArrayView text)
         }
         if (line.isEmpty())
             continue;
-        if (isBlank(line.front()) && !fields.isEmpty()) {
-            fields.last().second += ' ' + trimmed(line).toByteArray();
+        if (isBlank(line.front()) && inField) {
+            if (!continued)
+                continuedValue = value.toByteArray();
+            continued = true;
+            continuedValue += ' ';
+            continuedValue += trimmed(line);
             continue;
         }
         const qsizetype colon = line.indexOf(':');
         if (colon <= 0)
             return RequestHeader();
-        fields.append({trimmed(line.first(colon)), trimmed(line.sliced(colon + 1)).toByteArray()});
+        finishField();
+        inField = true;
+        continued = false;
+        name = trimmed(line.first(colon));
+        value = trimmed(line.sliced(colon + 1));
     }
-
-    for (const auto& [name, value] : fields) {
-        if (name.compare("Content-Length", Qt::CaseInsensitive) == 0) {
-            qint64 length = 0;
-            const bool valid = parseContentLength(value, length);
-            if (!valid || (header.hasContentLength && length != header.contentLength))
-                header.contentLengthValid = false;
-            header.hasContentLength = true;
-            header.contentLength = length;
-        } else if (name.compare("Connection", Qt::CaseInsensitive) == 0) {
-            header.connection = value;
-        } else if (name.compare("Accept-Encoding", Qt::CaseInsensitive) == 0) {
-            header.acceptEncoding = value;
-        } else if (name.compare("Expect", Qt::CaseInsensitive) == 0) {
-            header.expectsContinue = value.compare("100-continue", Qt::CaseInsensitive) == 0;
-        }
-    }
+    finishField();
     return header;
 }
 
@@ -162,7 +192,7 @@ public:
     // Moves up to maxBytes of received data into input; returns the count.
     qint64 takeInput(qint64 maxBytes)
     {
-        const qint64 wanted = qMin(maxBytes, kReadChunk);
+        const qint64 wanted = qMin(maxBytes, bytesAvailable());
         if (wanted <= 0)
             return 0;
         const qsizetype used = input.size();
@@ -170,6 +200,21 @@ public:
         const qint64 got = qMax<qint64>(0, read(input.data() + used, wanted));
         input.resize(used + got);
         return got;
+    }
+
+    // Sends bytes after those still queued. Qt queues every write and sends
+    // it an event-loop round later, switching a write notifier on and off on
+    // the way; when nothing is queued, what the system takes at once is sent
+    // directly and only the rest is queued. Failures are left to the queued
+    // write, which reports them.
+    void send(const QByteArray& bytes)
+    {
+        qint64 sent = 0;
+        if (bytesToWrite() == 0 && state() == QAbstractSocket::ConnectedState)
+            sent = qMax<qint64>(0, ::send(socketDescriptor(), bytes.constData(), size_t(bytes.size()),
+                                          MSG_NOSIGNAL | MSG_DONTWAIT));
+        if (sent < bytes.size())
+            write(bytes.constData() + sent, bytes.size() - sent);
     }
 
     QByteArray input;          // received bytes not yet consumed
@@ -235,15 +280,12 @@ void XRServer::setMaxConnections(int count)
 
 void XRServer::incomingConnection(qintptr socketDescriptor)
 {
-    // Unbuffered: data stays in the system's socket buffer until serve()
-    // takes it, which bounds memory and pushes back on a peer that sends
-    // while its request awaits an answer; answers are written at once.
     auto* connection = new XRServerConnection(this);
-    if (!connection->setSocketDescriptor(socketDescriptor, QAbstractSocket::ConnectedState,
-                                         QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+    if (!connection->setSocketDescriptor(socketDescriptor)) {
         delete connection;
         return;
     }
+    connection->setReadBufferSize(kSocketReadBuffer);
     connection->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connection->idleSince = m_clock.elapsed();
 
@@ -371,7 +413,7 @@ bool XRServer::takeHeader(XRServerConnection* connection)
     connection->headerComplete = true;
 
     const RequestHeader& request = connection->request;
-    if (request.method != "POST") {
+    if (!request.isPost) {
         sendErrorResponse(connection, 405, "Method Not Allowed", kNotPostBody);
         return false;
     }
@@ -382,8 +424,7 @@ bool XRServer::takeHeader(XRServerConnection* connection)
         m_pending.insert(id, connection);
         connection->pendingId = id;
         connection->closing = true;
-        answer(id, XRMethodResponse(-32600, QStringLiteral(
-                       "Invalid XML-RPC headers.  Missing content length")).toWire());
+        answer(id, xrFaultWire(-32600, QStringLiteral("Invalid XML-RPC headers.  Missing content length")));
         return false;
     }
     if (!request.contentLengthValid) {
@@ -399,7 +440,7 @@ bool XRServer::takeHeader(XRServerConnection* connection)
     // bodies above 1 KiB) get it at once instead of after their own timeout.
     if (request.expectsContinue && request.majorVersion == 1 && request.minorVersion >= 1
         && input.size() < request.contentLength)
-        connection->write("HTTP/1.1 100 Continue\r\n\r\n");
+        connection->send("HTTP/1.1 100 Continue\r\n\r\n");
     return true;
 }
 
@@ -410,32 +451,35 @@ void XRServer::processRequest(XRServerConnection* connection, const QByteArray& 
     connection->pendingId = id;
     connection->idle = false;
 
-    XRMethodCall call;
+    QString methodName;
+    QVariantList params;
     QString parseError;
-    if (!xrParseDocument(body, call, &parseError)) {
+    switch (xrReadMethodCall(body, methodName, params, &parseError)) {
+    case XrCallReading::NotWellFormed:
         sendFault(id, -32700, parseError);
         return;
-    }
-    if (!call.parse()) {
+    case XrCallReading::NotMethodCall:
         sendFault(id, -32600, QStringLiteral("Invalid XML-RPC methodCall"));
         return;
+    case XrCallReading::Read:
+        break;
     }
     bool handled = false;
-    emit methodCall(id, call.methodName(), call.params(), handled);
+    emit methodCall(id, methodName, params, handled);
     if (!handled)
-        sendFault(id, -32601, QStringLiteral("Method: %1, not found").arg(call.methodName()));
+        sendFault(id, -32601, QStringLiteral("Method: %1, not found").arg(methodName));
 }
 
 void XRServer::sendMethodResponse(int id, const QVariant& result)
 {
     if (m_pending.contains(id))
-        answer(id, XRMethodResponse(result).toWire());
+        answer(id, xrResponseWire(result));
 }
 
 void XRServer::sendFault(int id, int fault_code, const QString& fault_string)
 {
     if (m_pending.contains(id))
-        answer(id, XRMethodResponse(fault_code, fault_string).toWire());
+        answer(id, xrFaultWire(fault_code, fault_string));
 }
 
 void XRServer::answer(int id, const QByteArray& document)
@@ -506,7 +550,7 @@ void XRServer::writeResponse(XRServerConnection* connection, int status, const Q
     // Signals that the write may emit must not start serving the next
     // request from inside the caller that answered: serving counts as busy.
     ++connection->serving;
-    connection->write(out);
+    connection->send(out);
     --connection->serving;
     if (close)
         connection->disconnectFromHost();

@@ -1,6 +1,7 @@
 #include "xmlrpc/xrvalue.h"
 
 #include "xmlrpc/xrdocuments.h"
+#include "xmlrpc/xrreading.h"
 
 #include <QDateTime>
 #include <QVariantList>
@@ -13,6 +14,35 @@ namespace {
 constexpr char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 constexpr int kBase64LineLength = 76;
 
+// The tag and text of a value that is not an array or a struct.
+struct ScalarForm
+{
+    QLatin1StringView tag;
+    QString text;
+};
+
+ScalarForm scalarForm(const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return {QLatin1StringView("string"), value.toString()};
+    case QMetaType::Int:
+        return {QLatin1StringView("int"), QString::number(value.toInt())};
+    case QMetaType::UInt:
+        return {QLatin1StringView("int"), QString::number(value.toUInt())};
+    case QMetaType::Bool:
+        return {QLatin1StringView("boolean"), value.toBool() ? QStringLiteral("1") : QStringLiteral("0")};
+    case QMetaType::Double:
+        return {QLatin1StringView("double"), value.toString()};
+    case QMetaType::QDateTime:
+        return {QLatin1StringView("dateTime.iso8601"), value.toDateTime().toString(QLatin1String(kXrDateTimeFormat))};
+    case QMetaType::QByteArray:
+        return {QLatin1StringView("base64"), xrBase64Encode(value.toByteArray())};
+    default:
+        return {QLatin1StringView("string"), QString()};
+    }
+}
+
 QDomElement textElement(QDomDocument& doc, const QString& tag, const QString& text)
 {
     QDomElement element = doc.createElement(tag);
@@ -23,21 +53,6 @@ QDomElement textElement(QDomDocument& doc, const QString& tag, const QString& te
 QDomElement typeElement(const QVariant& value, QDomDocument& doc)
 {
     switch (value.typeId()) {
-    case QMetaType::QString:
-        return textElement(doc, QStringLiteral("string"), value.toString());
-    case QMetaType::Int:
-        return textElement(doc, QStringLiteral("int"), QString::number(value.toInt()));
-    case QMetaType::UInt:
-        return textElement(doc, QStringLiteral("int"), QString::number(value.toUInt()));
-    case QMetaType::Bool:
-        return textElement(doc, QStringLiteral("boolean"), value.toBool() ? QStringLiteral("1") : QStringLiteral("0"));
-    case QMetaType::Double:
-        return textElement(doc, QStringLiteral("double"), value.toString());
-    case QMetaType::QDateTime:
-        return textElement(doc, QStringLiteral("dateTime.iso8601"),
-                           value.toDateTime().toString(QLatin1String(kXrDateTimeFormat)));
-    case QMetaType::QByteArray:
-        return textElement(doc, QStringLiteral("base64"), xrBase64Encode(value.toByteArray()));
     case QMetaType::QVariantList: {
         QDomElement array = doc.createElement(QStringLiteral("array"));
         QDomElement data = doc.createElement(QStringLiteral("data"));
@@ -58,99 +73,56 @@ QDomElement typeElement(const QVariant& value, QDomDocument& doc)
         }
         return structure;
     }
-    default:
-        return textElement(doc, QStringLiteral("string"), QString());
+    default: {
+        const ScalarForm form = scalarForm(value);
+        return textElement(doc, form.tag, form.text);
+    }
     }
 }
 
-// The readers carry the nesting depth of the value being read so that a
-// tree built elsewhere cannot drive them arbitrarily deep.
-QVariant readValue(const QDomElement& element, int depth);
-
-QVariant readArray(const QDomElement& array, int depth)
+// Text as QDomDocument writes it: "<" and "&" escaped, a carriage return as
+// a character reference, and ">" escaped where it would end "]]>".
+void appendEscaped(QByteArray& out, const QString& text)
 {
-    const QDomNode data = array.firstChild();
-    if (!data.isElement() || data.toElement().tagName() != QLatin1String("data"))
-        return {};
-    QVariantList items;
-    for (QDomNode child = data.firstChild(); !child.isNull(); child = child.nextSibling()) {
-        const QVariant item = readValue(child.toElement(), depth + 1);
-        if (!item.isValid())
-            return {};
-        items.append(item);
-    }
-    return items;
-}
-
-QVariant readStruct(const QDomElement& structure, int depth)
-{
-    QVariantMap members;
-    for (QDomElement member = structure.firstChildElement(QStringLiteral("member")); !member.isNull();
-         member = member.nextSiblingElement(QStringLiteral("member"))) {
-        QString name;
-        QVariant value;
-        bool nameSeen = false;
-        bool valueSeen = false;
-        for (QDomElement child = member.firstChildElement(); !child.isNull(); child = child.nextSiblingElement()) {
-            if (child.tagName() == QLatin1String("name")) {
-                name = child.text();
-                nameSeen = true;
-            } else if (child.tagName() == QLatin1String("value")) {
-                value = readValue(child, depth + 1);
-                valueSeen = true;
-            }
-            if (nameSeen && valueSeen) {
-                members.insert(name, value);
-                nameSeen = false;
-                valueSeen = false;
-            }
+    const QByteArray utf8 = text.toUtf8();
+    const char* bytes = utf8.constData();
+    const qsizetype size = utf8.size();
+    qsizetype plainFrom = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char ch = bytes[i];
+        const char* replacement = nullptr;
+        if (ch == '<')
+            replacement = "&lt;";
+        else if (ch == '&')
+            replacement = "&amp;";
+        else if (ch == '\r')
+            replacement = "&#xd;";
+        else if (ch == '>' && i >= 2 && bytes[i - 1] == ']' && bytes[i - 2] == ']')
+            replacement = "&gt;";
+        if (replacement) {
+            out.append(bytes + plainFrom, i - plainFrom);
+            out.append(replacement);
+            plainFrom = i + 1;
         }
     }
-    return members;
+    out.append(bytes + plainFrom, size - plainFrom);
 }
 
-QVariant readDateTime(const QString& text)
+void appendIndent(QByteArray& out, int depth)
 {
-    const QString dashed = text.left(4) + QLatin1Char('-') + text.mid(4, 2) + QLatin1Char('-') + text.mid(6);
-    return QDateTime::fromString(dashed, Qt::ISODate);
+    out.append(depth, ' ');
 }
 
-QVariant readValue(const QDomElement& element, int depth)
+void appendTextElementWire(QByteArray& out, QLatin1StringView tag, const QString& text, int depth)
 {
-    if (element.isNull() || element.tagName() != QLatin1String("value") || !element.hasChildNodes())
-        return {};
-    if (depth >= kXrMaxDepth)
-        return {};
-    const QDomNode first = element.firstChild();
-    if (!first.isElement())
-        return element.text();
-
-    const QDomElement type = first.toElement();
-    const QString tag = type.tagName();
-    if (tag == QLatin1String("array"))
-        return readArray(type, depth);
-    if (tag == QLatin1String("struct"))
-        return readStruct(type, depth);
-
-    const QString text = type.text();
-    if (tag == QLatin1String("i4") || tag == QLatin1String("int"))
-        return text.toInt();
-    if (tag == QLatin1String("boolean")) {
-        if (text == QLatin1String("0"))
-            return false;
-        if (text == QLatin1String("1"))
-            return true;
-        return {};
-    }
-    if (tag == QLatin1String("string"))
-        return text;
-    if (tag == QLatin1String("double"))
-        return text.toDouble();
-    if (tag == QLatin1String("dateTime.iso8601"))
-        return readDateTime(text);
-    if (tag == QLatin1String("base64"))
-        return xrBase64Decode(text);
-    return {};
+    appendIndent(out, depth);
+    out += '<';
+    out += tag;
+    out += '>';
+    appendEscaped(out, text);
+    out += "</";
+    out += tag;
+    out += ">\n";
 }
 
 } // namespace
@@ -162,20 +134,74 @@ QDomElement xrValueToElement(const QVariant& value, QDomDocument& doc)
     return element;
 }
 
+void xrAppendValueWire(QByteArray& out, const QVariant& value, int depth)
+{
+    appendIndent(out, depth);
+    out += "<value>\n";
+    switch (value.typeId()) {
+    case QMetaType::QVariantList: {
+        const QVariantList items = value.toList();
+        appendIndent(out, depth + 1);
+        out += "<array>\n";
+        appendIndent(out, depth + 2);
+        if (items.isEmpty()) {
+            out += "<data/>\n";
+        } else {
+            out += "<data>\n";
+            for (const QVariant& item : items)
+                xrAppendValueWire(out, item, depth + 3);
+            appendIndent(out, depth + 2);
+            out += "</data>\n";
+        }
+        appendIndent(out, depth + 1);
+        out += "</array>\n";
+        break;
+    }
+    case QMetaType::QVariantMap: {
+        const QVariantMap members = value.toMap();
+        appendIndent(out, depth + 1);
+        if (members.isEmpty()) {
+            out += "<struct/>\n";
+            break;
+        }
+        out += "<struct>\n";
+        for (auto it = members.cbegin(); it != members.cend(); ++it) {
+            appendIndent(out, depth + 2);
+            out += "<member>\n";
+            appendTextElementWire(out, QLatin1StringView("name"), it.key(), depth + 3);
+            xrAppendValueWire(out, it.value(), depth + 3);
+            appendIndent(out, depth + 2);
+            out += "</member>\n";
+        }
+        appendIndent(out, depth + 1);
+        out += "</struct>\n";
+        break;
+    }
+    default: {
+        const ScalarForm form = scalarForm(value);
+        appendTextElementWire(out, form.tag, form.text, depth + 1);
+        break;
+    }
+    }
+    appendIndent(out, depth);
+    out += "</value>\n";
+}
+
 QVariant xrElementToValue(const QDomElement& element)
 {
-    return readValue(element, 0);
+    return XrReading::readValue(XrDomNode(element), 0);
 }
 
 QVariant xrArrayFromElement(const QDomElement& array)
 {
-    return readArray(array, 0);
+    return XrReading::readArray(XrDomNode(array), 0);
 }
 
 QVariant xrStructFromElement(const QDomElement& structure)
 {
-    return readStruct(structure, 0);
+    return XrReading::readStruct(XrDomNode(structure), 0);
 }
+
 
 QString xrBase64Encode(const QByteArray& bytes)
 {

@@ -16,6 +16,10 @@ inline constexpr const char* kXrDateTimeFormat = "yyyyMMddThh:mm:ss";
 // Returns a new, unattached "value" element owned by doc.
 QDomElement xrValueToElement(const QVariant& value, QDomDocument& doc);
 
+// Appends the "value" element of value as QDomDocument writes it with one
+// space of indentation per level, the element itself indented by depth.
+void xrAppendValueWire(QByteArray& out, const QVariant& value, int depth);
+
 // Reads a "value" element; Invalid when it cannot be read.
 QVariant xrElementToValue(const QDomElement& element);
 

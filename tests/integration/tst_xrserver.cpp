@@ -235,6 +235,65 @@ private slots:
         QVERIFY(peer.received.isEmpty());
     }
 
+    void aPeerSendingWhileItsCallWaitsIsHeldBack()
+    {
+        answerAtOnce = false;
+        Peer peer(port());
+        peer.send(post(callBody("echo", {1})));
+        QTRY_COMPARE(ids.size(), 1);
+
+        // Far more than the system's socket buffers take: the server holds
+        // only a bounded part of it, so most stays with the peer.
+        constexpr qint64 flood = 64 * 1024 * 1024;
+        const QByteArray chunk(1024 * 1024, 'x');
+        for (qint64 queued = 0; queued < flood; queued += chunk.size())
+            peer.send(chunk);
+        qint64 unsent = peer.socket.bytesToWrite();
+        int roundsWithoutProgress = 0;
+        QVERIFY(waitUntil(
+            [&] {
+                const qint64 now = peer.socket.bytesToWrite();
+                roundsWithoutProgress = now < unsent ? 0 : roundsWithoutProgress + 1;
+                unsent = now;
+                return roundsWithoutProgress >= 10;
+            },
+            10000));
+        QVERIFY2(unsent > flood / 4, qPrintable(QString::number(unsent)));
+
+        server->sendMethodResponse(ids[0], QString("held"));
+        HttpReply reply;
+        QVERIFY(peer.receive(reply));
+        QCOMPARE(readOutcome(reply.body).value, QVariant(QString("held")));
+    }
+
+    void aLargeAnswerArrivesWholeBeforeTheNext_data()
+    {
+        QTest::addColumn<bool>("closing");
+        QTest::newRow("kept alive") << false;
+        QTest::newRow("closing") << true;
+    }
+    void aLargeAnswerArrivesWholeBeforeTheNext()
+    {
+        QFETCH(bool, closing);
+        // Far larger than the system's socket buffers: the answer goes out as
+        // the peer reads it, and the request behind it waits for that.
+        const QString large(6 * 1024 * 1024, QLatin1Char('a'));
+        Peer peer(port());
+        peer.send(post(callBody("echo", {large}), closing ? "Connection: close\r\n" : "")
+                  + post(callBody("echo", {2})));
+        HttpReply reply;
+        QVERIFY(peer.receive(reply, 30000));
+        QCOMPARE(readOutcome(reply.body).value, QVariant(large));
+        if (closing) {
+            QVERIFY(peer.waitClosed());
+            QVERIFY(peer.received.isEmpty());
+            QCOMPARE(ids.size(), 1);
+        } else {
+            QVERIFY(peer.receive(reply));
+            QCOMPARE(readOutcome(reply.body).value, QVariant(2));
+        }
+    }
+
     void aVanishedPeerIsReleasedAndItsAnswerDropped_data()
     {
         QTest::addColumn<bool>("graceful");

@@ -1,5 +1,6 @@
 #include "xmlrpc/xrdocuments.h"
 
+#include <QDateTime>
 #include <QTest>
 
 class TestXrDocuments : public QObject
@@ -9,12 +10,16 @@ class TestXrDocuments : public QObject
 private slots:
     void parseDocument_data();
     void parseDocument();
+    void parsedTree_data();
+    void parsedTree();
     void parseCall_data();
     void parseCall();
     void parseResponse_data();
     void parseResponse();
     void wireForm_data();
     void wireForm();
+    void directWire_data();
+    void directWire();
 };
 
 namespace {
@@ -51,8 +56,19 @@ void TestXrDocuments::parseDocument_data()
                                  << doctype;
     QTest::newRow("plain doctype") << QByteArray("<!DOCTYPE methodCall><methodCall/>") << doctype;
     QTest::newRow("tag mismatch") << QByteArray("<methodCall><params></methodCall>")
-                                  << QStringLiteral("Opening and ending tag mismatch.");
-    QTest::newRow("empty") << QByteArray() << QStringLiteral("Premature end of document.");
+                                  << QStringLiteral("mismatched tag");
+    QTest::newRow("empty") << QByteArray() << QStringLiteral("no element found");
+    QTest::newRow("NUL byte") << QByteArray("<methodCall><methodName>a") + '\0' + "b</methodName></methodCall>"
+                              << QStringLiteral("not well-formed (NUL character) (line 1, column 25)");
+    QTest::newRow("lone NUL byte") << QByteArray(1, '\0') << QStringLiteral("not well-formed (NUL character)");
+    QTest::newRow("invalid UTF-8") << QByteArray("<methodCall>\n<methodName>caf\xe9</methodName></methodCall>")
+                                   << QStringLiteral("not well-formed (invalid UTF-8) (line 2, column 15)");
+    QTest::newRow("UTF-8 encoded surrogate") << QByteArray("<methodCall>\xed\xa0\x80</methodCall>")
+                                             << QStringLiteral("not well-formed (invalid UTF-8)");
+    QTest::newRow("unknown encoding")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"x-none\"?><methodCall/>") << QStringLiteral("unknown encoding");
+    QTest::newRow("multi-byte encoding")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?><methodCall/>") << QStringLiteral("unknown encoding");
     QTest::newRow("declaration, comment, prefix")
         << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><!-- c --><x:methodCall/>") << QString();
 }
@@ -68,6 +84,51 @@ void TestXrDocuments::parseDocument()
     QVERIFY2(message.startsWith(error) && (message.contains(QLatin1String("line ")) == !error.isEmpty()),
              qPrintable(message));
     QCOMPARE(doc.documentElement().isNull(), !error.isEmpty());
+
+    QString name;
+    QVariantList params;
+    QString readMessage;
+    QCOMPARE(xrReadMethodCall(bytes, name, params, &readMessage) == XrCallReading::NotWellFormed, !error.isEmpty());
+    QCOMPARE(readMessage, error.isEmpty() ? QString() : message);
+}
+
+void TestXrDocuments::parsedTree_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("tree"); // as written back on one line
+
+    QTest::newRow("layout dropped, text kept")
+        << QByteArray("<methodCall>\r\n <methodName> m\r\n</methodName>\n <params>\t<param><value> </value></param>"
+                      "<param><value><string>  </string></value></param><param><value>a <i4>1</i4> </value></param>"
+                      "<param><value><x> </x></value></param></params> </methodCall>")
+        << QByteArray("<methodCall><methodName> m\n</methodName><params><param><value/></param><param><value>"
+                      "<string>  </string></value></param><param><value>a <i4>1</i4></value></param><param><value>"
+                      "<x> </x></value></param></params></methodCall>");
+    QTest::newRow("references, CDATA, comments, instructions")
+        << QByteArray("<value><string>&lt;&amp;&#13;&#x1F600;<![CDATA[<x>]]><!-- c -->&gt;<?pi x?>z</string></value>")
+        << QByteArray("<value><string>&lt;&amp;&#xd;\xf0\x9f\x98\x80&lt;x>>z</string></value>");
+    QTest::newRow("attribute, prefix, epilogue")
+        << QByteArray("<x:value xmlns:x=\"urn:a\"><x:i4>2</x:i4></x:value>\n<!-- end -->\n")
+        << QByteArray("<x:value xmlns:x=\"urn:a\"><x:i4>2</x:i4></x:value>");
+    QTest::newRow("ISO-8859-1") << QByteArray("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><string>caf\xe9</string>")
+                                << QByteArray("<string>caf\xc3\xa9</string>");
+    QTest::newRow("windows-1252") << QByteArray("<?xml version=\"1.0\" encoding=\"windows-1252\"?><string>\x80</string>")
+                                  << QByteArray("<string>\xe2\x82\xac</string>");
+    QTest::newRow("UTF-16 with byte order mark")
+        << QByteArray("\xff\xfe<\0s\0>\0\xe9\0<\0/\0s\0>\0", 18) << QByteArray("<s>\xc3\xa9</s>");
+    QTest::newRow("UTF-8 byte order mark") << QByteArray("\xef\xbb\xbf<s>\xe2\x82\xac</s>")
+                                           << QByteArray("<s>\xe2\x82\xac</s>");
+}
+
+void TestXrDocuments::parsedTree()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, tree);
+
+    QDomDocument doc;
+    QString message;
+    QVERIFY2(xrParseDocument(bytes, doc, &message), qPrintable(message));
+    QCOMPARE(doc.toByteArray(-1), tree);
 }
 
 void TestXrDocuments::parseCall_data()
@@ -93,6 +154,22 @@ void TestXrDocuments::parseCall_data()
     row("later name wins, foreign children skipped",
         "<methodCall><methodName>a</methodName><params><x/><param><value>1</value></param></params><other/>"
         "<methodName> b </methodName></methodCall>", true, " b ", {QStringLiteral("1")});
+    row("every kind of value",
+        "<methodCall><methodName>all</methodName><params>\n"
+        "<param><value><string>  </string></value></param><param><value><string/></value></param>"
+        "<param><value>a&amp;<![CDATA[<b>]]></value></param><param><value>x<i4>2</i4>y</value></param>"
+        "<param><value><boolean>1</boolean></value></param><param><value><double>-0.5</double></value></param>"
+        "<param><value><dateTime.iso8601>20100528T14:05:09</dateTime.iso8601></value></param>"
+        "<param><value><base64>TWFu</base64></value></param><param><value><nil/></value></param>"
+        "<param><value><array><data> <value><int> 3 </int></value> <value>s</value> </data></array></value></param>"
+        "<param><value><array><data><value>1</value>text</data></array></value></param>"
+        "<param><value><struct> <member><name>k</name><value><struct/></value></member> </struct></value></param>"
+        "</params></methodCall>",
+        true, "all",
+        {QStringLiteral("  "), QString(), QStringLiteral("a&<b>"), QStringLiteral("x2y"), true, -0.5,
+         QDateTime(QDate(2010, 5, 28), QTime(14, 5, 9)), QByteArray("Man"), QVariant(),
+         QVariantList{3, QStringLiteral("s")}, QVariant(), QVariantMap{{QStringLiteral("k"), QVariantMap()}}});
+    row("no methodName, blank params", "<methodCall>\n<params>\n</params>\n</methodCall>", true, "", {});
 }
 
 void TestXrDocuments::parseCall()
@@ -107,6 +184,14 @@ void TestXrDocuments::parseCall()
     QCOMPARE(call.parse(), ok);
     QCOMPARE(call.methodName(), method);
     QCOMPARE(call.params(), params);
+
+    // The server's reader, which builds no document, reads every call alike.
+    QString readName = QStringLiteral("unset");
+    QVariantList readParams{1};
+    QCOMPARE(xrReadMethodCall(bytes, readName, readParams),
+             ok ? XrCallReading::Read : XrCallReading::NotMethodCall);
+    QCOMPARE(readName, method);
+    QCOMPARE(readParams, params);
 }
 
 void TestXrDocuments::parseResponse_data()
@@ -194,6 +279,33 @@ void TestXrDocuments::wireForm()
     QFETCH(QByteArray, expected);
 
     QCOMPARE(wire, expected);
+}
+
+void TestXrDocuments::directWire_data()
+{
+    QTest::addColumn<QVariant>("value");
+
+    QString awkward = QStringLiteral("]]>]]]>>\r\n\t<&\"' \u00e9\u20ac");
+    awkward += QChar(0xd83d); // a lone surrogate
+    awkward += QStringLiteral("\U0001F600");
+    QTest::newRow("awkward text") << QVariant(awkward);
+    QTest::newRow("empty text") << QVariant(QString());
+    QTest::newRow("invalid") << QVariant();
+    QTest::newRow("numbers") << QVariant(QVariantList{-7, 4294967295u, 0.1, 1e300, false});
+    QTest::newRow("date and bytes")
+        << QVariant(QVariantList{QDateTime(QDate(2010, 5, 28), QTime(14, 5, 9)), QByteArray(100, '\xfe')});
+    QTest::newRow("empty containers") << QVariant(QVariantList{QVariantList(), QVariantMap()});
+    QTest::newRow("nested") << QVariant(QVariantMap{
+        {QStringLiteral("b<"), QVariantList{QVariantMap{{QString(), 1}}, QVariantList{QStringLiteral("x")}}},
+        {QStringLiteral("a"), QVariant()}});
+}
+
+void TestXrDocuments::directWire()
+{
+    QFETCH(QVariant, value);
+
+    QCOMPARE(xrResponseWire(value), XRMethodResponse(value).toWire());
+    QCOMPARE(xrFaultWire(-32700, value.toString()), XRMethodResponse(-32700, value.toString()).toWire());
 }
 
 QTEST_GUILESS_MAIN(TestXrDocuments)
