@@ -25,11 +25,11 @@ class FaultError(ValueError):
     pass
 
 
-def parse(spec):
+def parse(setting):
     """A fault setting from its short text form or a JSON object (string or dict); returns a dict of changes."""
-    if isinstance(spec, dict):
-        return _checked(dict(spec))
-    text = str(spec).strip()
+    if isinstance(setting, dict):
+        return _checked(dict(setting))
+    text = str(setting).strip()
     if text.startswith("{"):
         try:
             changes = json.loads(text)
