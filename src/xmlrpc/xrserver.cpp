@@ -8,7 +8,9 @@
 
 #include <cctype>
 
+#ifdef Q_OS_LINUX
 #include <sys/socket.h>
+#endif
 
 namespace {
 
@@ -205,14 +207,16 @@ public:
     // Sends bytes after those still queued. Qt queues every write and sends
     // it an event-loop round later, switching a write notifier on and off on
     // the way; when nothing is queued, what the system takes at once is sent
-    // directly and only the rest is queued. Failures are left to the queued
-    // write, which reports them.
+    // directly and only the rest is queued (on Linux; elsewhere Qt's queue
+    // does it all). Failures are left to the queued write, which reports them.
     void send(const QByteArray& bytes)
     {
         qint64 sent = 0;
+#ifdef Q_OS_LINUX
         if (bytesToWrite() == 0 && state() == QAbstractSocket::ConnectedState)
             sent = qMax<qint64>(0, ::send(socketDescriptor(), bytes.constData(), size_t(bytes.size()),
                                           MSG_NOSIGNAL | MSG_DONTWAIT));
+#endif
         if (sent < bytes.size())
             write(bytes.constData() + sent, bytes.size() - sent);
     }
