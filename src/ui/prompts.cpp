@@ -117,22 +117,25 @@ QMessageBox::StandardButton ScriptedPrompts::message(Kind kind, QWidget*, const 
     return defaultButton != QMessageBox::NoButton ? defaultButton : firstButton(buttons);
 }
 
-QString ScriptedPrompts::openFileName(QWidget*, const QString& caption, const QString&, const QString&)
+QString ScriptedPrompts::nextFileAnswer(const QString& caption)
 {
     otherPrompts.append(caption);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+}
+
+QString ScriptedPrompts::openFileName(QWidget*, const QString& caption, const QString&, const QString&)
+{
+    return nextFileAnswer(caption);
 }
 
 QString ScriptedPrompts::saveFileName(QWidget*, const QString& caption, const QString&, const QString&)
 {
-    otherPrompts.append(caption);
-    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    return nextFileAnswer(caption);
 }
 
 QString ScriptedPrompts::existingDirectory(QWidget*, const QString& caption, const QString&)
 {
-    otherPrompts.append(caption);
-    return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
+    return nextFileAnswer(caption);
 }
 
 QString ScriptedPrompts::text(QWidget*, const QString& title, const QString&, const QString&, bool* accepted)

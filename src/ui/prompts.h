@@ -92,4 +92,7 @@ public:
     // Installs itself for its lifetime.
     ScriptedPrompts() { setPrompts(this); }
     ~ScriptedPrompts() override { setPrompts(nullptr); }
+
+private:
+    QString nextFileAnswer(const QString& caption);
 };
