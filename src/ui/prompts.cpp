@@ -1,9 +1,15 @@
 #include "ui/prompts.h"
 
 #include <QColorDialog>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
 
 namespace {
 
@@ -53,6 +59,14 @@ public:
     {
         return QFontDialog::getFont(accepted, initial, parent);
     }
+    int execDialog(QDialog* dialog) override
+    {
+        return dialog->exec();
+    }
+    QAction* execMenu(QMenu* menu, const QPoint& pos) override
+    {
+        return menu->exec(pos);
+    }
 };
 
 Prompts* installedPrompts = nullptr;
@@ -65,6 +79,43 @@ QMessageBox::StandardButton firstButton(QMessageBox::StandardButtons buttons)
             return button;
     }
     return QMessageBox::NoButton;
+}
+
+QString plainText(const QAction* action)
+{
+    QString text = action->text();
+    return text.remove(QLatin1Char('&'));
+}
+
+void recordEntries(const QMenu* menu, int depth, QList<ScriptedPrompts::MenuEntry>& entries)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) {
+            entries.append({QStringLiteral("-"), {}, false, true, depth});
+            continue;
+        }
+        entries.append({plainText(action), action->data(), action->isChecked(), action->isEnabled(), depth});
+        if (action->menu())
+            recordEntries(action->menu(), depth + 1, entries);
+    }
+}
+
+QAction* findEntry(const QMenu* menu, const QVariant& answer)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        if (action->menu()) {
+            if (QAction* found = findEntry(action->menu(), answer))
+                return found;
+            continue;
+        }
+        const bool byId = answer.typeId() == QMetaType::Int && action->data() == answer;
+        const bool byText = answer.typeId() == QMetaType::QString && plainText(action) == answer.toString();
+        if (byId || byText)
+            return action;
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -104,12 +155,28 @@ QMessageBox::StandardButton askQuestion(QWidget* parent, const QString& title, c
     return prompts().message(Prompts::Kind::Question, parent, title, text, buttons, QMessageBox::NoButton);
 }
 
+void ScriptedPrompts::spinNestedLoop()
+{
+    if (nestedLoopMs < 0 && !answerWhen)
+        return;
+    QEventLoop loop;
+    if (answerWhen) {
+        const QDeadlineTimer deadline(10000);
+        while (!answerWhen() && !deadline.hasExpired())
+            loop.processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 10);
+        return;
+    }
+    QTimer::singleShot(nestedLoopMs, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
 QMessageBox::StandardButton ScriptedPrompts::message(Kind kind, QWidget*, const QString& title,
                                                      const QString& text,
                                                      QMessageBox::StandardButtons buttons,
                                                      QMessageBox::StandardButton defaultButton)
 {
     messages.append({kind, title, text, buttons});
+    spinNestedLoop();
     if (!buttonAnswers.isEmpty())
         return buttonAnswers.takeFirst();
     if (defaultButtonAnswer != QMessageBox::NoButton)
@@ -120,6 +187,7 @@ QMessageBox::StandardButton ScriptedPrompts::message(Kind kind, QWidget*, const 
 QString ScriptedPrompts::nextFileAnswer(const QString& caption)
 {
     otherPrompts.append(caption);
+    spinNestedLoop();
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
@@ -141,6 +209,7 @@ QString ScriptedPrompts::existingDirectory(QWidget*, const QString& caption, con
 QString ScriptedPrompts::text(QWidget*, const QString& title, const QString&, const QString&, bool* accepted)
 {
     otherPrompts.append(title);
+    spinNestedLoop();
     const bool answered = !textAnswers.isEmpty();
     if (accepted)
         *accepted = answered;
@@ -150,14 +219,58 @@ QString ScriptedPrompts::text(QWidget*, const QString& title, const QString&, co
 QColor ScriptedPrompts::color(QWidget*, const QColor&)
 {
     otherPrompts.append(QStringLiteral("color"));
+    spinNestedLoop();
     return colorAnswers.isEmpty() ? QColor() : colorAnswers.takeFirst();
 }
 
 QFont ScriptedPrompts::font(QWidget*, const QFont& initial, bool* accepted)
 {
     otherPrompts.append(QStringLiteral("font"));
+    spinNestedLoop();
     const bool answered = !fontAnswers.isEmpty();
     if (accepted)
         *accepted = answered;
     return answered ? fontAnswers.takeFirst() : initial;
+}
+
+int ScriptedPrompts::execDialog(QDialog* dialog)
+{
+    dialogs.append(dialog->objectName());
+    const QPointer<QDialog> guard(dialog);
+    dialog->setResult(QDialog::Rejected);
+    dialog->show();
+    spinNestedLoop();
+    if (guard && !dialogScripts.isEmpty()) {
+        dialogScripts.takeFirst()(dialog);
+        spinNestedLoop();
+    }
+    if (!guard)
+        return QDialog::Rejected;
+    if (dialog->isVisible())
+        dialog->reject();
+    const int result = dialog->result();
+    if (dialog->testAttribute(Qt::WA_DeleteOnClose))
+        dialog->deleteLater();
+    return result;
+}
+
+QAction* ScriptedPrompts::execMenu(QMenu* menu, const QPoint&)
+{
+    QList<MenuEntry> entries;
+    recordEntries(menu, 0, entries);
+    menus.append(entries);
+    const QPointer<QMenu> guard(menu);
+    spinNestedLoop();
+    if (!guard || menuAnswers.isEmpty())
+        return nullptr;
+    const QVariant answer = menuAnswers.takeFirst();
+    return answer.isValid() ? findEntry(menu, answer) : nullptr;
+}
+
+QStringList ScriptedPrompts::entryTexts(const QList<MenuEntry>& menu)
+{
+    QStringList texts;
+    for (const MenuEntry& entry : menu)
+        texts.append(QString(entry.depth * 2, QLatin1Char(' ')) + entry.text);
+    return texts;
 }

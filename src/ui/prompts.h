@@ -8,9 +8,16 @@
 #include <QFont>
 #include <QList>
 #include <QMessageBox>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
+#include <functional>
+
+class QAction;
+class QDialog;
+class QMenu;
 class QWidget;
 
 class Prompts
@@ -41,6 +48,11 @@ public:
     // Colour and font choosers; an invalid colour / !*accepted means cancelled.
     virtual QColor color(QWidget* parent, const QColor& initial) = 0;
     virtual QFont font(QWidget* parent, const QFont& initial, bool* accepted) = 0;
+
+    // A custom dialog run modally; returns its result (QDialog::Accepted or Rejected).
+    virtual int execDialog(QDialog* dialog) = 0;
+    // A pop-up menu at pos; returns the action chosen (possibly from a submenu), or null.
+    virtual QAction* execMenu(QMenu* menu, const QPoint& pos) = 0;
 };
 
 // The process-wide prompts; real dialogs unless a test installed others.
@@ -59,7 +71,10 @@ QMessageBox::StandardButton askQuestion(QWidget* parent, const QString& title, c
                                         QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No);
 
 // Records every prompt and answers from a script: queued answers first, then
-// the defaults below. For tests.
+// the defaults below. For tests. Like a real modal box, every prompt runs a
+// nested event loop before it answers (nestedLoopMs, or until answerWhen holds),
+// so that sockets, replies and timers are served while it is "open"; a
+// negative nestedLoopMs answers at once.
 class ScriptedPrompts : public Prompts
 {
 public:
@@ -69,6 +84,19 @@ public:
         QString text;
         QMessageBox::StandardButtons buttons;
     };
+    struct MenuEntry {
+        QString text;       // without '&'; "-" for a separator
+        QVariant id;        // the action's data
+        bool checked = false;
+        bool enabled = true;
+        int depth = 0;      // 1 for entries of a submenu, and so on
+    };
+    // Fills a dialog's widgets (found by object name) and presses its buttons;
+    // a dialog that is still open afterwards is rejected.
+    using DialogScript = std::function<void(QDialog*)>;
+
+    int nestedLoopMs = -1;
+    std::function<bool()> answerWhen;  // when set: spin until it holds (at most 10 s)
 
     QList<Record> messages;            // every message box, in order
     QList<QMessageBox::StandardButton> buttonAnswers;  // consumed first-in first-out
@@ -78,6 +106,12 @@ public:
     QList<QColor> colorAnswers;
     QList<QFont> fontAnswers;
     QStringList otherPrompts;          // captions of non-message prompts, in order
+    QList<DialogScript> dialogScripts; // consumed in order; none left means rejected
+    QStringList dialogs;               // object names of the dialogs run, in order
+    // Which entry each menu chooses: an int matches the action's data, a string
+    // its text without '&'; an invalid QVariant (or none left) chooses nothing.
+    QList<QVariant> menuAnswers;
+    QList<QList<MenuEntry>> menus;     // the entries every menu offered, in order
 
     QMessageBox::StandardButton message(Kind kind, QWidget* parent, const QString& title,
                                         const QString& text, QMessageBox::StandardButtons buttons,
@@ -88,11 +122,17 @@ public:
     QString text(QWidget*, const QString& title, const QString&, const QString&, bool* accepted) override;
     QColor color(QWidget*, const QColor&) override;
     QFont font(QWidget*, const QFont& initial, bool* accepted) override;
+    int execDialog(QDialog* dialog) override;
+    QAction* execMenu(QMenu* menu, const QPoint& pos) override;
 
     // Installs itself for its lifetime.
     ScriptedPrompts() { setPrompts(this); }
     ~ScriptedPrompts() override { setPrompts(nullptr); }
 
+    // The texts of a recorded menu's entries, submenu entries indented by two spaces.
+    static QStringList entryTexts(const QList<MenuEntry>& menu);
+
 private:
     QString nextFileAnswer(const QString& caption);
+    void spinNestedLoop();
 };
