@@ -33,7 +33,14 @@ void kvo_Form::ProcessResponse(int id, const QVariant& result)
         owner->setTotalSpace(figures.value(0).toInt());
         owner->setAvailableSpace(figures.value(1).toInt());
     }
+    if (branch == ReplyBranch::GetVolume) volumeReply(result);
     statusBar()->showMessage(completionText(method, id, m_commands.outstanding()));
+
+    if (branch == ReplyBranch::VideoMode) videoModeReply();
+    if (branch == ReplyBranch::SetScreenLayout) screenLayoutSetReply();
+    if (branch == ReplyBranch::GetScreenLayout) screenLayoutReply(result);
+    if (branch == ReplyBranch::SetScaleWindow) scaleWindowSetReply();
+    if (branch == ReplyBranch::GetScaleWindow) scaleWindowReply(result);
 
     if (branch == ReplyBranch::FirmwareVersion) {
         showInformation(this, tr("Version information"),

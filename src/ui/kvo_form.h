@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QPixmap>
+#include <QPointer>
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
@@ -12,6 +13,7 @@
 #include <array>
 
 class PlayerItem;
+class QDialog;
 class XRClient;
 
 // The controller's main window. The widgets of the form are reached through
@@ -88,4 +90,43 @@ private:
     // Name and address of duplicates whose warning is open, so that a
     // duplicate's heartbeats do not stack up boxes.
     QSet<QString> m_openDuplicateWarnings;
+
+    // Player configuration: network, display and audio settings (src/config).
+public:
+    // What the player menu's entries open for item.
+    void openNetworkDialog(PlayerItem* item);
+    void openScaleWindowDialog(PlayerItem* item);
+    void openVolumeDialog(PlayerItem* item);
+public slots:
+    void SetPlayerName(QString name);
+    void SetPlayerIP(QString chipset, QString dhcp, QString ip, QString gateway, QString mask);
+    void SetServerIP(QString ip);
+    void WLANSetup(QString chipset, QString essid, QString key, QString dhcp, QString ip, QString gateway,
+                   QString mask);
+    void SetDMZ(QString flag, QString ip);
+    void VideoModeMenu(PlayerItem* item, const QPoint& pos);
+    void ScreenLayoutMenu(PlayerItem* item, const QPoint& pos);
+    void SetScaleWindow(int x, int y, int w, int h);
+    void set_player_volume_Slot(int volume);
+signals:
+    void received_scale_window_parameters(int x, int y, int w, int h);
+    void received_player_volume(int volume);
+private:
+    // The player a setting goes to: while a settings dialog runs, the player
+    // it was opened for (null, after one warning, once that player has gone),
+    // otherwise the current player; warnWhenNone warns about no current player.
+    PlayerItem* settingsTarget(bool warnWhenNone);
+    int runSettingsDialog(QDialog* dialog, PlayerItem* item);
+    // Replaces a file of a virtual player's directory; a failure is reported.
+    void writeVirtualSettings(PlayerItem* item, const QString& file, const QByteArray& text);
+    void videoModeReply();
+    void screenLayoutSetReply();
+    void screenLayoutReply(const QVariant& result);
+    void scaleWindowSetReply();
+    void scaleWindowReply(const QVariant& result);
+    void volumeReply(const QVariant& result);
+    QPointer<QDialog> m_settingsDialog;
+    QPointer<PlayerItem> m_settingsPlayer;
+    bool m_settingsDialogRunning = false;
+    bool m_settingsPlayerGoneShown = false;
 };

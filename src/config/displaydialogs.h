@@ -1,0 +1,74 @@
+#pragma once
+
+// The two dialogs of a player's output: the scaled playback window and the
+// audio volume. Each is filled from the player's reply while it is open and
+// hands the operator's choice on by a signal.
+
+#include <QDialog>
+
+class QDial;
+class QLabel;
+class QLCDNumber;
+class QLineEdit;
+class QPushButton;
+
+class ScaleWindowDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ScaleWindowDialog(QWidget* parent = nullptr, const QString& name = QString());
+
+signals:
+    void UpdateScaleWindowDimension(int x, int y, int w, int h);
+
+public slots:
+    // Clips the window to the screen, telling the operator about each cut edge.
+    void ScaleWindowParameterOK();
+    void fill_XYWH(int x, int y, int w, int h);
+    void ResetScaleFactors();
+    virtual void languageChange();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    QLabel* ScaleWindowX_textLabel;
+    QLineEdit* ScaleWindowX_lineEdit;
+    QLabel* ScaleWindowY_textLabel;
+    QLineEdit* ScaleWindowY_lineEdit;
+    QLabel* ScaleWindowW_textLabel;
+    QLineEdit* ScaleWindowW_lineEdit;
+    QLabel* ScaleWindowH_textLabel;
+    QLineEdit* ScaleWindowH_lineEdit;
+    QPushButton* ScleWndow_reset_button;
+    QPushButton* buttonOk;
+    QPushButton* buttonCancel;
+};
+
+class Volume_dialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kMaxVolume = 73;
+
+    explicit Volume_dialog(QWidget* parent = nullptr, const QString& name = QStringLiteral("VolumeControl"));
+
+signals:
+    void set_player_volume(int volume);
+
+public slots:
+    void set_volume_Slot(int volume);
+    void volume_ok__Slot();
+    virtual void languageChange();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    QDial* Volume_dial;
+    QLCDNumber* Volume_lCDNumber;
+    QPushButton* VolumeOk_pushButton;
+    QPushButton* VolumeCancel_pushButton;
+};
