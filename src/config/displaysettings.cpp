@@ -1,5 +1,6 @@
 #include "config/displaysettings.h"
 
+#include <QCoreApplication>
 #include <QMetaType>
 
 #include <cmath>
@@ -10,35 +11,35 @@ namespace display {
 const QList<VideoMode>& videoModes()
 {
     static const QList<VideoMode> modes = {
-        {"NTSC_M", 0, "CVBS", 0},
-        {"PAL_BG", 3, "PAL_BG", 0},
-        {"PAL_60", 4, "PAL_60", 0},
-        {"PAL_M", 5, "PAL_M", 0},
-        {"VGA 800x600 60Hz", 21, "VGA_800x600x60", 1},
-        {"VGA 1024x768 60Hz", 1, "VGA", 1},
-        {"VGA 1152x864 75Hz", 22, "VGA_1152x864x75", 1},
-        {"VGA 1280x768 60Hz", 23, "VGA_1280x768x60", 1},
-        {"VGA 1280x960 60Hz", 24, "VGA_1280x960x60", 1},
-        {"VGA 1280x1024 60Hz", 25, "VGA_1280x1024x60", 1},
-        {"VGA 1360x768 60Hz", 14, "VGA_1360x768x60", 1},
-        {"VGA 1400x1050 60Hz", 26, "VGA_1400x1050x60", 1},
-        {"VGA 1600x1200 60Hz", 27, "VGA_1600x1200x60", 1},
-        {"VGA 1920x1200 60Hz", 28, "VGA_1920x1200x60", 1},
-        {"VGA 1080i 60Hz", 15, "VGA_1080i60", 1},
-        {"VGA 1080p 60Hz", 16, "VGA_1080p60", 1},
-        {"HDMI auto", 2, "HDMI", 2},
-        {"HDMI 1080p 60Hz", 18, "HDMI_1080p60", 2},
-        {"HDMI 1080p 59Hz", 19, "HDMI_1080p59", 2},
-        {"HDMI 1080p 50Hz", 20, "HDMI_1080p50", 2},
-        {"HDMI 1080i 60Hz", 6, "HDMI_1080i60", 2},
-        {"HDMI 1080i 59Hz", 17, "HDMI_1080i59", 2},
-        {"HDMI 1080i 50Hz", 7, "HDMI_1080i50", 2},
-        {"HDMI 720p 60Hz", 8, "HDMI_720p60", 2},
-        {"HDMI 576i 50Hz", 9, "HDMI_576i50", 2},
-        {"HDMI 480i 60Hz", 10, "HDMI_480i60", 2},
-        {"LVDS 1366x768a 60Hz", 11, "LVDS_1366x768a", 3},
-        {"LVDS 1920x1080 60Hz", 13, "LVDS_1920x1080", 3},
-        {"(LED) LVDS VESA 1280x1024 60Hz", 29, "LVDS_VESA_1280x1024x60", 3},
+        {QT_TRANSLATE_NOOP("kvo_Form", "NTSC_M"), 0, "CVBS", 0},
+        {QT_TRANSLATE_NOOP("kvo_Form", "PAL_BG"), 3, "PAL_BG", 0},
+        {QT_TRANSLATE_NOOP("kvo_Form", "PAL_60"), 4, "PAL_60", 0},
+        {QT_TRANSLATE_NOOP("kvo_Form", "PAL_M"), 5, "PAL_M", 0},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 800x600 60Hz"), 21, "VGA_800x600x60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1024x768 60Hz"), 1, "VGA", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1152x864 75Hz"), 22, "VGA_1152x864x75", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1280x768 60Hz"), 23, "VGA_1280x768x60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1280x960 60Hz"), 24, "VGA_1280x960x60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1280x1024 60Hz"), 25, "VGA_1280x1024x60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1360x768 60Hz"), 14, "VGA_1360x768x60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1400x1050 60Hz"), 26, "VGA_1400x1050x60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1600x1200 60Hz"), 27, "VGA_1600x1200x60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1920x1200 60Hz"), 28, "VGA_1920x1200x60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1080i 60Hz"), 15, "VGA_1080i60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "VGA 1080p 60Hz"), 16, "VGA_1080p60", 1},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI auto"), 2, "HDMI", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI 1080p 60Hz"), 18, "HDMI_1080p60", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI 1080p 59Hz"), 19, "HDMI_1080p59", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI 1080p 50Hz"), 20, "HDMI_1080p50", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI 1080i 60Hz"), 6, "HDMI_1080i60", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI 1080i 59Hz"), 17, "HDMI_1080i59", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI 1080i 50Hz"), 7, "HDMI_1080i50", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI 720p 60Hz"), 8, "HDMI_720p60", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI 576i 50Hz"), 9, "HDMI_576i50", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "HDMI 480i 60Hz"), 10, "HDMI_480i60", 2},
+        {QT_TRANSLATE_NOOP("kvo_Form", "LVDS 1366x768a 60Hz"), 11, "LVDS_1366x768a", 3},
+        {QT_TRANSLATE_NOOP("kvo_Form", "LVDS 1920x1080 60Hz"), 13, "LVDS_1920x1080", 3},
+        {QT_TRANSLATE_NOOP("kvo_Form", "(LED) LVDS VESA 1280x1024 60Hz"), 29, "LVDS_VESA_1280x1024x60", 3},
     };
     return modes;
 }
