@@ -34,6 +34,9 @@ void kvo_Form::ProcessResponse(int id, const QVariant& result)
         owner->setAvailableSpace(figures.value(1).toInt());
     }
     statusBar()->showMessage(completionText(method, id, m_commands.outstanding()));
+    if (branch == ReplyBranch::GetCrontab) showCrontabReply(owner, result);
+    if (branch == ReplyBranch::GetLogList) showLogListReply(owner, result);
+    if (branch == ReplyBranch::SetNewTicker) showTickerReply();
 
     if (branch == ReplyBranch::FirmwareVersion) {
         showInformation(this, tr("Version information"),
