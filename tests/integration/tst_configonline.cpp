@@ -195,6 +195,18 @@ private slots:
         QTest::qWait(300);
         QCOMPARE(calls(m_first, "Kivo.SetNewTicker").size(), 1);
         QCOMPARE(m_players.journal("ftp", m_first).size(), 2);
+
+        // Files that cannot be delivered are reported; the call has gone out.
+        PlayerItem* second = player("Cfg2");
+        second->setIpAddress("127.0.0.119");
+        m_prompts.messages.clear();
+        m_form.ui.Player_iconView->setCurrentItem(second);
+        m_form.StartTickerFunction("No FTP here");
+        second->setIpAddress(m_second);
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 2, 30000);
+        QVERIFY(boxes(m_prompts).contains("Information | Set New Ticker | New ticker message is sent."));
+        QVERIFY(boxes(m_prompts).filter("Warning | Start Ticker Function | Sending the ticker files fails: ").size() == 1);
+        QCOMPARE(calls(m_second, "Kivo.SetNewTicker").size(), 1);
     }
 
     void logsAreListedDownloadedAndDeleted()

@@ -2,6 +2,7 @@
 // by the main window for a virtual player (files, no network). The calls to
 // real players are checked against the emulator in tst_configonline.
 
+#include "app/settings.h"
 #include "config/logsdialog.h"
 #include "config/schedulerdialog.h"
 #include "config/tickerdialog.h"
@@ -271,32 +272,23 @@ private slots:
         QCOMPARE(m_prompts->messages.first().title, QString("Task scheduler"));
     }
 
-    void tickerForVirtualPlayer_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("leftToRight");
-        QTest::addColumn<QByteArray>("ini");
-        QTest::newRow("left to right") << "Lobby opens at 9 — «bienvenue»" << true << QByteArray("#000000\n1\n5\n");
-        QTest::newRow("right to left") << "Closed on Sunday" << false << QByteArray("#000000\n0\n5\n");
-    }
     void tickerForVirtualPlayer()
     {
-        QFETCH(QString, text);
-        QFETCH(bool, leftToRight);
-        QFETCH(QByteArray, ini);
+        const QString text = "Lobby opens at 9 — «bienvenue»";
         PlayerItem* item = virtualPlayer("Hall");
         m_prompts->dialogScripts.append([&](QDialog* dialog) {
             QCOMPARE(dialog->windowTitle(), QString("Ticker composer"));
             QCOMPARE(child<QSlider>(dialog, "TickerSpeed_slider")->value(), 2);
             QVERIFY(child<QRadioButton>(dialog, "TickerR2L_radioButton")->isChecked());
             child<QLineEdit>(dialog, "TickerLineEdit")->setText(text);
-            child<QRadioButton>(dialog, leftToRight ? "TickerL2R_radioButton" : "TickerR2L_radioButton")->setChecked(true);
+            child<QRadioButton>(dialog, "TickerL2R_radioButton")->setChecked(true);
             child<QSlider>(dialog, "TickerSpeed_slider")->setValue(5);
             click(dialog, "TickerOKButton");
         });
         m_form->openTickerDialog(item);
         QCOMPARE(m_prompts->dialogs, QStringList{"Ticker Composer"});
         QVERIFY(boxes(*m_prompts).isEmpty());
+        const QByteArray ini = "#000000\n1\n5\n";
         QCOMPARE(readFile("ticker.ini"), ini);
         const QString tickers = item->virtualDirectory() + "/tickers/";
         QCOMPARE(readFile(tickers + "ticker.xml"), text.toUtf8());
@@ -304,14 +296,39 @@ private slots:
         QCOMPARE(readFile(tickers + "ticker.bmp"), readFile("ticker.bmp"));
         QCOMPARE(QImage(tickers + "ticker.bmp").depth(), 8);
 
-        QSettings settings(QSettings::SystemScope, "Vex", "Kivo");
-        QSettings user(QSettings::UserScope, "Vex", "Kivo");
-        QSettings& stored = settings.contains("/Ticker/Text") ? settings : user;
-        QCOMPARE(stored.value("/Ticker/Text").toString(), text);
-        QCOMPARE(stored.value("/Ticker/Speed").toInt(), 5);
-        QCOMPARE(stored.value("/Ticker/Direction").toBool(), leftToRight);
-        QCOMPARE(stored.value("/Ticker/BackgroundColor").toString(), QString("#000000"));
-        QCOMPARE(stored.value("/Ticker/ForegroundColor").toString(), QString("#f8f8f8"));
+        const auto stored = openSettingsStore();
+        QCOMPARE(stored->value("/Ticker/Text").toString(), text);
+        QCOMPARE(stored->value("/Ticker/Speed").toInt(), 5);
+        QCOMPARE(stored->value("/Ticker/Direction").toBool(), true);
+        QCOMPARE(stored->value("/Ticker/BackgroundColor").toString(), QString("#000000"));
+        QCOMPARE(stored->value("/Ticker/ForegroundColor").toString(), QString("#f8f8f8"));
+    }
+
+    void lateRepliesFillOnlyTheirPlayersDialog()
+    {
+        PlayerItem* hall = virtualPlayer("Hall");
+        PlayerItem* lobby = virtualPlayer("Lobby");
+        QStringList crontab;
+        QStringList logs;
+        const auto reply = [&](int id, const char* method, PlayerItem* owner, const QVariantList& result) {
+            m_form->commandChannel().record(id, method, owner);
+            m_form->ProcessResponse(id, result);
+        };
+        m_prompts->dialogScripts.append([&](QDialog* dialog) {
+            reply(1, "Kivo.GetCrontab", lobby, {"1 1 1 1 1 /other"});
+            reply(2, "Kivo.GetCrontab", hall, {"# note", "  ", " 0 7 * * 1-5 /usr/local/bin/psudon "});
+            crontab = rows(dialog, "Crontab_listView");
+        });
+        m_prompts->dialogScripts.append([&](QDialog* dialog) {
+            reply(3, "Kivo.GetLogList", lobby, {"lobby.log"});
+            reply(4, "Kivo.GetLogList", hall, {"hall.log"});
+            logs = rows(dialog, "Log_listView");
+        });
+        m_form->openSchedulerDialog(hall);
+        m_form->openLogDialog(hall);
+        QCOMPARE(crontab, QStringList{"0|7|*|*|1-5|/usr/local/bin/psudon"});
+        QCOMPARE(logs, QStringList{"hall.log"});
+        QCOMPARE(m_form->commandChannel().outstanding(), 0);
     }
 
     void tickerComposerKeepsWhatWasNotSent()
