@@ -35,6 +35,9 @@ void kvo_Form::ProcessResponse(int id, const QVariant& result)
     }
     if (branch == ReplyBranch::GetVolume) volumeReply(result);
     statusBar()->showMessage(completionText(method, id, m_commands.outstanding()));
+    if (branch == ReplyBranch::GetCrontab) showCrontabReply(owner, result);
+    if (branch == ReplyBranch::GetLogList) showLogListReply(owner, result);
+    if (branch == ReplyBranch::SetNewTicker) showTickerReply();
 
     if (branch == ReplyBranch::VideoMode) videoModeReply();
     if (branch == ReplyBranch::SetScreenLayout) screenLayoutSetReply();

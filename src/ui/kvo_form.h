@@ -14,6 +14,7 @@
 
 class PlayerItem;
 class QDialog;
+class TickerUploader;
 class XRClient;
 
 // The controller's main window. The widgets of the form are reached through
@@ -63,6 +64,47 @@ public slots:
     void FirmwareVersion();
     void Reboot_player();
     void PlaySingleButton();
+
+    // Task scheduler, ticker, logs and watchdog (src/config/scheduler*, ticker*, logs*).
+    // Each open... runs its dialog for item; while it runs, the slots below act
+    // on that item (or on nothing, with a warning, once it has gone).
+public:
+    void openSchedulerDialog(PlayerItem* item);
+    void openTickerDialog(PlayerItem* item);
+    void openLogDialog(PlayerItem* item);
+    void openWatchdogDialog(PlayerItem* item);
+public slots:
+    void get_crontab();
+    void set_crontab_Slot(QStringList table);
+    void StartTickerFunction(QString text);
+    void GetLogList();
+    void DeleteLogFile(QString name);
+    void DownloadLogFile(QString name);
+signals:
+    void Clear_Crontab_listView();
+    void Append_Crontab_listView(QString line);
+    void NewLogEntry(QString& entry);
+private:
+    friend class ConfigDialogScope;
+    // The player a configuration dialog was opened for, while it runs.
+    struct ConfigTarget {
+        bool active = false;
+        QPointer<PlayerItem> player;
+    };
+    // The player the configuration slots act on: the open dialog's player, or
+    // without such a dialog the current item. Null when there is none; *gone
+    // tells that the dialog's player has gone (the operator was told).
+    PlayerItem* configTarget(bool* gone);
+    // Whether a reply concerning owner may fill the open dialog.
+    bool isConfigReplyWanted(const PlayerItem* owner) const;
+    void showCrontabReply(PlayerItem* owner, const QVariant& result);
+    void showLogListReply(PlayerItem* owner, const QVariant& result);
+    void showTickerReply();
+    // The transfer display for log downloads.
+    void showLogDownloadProgress(qint64 done, qint64 total);
+    void showLogDownloadEnd(const QString& logName, const QString& localFile, bool error, const QString& reason);
+    ConfigTarget m_configTarget;
+    TickerUploader* m_tickerUploader = nullptr;
 
 protected:
     void changeEvent(QEvent* event) override;

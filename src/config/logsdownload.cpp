@@ -1,0 +1,72 @@
+#include "config/logsdownload.h"
+
+#include "content/ftptransfer.h"
+
+#include <QSaveFile>
+
+QString logs::saveFileName(const QString& chosen)
+{
+    if (chosen.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        return chosen;
+    return chosen + QLatin1String(".txt");
+}
+
+LogDownload::LogDownload(const QString& host, quint16 port, const QString& logName, const QString& localFile,
+                         QObject* parent)
+    : QObject(parent)
+    , m_ftp(new FtpTransfer(this))
+    , m_file(new QSaveFile(localFile, this))
+    , m_host(host)
+    , m_port(port)
+    , m_logName(logName)
+    , m_localFile(localFile)
+{
+    connect(m_ftp, &FtpTransfer::dataTransferProgress, this, &LogDownload::progress);
+    connect(m_ftp, &FtpTransfer::commandFinished, this, &LogDownload::commandFinished);
+    connect(m_ftp, &FtpTransfer::done, this, &LogDownload::done);
+}
+
+LogDownload::~LogDownload()
+{
+    m_ftp->disconnect(this);
+    m_ftp->abort();
+    m_file->cancelWriting();
+}
+
+void LogDownload::start()
+{
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        const QString reason = m_file->errorString();
+        // Reported from the event loop, like the end of a transfer.
+        QMetaObject::invokeMethod(this, [this, reason] { emit finished(true, reason); }, Qt::QueuedConnection);
+        return;
+    }
+    // The log's name is only the remote name: the transfer escapes it in
+    // the URL, and the local file is the one the operator chose.
+    m_ftp->connectToHost(m_host, m_port);
+    m_ftp->login(QLatin1String(user), QString());
+    m_getId = m_ftp->get(m_logName.toUtf8(), m_file);
+    m_ftp->close();
+}
+
+void LogDownload::commandFinished(int id, bool error)
+{
+    if (id != m_getId)
+        return;
+    if (error) {
+        m_reason = m_ftp->errorString();
+        m_file->cancelWriting();
+        return;
+    }
+    m_committed = m_file->commit();
+    if (!m_committed)
+        m_reason = m_file->errorString();
+}
+
+void LogDownload::done(bool error)
+{
+    if (error && m_reason.isEmpty())
+        m_reason = m_ftp->errorString();
+    // The closing QUIT may fail after a complete download: the file counts.
+    emit finished(!m_committed, m_committed ? QString() : m_reason);
+}
