@@ -34,6 +34,10 @@ void kvo_Form::ProcessResponse(int id, const QVariant& result)
         owner->setAvailableSpace(figures.value(1).toInt());
     }
     statusBar()->showMessage(completionText(method, id, m_commands.outstanding()));
+    if (branch == ReplyBranch::GetMediaFileList)
+        fillStorageFromReply(result);
+    if (branch == ReplyBranch::GetList)
+        fillPlaylistFromReply(result);
 
     if (branch == ReplyBranch::FirmwareVersion) {
         showInformation(this, tr("Version information"),
