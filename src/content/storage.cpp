@@ -95,7 +95,7 @@ void kvo_Form::listVirtualContents(PlayerItem* player)
         return;
     const QHash<QString, QTreeWidgetItem*> repository = storage::repositoryRowsByName(ui.ServerContents_listView);
     QByteArray names;
-    const QFileInfoList entries = contents.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+    const QFileInfoList entries = contents.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
                                                          QDir::Name | QDir::IgnoreCase | QDir::DirsFirst);
     for (const QFileInfo& entry : entries) {
         const QString name = entry.fileName();
