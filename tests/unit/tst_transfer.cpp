@@ -193,6 +193,26 @@ private slots:
         QCOMPARE(boxes(*m_prompts).last(), "Information | File transfer | No player is selected.");
     }
 
+    void urlTransferDisplay()
+    {
+        QProgressBar* bar = m_form->ui.Xfer_progressBar;
+        m_form->SLT_progressbar_update(30, 120, {UrlOperation::Get});
+        QCOMPARE(m_form->ui.xfer_filename_textLabel->text(), "<font color=red>Reading......</font>");
+        QCOMPARE(bar->value() * 4, bar->maximum());
+        m_form->SLT_progressbar_update(30, -1, {UrlOperation::Put});
+        QCOMPARE(m_form->ui.xfer_filename_textLabel->text(), "<font color=red>Writing......</font>");
+        QCOMPARE(bar->maximum(), 0);
+
+        m_form->SLT_URL_op_finished({UrlOperation::Get, true, 5});  // not a put: ignored
+        m_form->SLT_URL_op_finished({UrlOperation::Put, true, 5});
+        QVERIFY(m_form->ui.xfer_filename_textLabel->text().isEmpty());
+        m_form->ui.Player_iconView->setCurrentItem(nullptr);
+        m_form->SLT_URL_op_finished({UrlOperation::Put, false, 0});
+        QCOMPARE(boxes(*m_prompts), QStringList({"Information | File transfer | File transfer failed, erro code = 5",
+                                                 "Information | File transfer | File transfer completed, but there is "
+                                                 "no selected player."}));
+    }
+
     void copyRunsFromTheEventLoop_data()
     {
         QTest::addColumn<QString>("ending");
