@@ -295,10 +295,13 @@ void kvo_Form::followVirtualCopy(qint64 done, qint64 total, PlayerItem* player)
 {
     if (!player || player != currentPlayer())
         return;
-    if (done == total)
+    if (done == total) {
         ui.Xfer_progressBar->reset();
-    else
-        showTransferProgress(ui.Xfer_progressBar, done, total);
+        return;
+    }
+    showTransferProgress(ui.Xfer_progressBar, done, total);
+    // A click on the virtual player hides the button; its copy can still be stopped.
+    ui.AbortXfer_pushButton->show();
 }
 
 void kvo_Form::finishVirtualCopy(PlayerItem* player, const QString& target, bool ok, const QString& error)
