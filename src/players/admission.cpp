@@ -116,6 +116,7 @@ void kvo_Form::admitPlayer(const QString& name, const QStringList& record)
     setNetworkFields(item, record);
     item->setPowerState(recordField(record, PowerState));
     connect(item, &PlayerItem::dead_player, this, &kvo_Form::delete_player);
+    connect(item, &PlayerItem::refresh_player_contents, this, &kvo_Form::refresh_player_contents);
 
     auto* client = new XRClient(QUrl(playerEndpoint(contactAddress(record))), this,
                                 QStringLiteral("xml-rpc_client") + name + QLatin1Char(':')
@@ -171,6 +172,8 @@ void kvo_Form::UpdatePlayerDisplayData(QListWidgetItem* clicked)
         const int layout = firstLineValue(item->virtualDirectory() + QStringLiteral("/sys/screen.env")).toInt(&isNumber);
         item->setScreenLayout(isNumber ? layout : -1);
     }
+    AddPlayerContent(item);
+    GetPlaylist();
     ui.Xfer_progressBar->reset();
     followTransferProgressOf(item);
 }

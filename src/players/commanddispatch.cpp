@@ -44,6 +44,10 @@ void kvo_Form::ProcessResponse(int id, const QVariant& result)
     if (branch == ReplyBranch::GetScreenLayout) screenLayoutReply(result);
     if (branch == ReplyBranch::SetScaleWindow) scaleWindowSetReply();
     if (branch == ReplyBranch::GetScaleWindow) scaleWindowReply(result);
+    if (branch == ReplyBranch::GetMediaFileList)
+        fillStorageFromReply(result);
+    if (branch == ReplyBranch::GetList)
+        fillPlaylistFromReply(result);
 
     if (branch == ReplyBranch::FirmwareVersion) {
         showInformation(this, tr("Version information"),

@@ -64,6 +64,7 @@ void kvo_Form::connectWidgets()
     connect(ui.Player_iconView, &QListWidget::itemClicked, this, &kvo_Form::UpdatePlayerDisplayData);
     connect(ui.PlaySingle_pushButton, &QPushButton::clicked, this, &kvo_Form::PlaySingleButton);
     connect(ui.PlayALL_pushButton, &QPushButton::clicked, this, &kvo_Form::PlayALL);
+    connectStorageWidgets();
 }
 
 void kvo_Form::init()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content/transfer.h"
 #include "players/commandchannel.h"
 #include "ui_kvo_form.h"
 
@@ -13,6 +14,7 @@
 #include <array>
 
 class PlayerItem;
+class QTreeWidgetItem;
 class QDialog;
 class TickerUploader;
 class XRClient;
@@ -65,6 +67,31 @@ public slots:
     void Reboot_player();
     void PlaySingleButton();
 
+    // Player storage, playlists and file transfer.
+    void AddPlayerContent(QListWidgetItem* item);
+    void GetPlaylist();
+    void GetPlaylist(int index);
+    void AddPlaylistItem(QTreeWidgetItem* row);
+    void OperateOnPlaylistItem(QTreeWidgetItem* row, const QPoint& point, int column);
+    void SaveAlbum();
+    void PlayAlbum();
+    void SaveNPlay();
+    void DeletePlayerFile();
+    void DownloadFile(QTreeWidgetItem* row);
+    void SLT_progressbar_update(qint64 done, qint64 total, const UrlOperation& op);
+    void SLT_URL_op_finished(const UrlOperation& op);
+    void SLT_abort_xfer();
+    void refresh_player_contents();
+
+signals:
+    void set_displaytime_value(const QString& seconds);
+    // Old and repaired name of a stored file whose reported name held escapes.
+    void fix_URL_spaces(QString& oldName, QString& newName);
+
+public:
+    // Removes the lines naming a file from one of a virtual player's playlist
+    // files; true when a line was dropped and the file rewritten.
+    virtual bool DeleteLocalPlaylistItem(PlayerItem* player, QString name, QString playlistFile);
     // Task scheduler, ticker, logs and watchdog (src/config/scheduler*, ticker*, logs*).
     // Each open... runs its dialog for item; while it runs, the slots below act
     // on that item (or on nothing, with a warning, once it has gone).
@@ -126,6 +153,18 @@ private:
     void retireClient(XRClient* client);
 
     void loadLayoutPictures();
+
+    // Player storage, playlists and file transfer.
+    void connectStorageWidgets();
+    void fillStorageFromReply(const QVariant& result);
+    void fillPlaylistFromReply(const QVariant& result);
+    void appendPlaylistRows(const QList<QStringList>& rows);
+    void listVirtualContents(PlayerItem* player);
+    void showPlaylistFile(const QString& path);
+    void copyToVirtualPlayer(PlayerItem* player, const QString& source, const QString& bareName);
+    void followVirtualCopy(qint64 done, qint64 total, PlayerItem* player);
+    void finishVirtualCopy(PlayerItem* player, const QString& target, bool ok, const QString& error);
+    VirtualCopier* m_virtualCopier = nullptr;
 
     std::array<QPixmap, layoutPictureCount> m_layoutPictures;
     CommandChannel m_commands;
