@@ -52,6 +52,7 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
 
 kvo_Form::~kvo_Form()
 {
+    stopBatchServer();
     // The players' clients are children of the window; a client destroyed
     // with a call in flight reports a fault, which must not reach a window
     // that is half gone.
@@ -79,6 +80,7 @@ void kvo_Form::init()
             &kvo_Form::ChangeMediaCenterPath_Slot);
 
     loadLayoutPictures();
+    startBatchServer();
 }
 
 void kvo_Form::loadLayoutPictures()
