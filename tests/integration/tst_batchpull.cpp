@@ -9,6 +9,7 @@
 #include "players/qxrkvoserver.h"
 #include "ui/kvo_form.h"
 
+#include "../peers/boxes.h"
 #include "../peers/emulatorpeer.h"
 #include "../peers/scratchdir.h"
 

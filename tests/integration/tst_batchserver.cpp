@@ -148,7 +148,7 @@ private slots:
         QTest::newRow("resume in the middle") << clip << QByteArray("bytes=600-") << 206
                                               << QByteArray("bytes 600-999/1000") << 600 << 400;
         QTest::newRow("range past the end") << QByteArray("/MIRRORS/Group/contents/short.txt")
-                                            << QByteArray("bytes=100-") << 416 << QByteArray("bytes */50") << -1 << 0;
+                                            << QByteArray("bytes=100-") << 416 << QByteArray() << -1 << 0;
         QTest::newRow("dot-dot") << QByteArray("/MIRRORS/../../outside/secret.txt") << QByteArray() << 404
                                  << QByteArray() << -1 << 0;
         QTest::newRow("encoded dot-dot") << QByteArray("/%2e%2e/outside/secret.txt") << QByteArray() << 404
@@ -233,7 +233,7 @@ private slots:
         QVERIFY(launcher.waitForStarted());
         QList<qint64> server;
         QTRY_VERIFY_WITH_TIMEOUT(!(server = childrenOf(launcher.processId())).isEmpty(), 10000);
-        QCOMPARE(QDir(tmp.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 1);
+        QCOMPARE(QDir(tmp.path()).entryList({"kvo-batch-server.*"}, QDir::Dirs).size(), 1);
 
         ::kill(launcher.processId(), signal);
         QVERIFY(launcher.waitForFinished(10000));
@@ -241,7 +241,7 @@ private slots:
         if (signal != SIGKILL) {
             QCOMPARE(launcher.exitStatus(), QProcess::NormalExit);
             QCOMPARE(launcher.exitCode(), 0);
-            QVERIFY(QDir(tmp.path()).isEmpty());
+            QVERIFY(QDir(tmp.path()).entryList({"kvo-batch-server.*"}, QDir::Dirs).isEmpty());
         }
     }
 
@@ -284,7 +284,8 @@ private slots:
         ::kill(controller.processId(), signal);
         QVERIFY(controller.waitForFinished(20000));
         QTRY_VERIFY_WITH_TIMEOUT(isGone(launcher.first()) && isGone(server.first()), 10000);
-        QTRY_VERIFY_WITH_TIMEOUT(QDir(work.filePath("tmp")).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QDir(work.filePath("tmp")).entryList({"kvo-batch-server.*"}, QDir::Dirs).isEmpty(),
+                                 10000);
         if (signal != SIGKILL) {
             QCOMPARE(controller.exitCode(), 0);
             QVERIFY(readFile(work.filePath("debug.log")).contains("Batch download server stopped"));

@@ -55,7 +55,7 @@ private:
         return found.isEmpty() ? nullptr : static_cast<PlayerItem*>(found.first());
     }
     void report(QString ip, QString progress) { m_form->set_wget_progress(ip, progress); }
-    QString label() const { return m_form->ui.xfer_filename_textLabel->text(); }
+    QString shownLabel() const { return m_form->ui.xfer_filename_textLabel->text(); }
     int bar() const { return m_form->ui.Xfer_progressBar->value(); }
     QString status() const { return m_form->statusBar()->currentMessage(); }
     int outstanding() { return m_form->commandChannel().outstanding(); }
@@ -117,12 +117,12 @@ private slots:
         QVERIFY(m_selected->lastActive().secsTo(QDateTime::currentDateTime()) < 5); // every report is a contact
         QCOMPARE(outstanding(), requests);
         if (percent < 0) {
-            QCOMPARE(label(), QString("before"));
+            QCOMPARE(shownLabel(), QString("before"));
             QCOMPARE(bar(), 1000);
             QCOMPARE(status(), QString("before"));
             return;
         }
-        QCOMPARE(label(), label);
+        QCOMPARE(shownLabel(), label);
         QCOMPARE(m_form->ui.Xfer_progressBar->maximum(), 100);
         QCOMPARE(bar(), percent);
         QCOMPARE(status(), statusLine);
@@ -149,7 +149,7 @@ private slots:
         m_selected->setLastActive(earlier);
 
         report(ip, line("other.mpg", "100%"));
-        QCOMPARE(label(), QString("Transfer file (clip.mpg)"));
+        QCOMPARE(shownLabel(), QString("Transfer file (clip.mpg)"));
         QCOMPARE(bar(), 30);
         QCOMPARE(outstanding(), requests);
         QCOMPARE(m_other->lastActive() != earlier, contact);
@@ -160,7 +160,7 @@ private slots:
     {
         const int requests = outstanding();
         report("127.0.0.250", line("clip.mpg", "100%"));
-        QCOMPARE(label(), QString("Transfer file (clip.mpg)"));
+        QCOMPARE(shownLabel(), QString("Transfer file (clip.mpg)"));
         // UpdatePlayerDisplayData asks the player again (its answer re-lists storage and playlist).
         QCOMPARE(outstanding(), requests + 1);
         QTRY_VERIFY_WITH_TIMEOUT(boxes(*m_prompts).contains(

@@ -12,7 +12,7 @@ import re
 import urllib.parse
 
 from . import values
-from .controller import ControllerError
+from .controller import USER_AGENT, ControllerError
 
 DEFAULT_PORT = 8899
 CHUNK = 256 * 1024
@@ -68,7 +68,7 @@ class Puller:
         for attempt in (1, 2):
             connection = self._connect()
             try:
-                connection.request("GET", path, headers=headers or {})
+                connection.request("GET", path, headers=dict(headers or {}, **{"User-Agent": USER_AGENT}))
                 return connection.getresponse()
             except (http.client.RemoteDisconnected, BrokenPipeError, ConnectionResetError):
                 self._close()
@@ -112,10 +112,15 @@ class Puller:
         response = self._get(self._url_path("MIRRORS", self.name, "contents", file_name), headers)
         record = {"file": file_name, "status": response.status, "offset": offset, "bytes": 0, "complete": False}
         content_range = _CONTENT_RANGE.match(response.getheader("Content-Range", "") or "")
-        if response.status == 416 and content_range and content_range.group(4) is not None:
-            response.read()
-            if int(content_range.group(4)) == offset:  # the partial file is already whole
+        if response.status == 416:
+            response.read(MAX_LIST_BYTES)
+            length = self._length(file_name, content_range)
+            if length == offset:  # the partial file is already whole
                 self._finish(part, file_name, record)
+                return record
+            if length is None:
+                self._close()
+                record["error"] = "HTTP 416 and no length of the file"
                 return record
             os.remove(part)  # longer than the file now served: start again
             return self.fetch(file_name)
@@ -162,6 +167,22 @@ class Puller:
             self._close()
         self._finish(part, file_name, record)
         return record
+
+    def _length(self, file_name, content_range):
+        """The served length of a file: from a 416's "bytes */N", else from a HEAD request."""
+        if content_range and content_range.group(4) is not None:
+            return int(content_range.group(4))
+        connection = self._connect()
+        try:
+            connection.request("HEAD", self._url_path("MIRRORS", self.name, "contents", file_name),
+                               headers={"User-Agent": USER_AGENT})
+            response = connection.getresponse()
+            response.read()
+        except (OSError, http.client.HTTPException):
+            self._close()
+            return None
+        length = response.getheader("Content-Length")
+        return int(length) if response.status == 200 and length and length.isdigit() else None
 
     def _finish(self, part, file_name, record):
         with self.player.state.lock:
