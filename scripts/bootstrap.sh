@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libavformat-dev libcurl4-openssl-dev libexpat1-dev zlib1g-dev
-  lighttpd python3 python3-pyftpdlib
+  lighttpd curl python3 python3-pyftpdlib
   xvfb xauth ffmpeg fonts-dejavu-core fonts-liberation wrk
 )
 

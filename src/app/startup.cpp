@@ -83,6 +83,8 @@ int runController(int& argc, char** argv)
     QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(), &QCoreApplication::quit);
     QObject::connect(registrationService.get(), &QXRKVOServer::NewPlayerRegistration, window.get(),
                      &kvo_Form::AddNewPlayer);
+    QObject::connect(registrationService.get(), &QXRKVOServer::update_wget_progress, window.get(),
+                     &kvo_Form::set_wget_progress);
 
     const int result = QApplication::exec();
     qDebug("Event loop ended (%d)", result);

@@ -52,6 +52,7 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
 
 kvo_Form::~kvo_Form()
 {
+    stopBatchServer();
     // The players' clients are children of the window; a client destroyed
     // with a call in flight reports a fault, which must not reach a window
     // that is half gone.
@@ -65,6 +66,8 @@ void kvo_Form::connectWidgets()
     connect(ui.PlaySingle_pushButton, &QPushButton::clicked, this, &kvo_Form::PlaySingleButton);
     connect(ui.PlayALL_pushButton, &QPushButton::clicked, this, &kvo_Form::PlayALL);
     connectStorageWidgets();
+    // Stored names repaired by the storage listing are renamed on the player too.
+    connect(this, &kvo_Form::fix_URL_spaces, this, &kvo_Form::RenameContentFile);
 }
 
 void kvo_Form::init()
@@ -80,6 +83,7 @@ void kvo_Form::init()
             &kvo_Form::ChangeMediaCenterPath_Slot);
 
     loadLayoutPictures();
+    startBatchServer();
 }
 
 void kvo_Form::loadLayoutPictures()

@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
+#include <QProcess>
 #include <QSet>
 #include <QStringList>
 #include <QVariant>
@@ -132,6 +133,19 @@ private:
     void showLogDownloadEnd(const QString& logName, const QString& localFile, bool error, const QString& reason);
     ConfigTarget m_configTarget;
     TickerUploader* m_tickerUploader = nullptr;
+    // Batch download server and download progress.
+public slots:
+    void set_wget_progress(QString& ip, QString& progress);
+    void RenameContentFile(QString& from, QString& to);
+public:
+    // The batch download server started by init(); null when none was.
+    QProcess* batchServer() const { return m_batchServer; }
+private:
+    void startBatchServer();
+    void stopBatchServer();
+    void batchServerFinished(int exitCode, QProcess::ExitStatus status);
+    QProcess* m_batchServer = nullptr;
+    QByteArray m_batchServerOutput; // its last lines of output, for the operator
 
 protected:
     void changeEvent(QEvent* event) override;

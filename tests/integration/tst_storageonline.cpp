@@ -92,8 +92,9 @@ private slots:
         const int before = m_players.journal("call", kAddress).size();
         click(m_player);
         QTRY_VERIFY_WITH_TIMEOUT(idle() && m_form.ui.PlayerContent_listView->topLevelItemCount() == 4, 10000);
+        // The repaired name is renamed on the player as well.
         QCOMPARE(methodsAfter(before), QStringList({"Kivo.GetScreenLayout", "Kivo.FreeSpace", "Kivo.GetMediaFileList",
-                                                    "Kivo.GetList"}));
+                                                    "Kivo.GetList", "Kivo.RenameContentFile"}));
         QCOMPARE(paramsOf("Kivo.GetList"), QStringList{"/usr/local/playlist/album"});
         QCOMPARE(rowsOf(m_form.ui.PlayerContent_listView),
                  QStringList({"a.jpg|       2|player|N/A|N/A", "banana.jpg|       2|player|N/A|N/A",

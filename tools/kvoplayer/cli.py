@@ -7,7 +7,7 @@ import sys
 import threading
 import xmlrpc.client
 
-from . import faults
+from . import faults, pull, values
 from .control import ControlService
 from .fleet import Fleet, Options
 from .state import FIELDS
@@ -51,7 +51,8 @@ fault settings (--fault TARGET=SETTING, repeatable; TARGET is *, an address, a n
 
 control channel (--control, default %s): an XML-RPC service with the methods
   players(), status(target), fault(target, setting), clear(target), set(target, {field: value}),
-  register(target), progress(target, line), progress(target, file, percent), shutdown().
+  register(target), progress(target, line), progress(target, file, percent),
+  pull(target, name[, {"port": 8899, "stop_after": BYTES}]), shutdown().
   From a shell:  %%(prog)s ctl fault 127.0.0.3 refuse
                  %%(prog)s ctl progress 127.0.0.2 clip.mpg 45
 
@@ -142,6 +143,11 @@ def build_parser(prog=None):
                        help="control channel address (default %s; 'none' disables it)" % DEFAULT_CONTROL)
     fleet.add_argument("--fault", action="append", type=fault_setting, default=[], metavar="TARGET=SETTING",
                        help="fault setting applied at start (repeatable; see below)")
+    fleet.add_argument("--pull", metavar="NAME",
+                       help="once the players have registered, each pulls the content of the virtual player "
+                            "NAME from the controller's batch download server")
+    fleet.add_argument("--pull-port", type=port_number, default=8899, metavar="PORT",
+                       help="port of the batch download server (default 8899)")
     fleet.add_argument("--verbose", action="store_true", help="report every request and registration")
     values = parser.add_argument_group("registration values")
     for key in FIELDS:
@@ -160,11 +166,25 @@ def options_from(args):
                    verbose=args.verbose, setup=list(args.fault), fields=fields)
 
 
+def schedule_pulls(fleet, name, host, port):
+    """Each player pulls once, after every player has had time to register."""
+    def pull_one(player):
+        summary = pull.pull(player, name, host, port)
+        print("kvo-player-emulator: player %s pulled %s: %d file(s), %d bytes%s"
+              % (player.address, name, len(summary["files"]), summary["bytes"],
+                 "" if summary["complete"] else ", incomplete " + (summary["error"] or "")), file=sys.stderr)
+
+    for player in fleet.players:
+        fleet.scheduler.call_later(fleet.options.interval, lambda player=player: pull_one(player))
+
+
 def run(argv):
     parser = build_parser()
     args = parser.parse_args(argv)
     if not 1 <= args.count <= 1000:
         parser.error("--count must lie between 1 and 1000")
+    if args.pull is not None and not values.plain_file_name(args.pull):
+        parser.error("--pull expects the name of a virtual player")
     control_address = None
     if args.control.lower() != "none":
         try:
@@ -199,6 +219,8 @@ def run(argv):
             print("player %s at %s: xml-rpc %d, ftp %d" % (player.name, player.address,
                                                            player.rpc_port, player.ftp_port))
         sys.stdout.flush()
+        if args.pull:
+            schedule_pulls(fleet, args.pull, args.controller, args.pull_port)
         while not stop.wait(1.0):
             pass
         print("kvo-player-emulator: stopping")

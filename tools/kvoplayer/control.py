@@ -4,7 +4,7 @@ import threading
 import xmlrpc.client
 import xmlrpc.server
 
-from . import faults, values
+from . import faults, pull, values
 from .controller import ControllerError
 
 
@@ -19,6 +19,8 @@ class ControlService:
     register(target)               send one registration now; returns the replies
     progress(target, line)         send one "Kivo_SVR.wgetProgress" with line
     progress(target, file, pct)    same, the line made from a file name and a percentage
+    pull(target, name[, options])  fetch the virtual player name's content from the batch download server;
+                                   options: host, port (8899), stop_after (bytes, to interrupt a pull)
     shutdown()                     stop the emulator
     """
 
@@ -27,7 +29,7 @@ class ControlService:
         self._on_shutdown = on_shutdown
         self.server = xmlrpc.server.SimpleXMLRPCServer((address, port), logRequests=False, allow_none=True)
         self.server.daemon_threads = True
-        for name in ("players", "status", "fault", "clear", "set", "register", "progress", "shutdown"):
+        for name in ("players", "status", "fault", "clear", "set", "register", "progress", "pull", "shutdown"):
             self.server.register_function(getattr(self, "_" + name), name)
         self.server.register_introspection_functions()
         self.address = self.server.server_address[:2]
@@ -96,6 +98,17 @@ class ControlService:
             except ControllerError as error:
                 replies.append({"address": player.address, "line": line, "error": str(error)})
         return replies
+
+    def _pull(self, target, name, options=None):
+        options = options if isinstance(options, dict) else {}
+        host = str(options.get("host") or self.fleet.options.controller)
+        try:
+            port = int(options.get("port", pull.DEFAULT_PORT))
+            stop_after = options.get("stop_after")
+            stop_after = None if stop_after is None else int(stop_after)
+            return [pull.pull(player, str(name), host, port, stop_after) for player in self._select(target)]
+        except (TypeError, ValueError) as error:
+            raise xmlrpc.client.Fault(1, str(error)) from None
 
     def _shutdown(self):
         threading.Thread(target=self._on_shutdown, daemon=True).start()
