@@ -64,6 +64,7 @@ void kvo_Form::connectWidgets()
     connect(ui.Player_iconView, &QListWidget::itemClicked, this, &kvo_Form::UpdatePlayerDisplayData);
     connect(ui.PlaySingle_pushButton, &QPushButton::clicked, this, &kvo_Form::PlaySingleButton);
     connect(ui.PlayALL_pushButton, &QPushButton::clicked, this, &kvo_Form::PlayALL);
+    connectRepositoryWidgets();
 }
 
 void kvo_Form::init()
@@ -77,6 +78,7 @@ void kvo_Form::init()
     ui.MediaCenter_fileChooser->setFileName(repositoryPath());
     connect(ui.MediaCenter_fileChooser, &FileChooser::fileNameChanged, this,
             &kvo_Form::ChangeMediaCenterPath_Slot);
+    RefreshServerContents();
 
     loadLayoutPictures();
 }
@@ -108,6 +110,7 @@ void kvo_Form::ChangeMediaCenterPath_Slot(const QString& path)
         return;
     }
     setRepositoryPath(path);
+    RefreshServerContents();
     saveRepositoryPath(path);
 }
 

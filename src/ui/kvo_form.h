@@ -3,6 +3,7 @@
 #include "players/commandchannel.h"
 #include "ui_kvo_form.h"
 
+#include <QDir>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QSet>
@@ -12,6 +13,7 @@
 #include <array>
 
 class PlayerItem;
+class RepositoryLister;
 class XRClient;
 
 // The controller's main window. The widgets of the form are reached through
@@ -88,4 +90,26 @@ private:
     // Name and address of duplicates whose warning is open, so that a
     // duplicate's heartbeats do not stack up boxes.
     QSet<QString> m_openDuplicateWarnings;
+
+    // Media repository, virtual players and AV input items.
+public slots:
+    void RefreshServerContents();
+    void create_new_virtual_player();
+    void add_new_virtual_player(QString name);
+    void EraseDirectory(QDir dir);
+    void CreateExtAVinItem();
+    void Save_AVIN_file(QString first, QString second);
+
+public:
+    // Lists the repository into view; rows appear when the worker has walked it.
+    void ReadMediaRepository(QTreeWidget* view);
+    RepositoryLister* repositoryLister();
+    // The "Storage space" and "Delete this virtual player" entries of a virtual player's menu.
+    void ShowVirtualStorageSpace(PlayerItem* item);
+    void DeleteVirtualPlayer(PlayerItem* item);
+
+private:
+    void connectRepositoryWidgets();
+    void recreateVirtualPlayers();
+    RepositoryLister* m_repositoryLister = nullptr;
 };

@@ -1,0 +1,63 @@
+// The media repository in the main window: the listing, its refresh and the
+// progress of the media probes in the status bar.
+
+#include "ui/kvo_form.h"
+
+#include "app/repositorypath.h"
+#include "content/repositorylister.h"
+#include "ui/prompts.h"
+
+#include <QDir>
+#include <QStatusBar>
+#include <QTimer>
+
+RepositoryLister* kvo_Form::repositoryLister()
+{
+    if (!m_repositoryLister) {
+        m_repositoryLister = new RepositoryLister(this);
+        connect(m_repositoryLister, &RepositoryLister::listed, this, [this](int folders, int files, int toProbe) {
+            if (toProbe > 0)
+                statusBar()->showMessage(tr("Reading media repository: 0 of %1 media files examined").arg(toProbe));
+            else
+                statusBar()->showMessage(tr("Media repository: %1 folders, %2 files.").arg(folders).arg(files));
+        });
+        connect(m_repositoryLister, &RepositoryLister::progress, this, [this](int probed, int toProbe) {
+            if (probed < toProbe) {
+                statusBar()->showMessage(
+                    tr("Reading media repository: %1 of %2 media files examined").arg(probed).arg(toProbe));
+            } else {
+                statusBar()->showMessage(tr("Media repository read: %1 media files examined.").arg(toProbe));
+            }
+        });
+    }
+    return m_repositoryLister;
+}
+
+void kvo_Form::RefreshServerContents()
+{
+    ReadMediaRepository(ui.ServerContents_listView);
+    recreateVirtualPlayers();
+}
+
+void kvo_Form::ReadMediaRepository(QTreeWidget* view)
+{
+    const QString path = repositoryPath();
+    // An empty path would silently list the working directory.
+    if (path.isEmpty() || !QDir(path).exists()) {
+        // Shown once the caller has returned: at start-up the window is up
+        // behind the box, and a closed window shows nothing.
+        QTimer::singleShot(0, this, [this, path] {
+            showWarning(this, tr("Reading media repository"),
+                        tr("Media repository ") + path + tr(" does not exist or corrupted"));
+        });
+        return;
+    }
+    repositoryLister()->list(path, view);
+}
+
+void kvo_Form::connectRepositoryWidgets()
+{
+    connect(ui.Refresh_pushButton, &QPushButton::clicked, this, &kvo_Form::RefreshServerContents);
+    connect(ui.create_VP_pushButton, &QPushButton::clicked, this, &kvo_Form::create_new_virtual_player);
+    connect(ui.ExtAVin_pushButton, &QPushButton::clicked, this, &kvo_Form::CreateExtAVinItem);
+}
