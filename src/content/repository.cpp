@@ -11,23 +11,31 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <memory>
+
+namespace {
+constexpr qint64 progressDelayMs = 250;
+}
+
 RepositoryLister* kvo_Form::repositoryLister()
 {
     if (!m_repositoryLister) {
         m_repositoryLister = new RepositoryLister(this);
-        connect(m_repositoryLister, &RepositoryLister::listed, this, [this](int folders, int files, int toProbe) {
-            if (toProbe > 0)
-                statusBar()->showMessage(tr("Reading media repository: 0 of %1 media files examined").arg(toProbe));
-            else
-                statusBar()->showMessage(tr("Media repository: %1 folders, %2 files.").arg(folders).arg(files));
+        // Only a listing that takes a while reports its progress; a quick one
+        // leaves the status bar (the welcome text at start-up) as it is.
+        auto reporting = std::make_shared<bool>(false);
+        connect(m_repositoryLister, &RepositoryLister::progress, this, [this, reporting](int probed, int toProbe) {
+            if (!*reporting && m_repositoryLister->runningMs() < progressDelayMs)
+                return;
+            *reporting = true;
+            statusBar()->showMessage(
+                tr("Reading media repository: %1 of %2 media files examined").arg(probed).arg(toProbe));
         });
-        connect(m_repositoryLister, &RepositoryLister::progress, this, [this](int probed, int toProbe) {
-            if (probed < toProbe) {
-                statusBar()->showMessage(
-                    tr("Reading media repository: %1 of %2 media files examined").arg(probed).arg(toProbe));
-            } else {
-                statusBar()->showMessage(tr("Media repository read: %1 media files examined.").arg(toProbe));
-            }
+        connect(m_repositoryLister, &RepositoryLister::finished, this, [this, reporting] {
+            if (!*reporting)
+                return;
+            *reporting = false;
+            statusBar()->showMessage(tr("Media repository read."), 5000);
         });
     }
     return m_repositoryLister;

@@ -133,6 +133,7 @@ void RepositoryLister::list(const QString& root, QTreeWidget* view)
         m_job->cancel = true;
     m_view = view;
     m_busy = true;
+    m_started.start();
     auto job = std::make_shared<Job>();
     job->generation = ++m_generation;
     job->root = root;

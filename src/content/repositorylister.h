@@ -9,6 +9,7 @@
 #include "content/mediaprobe.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMutex>
@@ -62,6 +63,8 @@ public:
     // is done). A listing still running is superseded: its results are dropped.
     void list(const QString& root, QTreeWidget* view);
     bool isBusy() const { return m_busy; }
+    // Milliseconds since the running listing was started.
+    qint64 runningMs() const { return m_started.elapsed(); }
     // Files opened by the probe since the lister was made.
     int filesProbed() const { return m_filesProbed.load(); }
     int cachedResults() const;
@@ -90,6 +93,7 @@ private:
     std::shared_ptr<Job> m_job;
     int m_generation = 0;
     bool m_busy = false;
+    QElapsedTimer m_started;
     std::atomic_int m_filesProbed{0};
 
     mutable QMutex m_cacheMutex;

@@ -1,5 +1,5 @@
-// The texts of the repository's SIZE(KB), TYPE and DURATION columns that need
-// no media file.
+// The texts of the repository's SIZE(KB) and DURATION columns, and files that
+// cannot be probed.
 
 #include "content/mediaprobe.h"
 
@@ -46,31 +46,6 @@ private slots:
         QFETCH(qint64, bytes);
         QFETCH(QString, text);
         QCOMPARE(mediaSizeText(bytes), text);
-    }
-
-    void typeByExtension_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("decided");
-        QTest::addColumn<QString>("type");
-        QTest::newRow("JPG") << "photo.JPG" << true << "picture";
-        QTest::newRow("jpeg") << "a.b.jpeg" << true << "picture";
-        QTest::newRow("gif") << "x.gif" << true << "picture";
-        QTest::newRow("png") << "x.Png" << true << "picture";
-        QTest::newRow("bmp") << "x.bmp" << true << "picture";
-        QTest::newRow("cap") << "x.cap" << true << "capture";
-        QTest::newRow("mpg is probed") << "clip.mpg" << false << "";
-        QTest::newRow("jpg only as the last extension") << "photo.jpg.mpg" << false << "";
-    }
-    void typeByExtension()
-    {
-        QFETCH(QString, name);
-        QFETCH(bool, decided);
-        QFETCH(QString, type);
-        MediaProbeResult result;
-        QCOMPARE(mediaResultByExtension(name, &result), decided);
-        QCOMPARE(result.type, type);
-        QCOMPARE(result.duration, decided ? QString("N/A") : QString());
     }
 
     void unreadableFilesAreNotAvailable()
