@@ -68,6 +68,7 @@ void kvo_Form::connectWidgets()
     connectStorageWidgets();
     // Stored names repaired by the storage listing are renamed on the player too.
     connect(this, &kvo_Form::fix_URL_spaces, this, &kvo_Form::RenameContentFile);
+    connectRepositoryWidgets();
 }
 
 void kvo_Form::init()
@@ -81,6 +82,7 @@ void kvo_Form::init()
     ui.MediaCenter_fileChooser->setFileName(repositoryPath());
     connect(ui.MediaCenter_fileChooser, &FileChooser::fileNameChanged, this,
             &kvo_Form::ChangeMediaCenterPath_Slot);
+    RefreshServerContents();
 
     loadLayoutPictures();
     startBatchServer();
@@ -113,6 +115,7 @@ void kvo_Form::ChangeMediaCenterPath_Slot(const QString& path)
         return;
     }
     setRepositoryPath(path);
+    RefreshServerContents();
     saveRepositoryPath(path);
 }
 

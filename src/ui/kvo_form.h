@@ -4,6 +4,7 @@
 #include "players/commandchannel.h"
 #include "ui_kvo_form.h"
 
+#include <QDir>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QPointer>
@@ -18,6 +19,7 @@ class PlayerItem;
 class QTreeWidgetItem;
 class QDialog;
 class TickerUploader;
+class RepositoryLister;
 class XRClient;
 
 // The controller's main window. The widgets of the form are reached through
@@ -224,4 +226,25 @@ private:
     QPointer<PlayerItem> m_settingsPlayer;
     bool m_settingsDialogRunning = false;
     bool m_settingsPlayerGoneShown = false;
+    // Media repository, virtual players and AV input items.
+public slots:
+    void RefreshServerContents();
+    void create_new_virtual_player();
+    void add_new_virtual_player(QString name);
+    void EraseDirectory(QDir dir);
+    void CreateExtAVinItem();
+    void Save_AVIN_file(QString first, QString second);
+
+public:
+    // Lists the repository into view; rows appear when the worker has walked it.
+    void ReadMediaRepository(QTreeWidget* view);
+    RepositoryLister* repositoryLister();
+    // The "Storage space" and "Delete this virtual player" entries of a virtual player's menu.
+    void ShowVirtualStorageSpace(PlayerItem* item);
+    void DeleteVirtualPlayer(PlayerItem* item);
+
+private:
+    void connectRepositoryWidgets();
+    void recreateVirtualPlayers();
+    RepositoryLister* m_repositoryLister = nullptr;
 };

@@ -1,7 +1,11 @@
 #pragma once
 
 // A test's working directory and settings stores, both temporary: the test
-// runs in a fresh directory and never reads or writes the real settings.
+// runs in a fresh directory and never reads or writes the real settings. An
+// empty media repository "media" inside it is the repository path, so that a
+// window opened by the test finds one.
+
+#include "app/repositorypath.h"
 
 #include <QDir>
 #include <QSettings>
@@ -17,6 +21,8 @@ public:
             QSettings::setPath(format, QSettings::SystemScope, m_dir.filePath("settings/system"));
             QSettings::setPath(format, QSettings::UserScope, m_dir.filePath("settings/user"));
         }
+        QDir(m_dir.path()).mkdir("media");
+        setRepositoryPath(m_dir.filePath("media"));
     }
     ~ScratchDirectory() { QDir::setCurrent(m_previous); }
 

@@ -278,6 +278,7 @@ private slots:
         QTranslator german;
         QVERIFY(german.load("kvosvr_de", KVO_BINARY_DIR));
         QVERIFY(QCoreApplication::installTranslator(&german));
+        ScriptedPrompts prompts;  // answers the missing-repository warning
         kvo_Form form;
         QCOMPARE(form.windowTitle(), QString("KVO-Steuerung"));
         QCOMPARE(form.ui.Player_groupBox->title(), QString("Player online"));

@@ -43,6 +43,7 @@ private slots:
         setRepositoryPath(m_dir.filePath("media"));
         m_prompts = new ScriptedPrompts;
         m_prompts->nestedLoopMs = 20;
+        QVERIFY(QDir().mkpath(m_dir.filePath("media")));
         m_form = new kvo_Form;
         m_playerDir = m_dir.filePath("media/MIRRORS/Hall");
         QVERIFY(QDir().mkpath(m_playerDir + "/contents") && QDir().mkpath(m_playerDir + "/playlist"));

@@ -3,6 +3,7 @@
 // the event loop.
 
 #include "app/repositorypath.h"
+#include "content/repositorylister.h"
 #include "content/transfer.h"
 #include "ui/kvo_form.h"
 
@@ -59,7 +60,10 @@ private slots:
         setRepositoryPath(m_dir.filePath("media"));
         m_prompts = new ScriptedPrompts;
         m_prompts->nestedLoopMs = 20;
+        QVERIFY(QDir().mkpath(m_dir.filePath("media")));
         m_form = new kvo_Form;
+        // The start-up listing refills the repository view; the tests' own rows come after it.
+        QTRY_VERIFY(!m_form->repositoryLister()->isBusy());
         m_contents = repository("MIRRORS/Hall/contents");
         QVERIFY(QDir().mkpath(m_contents));
         auto* player = new PlayerItem(m_form->ui.Player_iconView, "Hall", true, false);

@@ -1,0 +1,233 @@
+#include "content/virtualplayers.h"
+
+#include "app/repositorypath.h"
+#include "players/playeritem.h"
+#include "ui/kvo_form.h"
+#include "ui/prompts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QVBoxLayout>
+
+namespace {
+
+QString mirrorsPath()
+{
+    return repositoryPath() + QStringLiteral("/MIRRORS");
+}
+
+} // namespace
+
+virtual_player_name::virtual_player_name(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("virtual_player_name"));
+    setModal(true);
+    virtual_player_name_textLabel = new QLabel(this);
+    virtual_player_name_textLabel->setObjectName(QStringLiteral("virtual_player_name_textLabel"));
+    virtual_player_name_lineEdit = new QLineEdit(this);
+    virtual_player_name_lineEdit->setObjectName(QStringLiteral("virtual_player_name_lineEdit"));
+    virtual_player_name_lineEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\w+")), virtual_player_name_lineEdit));
+    buttonOk = new QPushButton(this);
+    buttonOk->setObjectName(QStringLiteral("buttonOk"));
+    buttonOk->setDefault(true);
+    buttonCancel = new QPushButton(this);
+    buttonCancel->setObjectName(QStringLiteral("buttonCancel"));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(buttonOk);
+    buttons->addWidget(buttonCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(virtual_player_name_textLabel);
+    layout->addWidget(virtual_player_name_lineEdit);
+    layout->addLayout(buttons);
+
+    connect(buttonOk, &QPushButton::clicked, this, &virtual_player_name::got_virtual_player_name);
+    connect(buttonCancel, &QPushButton::clicked, this, &QDialog::reject);
+    languageChange();
+}
+
+void virtual_player_name::languageChange()
+{
+    setWindowTitle(tr("Virtual Player Name"));
+    virtual_player_name_textLabel->setText(tr("Enter name for the new virtual player or player group:"));
+    buttonOk->setText(tr("&OK"));
+    buttonCancel->setText(tr("&Cancel"));
+}
+
+void virtual_player_name::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        languageChange();
+    QDialog::changeEvent(event);
+}
+
+void virtual_player_name::got_virtual_player_name()
+{
+    const QString name = virtual_player_name_lineEdit->text().trimmed();
+    if (name.isEmpty()) {
+        reject();
+        return;
+    }
+    emit add_new_virtual_player(name);
+    accept();
+}
+
+quint64 Slot_du(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return 0;
+    if (info.isFile())
+        return quint64(info.size());
+    if (!info.isDir())
+        return 0;
+    quint64 total = 0;
+    const QString absolute = info.absoluteFilePath();
+    for (const QFileInfo& entry : QDir(path).entryInfoList()) {
+        if (entry.absoluteFilePath().length() <= absolute.length())
+            continue;
+        // A link to a directory may lead back up the tree: it counts as nothing.
+        if (entry.isSymLink() && entry.isDir())
+            continue;
+        total += Slot_du(entry.absoluteFilePath());
+    }
+    return total;
+}
+
+QString virtualStorageText(quint64 bytes)
+{
+    const quint64 kilobytes = bytes / 1024;
+    return QCoreApplication::translate("kvo_Form", "Used %1KB (or %2 MB).").arg(kilobytes).arg(double(kilobytes) / 1024.0, 0, 'g', 6);
+}
+
+const QStringList& virtualPlayerFolders()
+{
+    static const QStringList folders{QStringLiteral("contents"), QStringLiteral("playlist"), QStringLiteral("sys"),
+                                     QStringLiteral("tickers")};
+    return folders;
+}
+
+void kvo_Form::create_new_virtual_player()
+{
+    auto* dialog = new virtual_player_name(this);
+    connect(dialog, &virtual_player_name::add_new_virtual_player, this, &kvo_Form::add_new_virtual_player);
+    prompts().execDialog(dialog);
+    delete dialog;
+}
+
+void kvo_Form::add_new_virtual_player(QString name)
+{
+    if (!ui.Player_iconView->findItems(name, Qt::MatchFixedString).isEmpty())
+        return;
+    auto* item = new PlayerItem(ui.Player_iconView, name, true, false);
+    item->setName(name);
+
+    const QString mirrors = mirrorsPath();
+    if (!QDir(mirrors).exists()) {
+        showInformation(this, tr("Add new virtual player"), mirrors + tr(" does not exists, created automatically."));
+        QDir().mkpath(mirrors);
+    }
+    const QString directory = mirrors + QLatin1Char('/') + name;
+    item->setVirtualDirectory(directory);
+    QDir().mkpath(directory);
+    for (const QString& folder : virtualPlayerFolders())
+        QDir().mkpath(directory + QLatin1Char('/') + folder);
+}
+
+void kvo_Form::recreateVirtualPlayers()
+{
+    const QDir mirrors(mirrorsPath(), QString(), QDir::Name | QDir::IgnoreCase | QDir::DirsFirst,
+                       QDir::Dirs | QDir::Files | QDir::Drives);
+    if (!mirrors.exists())
+        return;
+    for (const QFileInfo& entry : mirrors.entryInfoList()) {
+        if (entry.fileName().startsWith(QLatin1Char('.')) || !entry.isDir())
+            continue;
+        add_new_virtual_player(entry.fileName());
+    }
+}
+
+void kvo_Form::ShowVirtualStorageSpace(PlayerItem* item)
+{
+    if (!item)
+        return;
+    const QString directory = item->virtualDirectory();
+    const QFileInfo info(directory);
+    if (!info.exists()) {
+        showWarning(this, tr("ATTENTION"), tr("Virtual player repository %1 does not exists.").arg(directory));
+        return;
+    }
+    if (!info.isDir()) {
+        showWarning(this, tr("ATTENTION"), tr("Virtual player repository path %1 is not a directory.").arg(directory));
+        return;
+    }
+    showInformation(this, tr("Required storage space"), virtualStorageText(Slot_du(directory)));
+}
+
+void kvo_Form::DeleteVirtualPlayer(PlayerItem* item)
+{
+    if (!item)
+        return;
+    const QString directory = item->virtualDirectory();
+    const QPointer<PlayerItem> guarded(item);
+    const auto answer = prompts().message(Prompts::Kind::Question, this, tr("Deleting player image"),
+                                          tr("%1 is about to be removed, are you sure?").arg(directory),
+                                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes || !guarded)
+        return;
+    if (!QFileInfo::exists(directory) && !QFileInfo(directory).isSymLink()) {
+        showWarning(this, tr("Deleting player image"), tr("Directory %1 does not exist.").arg(directory));
+        return;
+    }
+    EraseDirectory(QDir(directory));
+    if (!guarded)
+        return;
+    if (ui.Player_iconView->currentItem() == item)
+        ui.Player_iconView->setCurrentItem(nullptr);
+    delete item;
+    ui.PlayerContent_listView->clear();
+    ui.Playlist_listView->clear();
+}
+
+void kvo_Form::EraseDirectory(QDir dir)
+{
+    const QString path = dir.absolutePath();
+    const QFileInfo self(path);
+    // A link is removed as a link: what it points to lies outside the tree.
+    if (self.isSymLink()) {
+        if (!QFile::remove(path))
+            showWarning(this, tr("Deleting virtual player"), tr("Fail to remove file (%1).").arg(path));
+        return;
+    }
+    if (!dir.exists())
+        return;
+    // System entries too, so that broken links and other special files go;
+    // hidden entries stay, and keep the directory.
+    dir.setFilter(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+    dir.setNameFilters({});
+    dir.refresh();
+    for (const QFileInfo& entry : dir.entryInfoList()) {
+        if (entry.isDir() && !entry.isSymLink()) {
+            EraseDirectory(QDir(entry.absoluteFilePath()));
+            continue;
+        }
+        if (!QFile::remove(entry.absoluteFilePath()))
+            showWarning(this, tr("Deleting virtual player"),
+                        tr("Fail to remove file (%1).").arg(entry.absoluteFilePath()));
+    }
+    dir.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    dir.refresh();
+    if (dir.isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        QDir().rmdir(path);
+}
