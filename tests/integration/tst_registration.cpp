@@ -99,8 +99,12 @@ private slots:
     void ownAddressIsNotLoopbackWhenTheMachineHasAnother()
     {
         bool hasOther = false;
-        for (const QHostAddress& address : QNetworkInterface::allAddresses())
-            hasOther = hasOther || (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback());
+        for (const QNetworkInterface& interface : QNetworkInterface::allInterfaces()) {
+            if (!interface.flags().testFlags(QNetworkInterface::IsUp | QNetworkInterface::IsRunning))
+                continue;
+            for (const QNetworkAddressEntry& entry : interface.addressEntries())
+                hasOther = hasOther || (entry.ip().protocol() == QAbstractSocket::IPv4Protocol && !entry.ip().isLoopback());
+        }
         const QHostAddress own(GetOwnIPAddress());
         QCOMPARE(own.protocol(), QAbstractSocket::IPv4Protocol);
         QCOMPARE(own.isLoopback(), !hasOther);
