@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// The controller's own IPv4 address in dotted decimal form: the first IPv4
-// address the local host name resolves to, or an empty string when it
-// resolves to none.
+// The controller's own IPv4 address in dotted decimal form: the first
+// non-loopback IPv4 address of an interface that is up, a loopback address
+// only when there is none, and an empty string without any IPv4 address.
 QString GetOwnIPAddress();
 
 // The version text shown to the operator and in the firmware box.

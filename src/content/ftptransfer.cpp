@@ -1,19 +1,20 @@
 #include "content/ftptransfer.h"
 
 #include <QIODevice>
-#include <QSocketNotifier>
-#include <QTimer>
+#include <QPointer>
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <cctype>
-#include <limits>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace {
 
-// libcurl waits for the server's last reply of a transfer and for the answer
-// to QUIT without returning to the event loop; these bound that wait.
+// Bound the waits for a server reply (libcurl waits for the last reply of a
+// transfer and for the answer to QUIT without returning) and for a connection.
 constexpr long ServerResponseTimeoutSeconds = 20;
 constexpr long ConnectTimeoutSeconds = 20;
 // A transfer that moves less than one byte per second for a minute has stalled.
@@ -27,44 +28,112 @@ void initCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-CURLM* multiOf(void* handle)
-{
-    return static_cast<CURLM*>(handle);
-}
-
-CURL* easyOf(void* handle)
-{
-    return static_cast<CURL*>(handle);
-}
-
 } // namespace
 
-struct FtpTransferCallbacks
+// One transfer, shared by the FtpTransfer that started it and the worker
+// thread that runs it. The owner and the device are reached only under the
+// lock and only while the job is attached; detaching is how the owner lets go.
+struct FtpJob
 {
-    static int socket(CURL*, curl_socket_t fd, int what, void* self, void*)
+    // Fixed before the worker starts.
+    QByteArray url;
+    QByteArray user;
+    QByteArray password;
+    bool upload = false;
+    qint64 uploadSize = 0;  // 0 when unknown (a sequential device)
+
+    std::mutex lock;
+    FtpTransfer* owner = nullptr;
+    QIODevice* device = nullptr;
+    std::atomic<bool> stop{false};
+
+    std::atomic<qint64> progressDone{0};
+    std::atomic<qint64> progressTotal{0};
+    std::atomic<bool> progressPosted{false};
+
+    // Written by the worker before it reports its end.
+    int curlCode = CURLE_OK;
+    QByteArray curlError = QByteArray(CURL_ERROR_SIZE, '\0');
+    QByteArray lastRefusal;
+    QString localError;
+    qint64 transferred = -1;
+
+    void detach()
     {
-        static_cast<FtpTransfer*>(self)->watchSocket(qintptr(fd), what);
-        return 0;
+        stop = true;
+        const std::lock_guard<std::mutex> guard(lock);
+        owner = nullptr;
+        device = nullptr;
     }
 
-    static int timer(CURLM*, long timeoutMs, void* self)
+    // Has f(owner) called on the owner's thread, unless the owner has let go.
+    template <typename F>
+    void postToOwner(F f)
     {
-        QTimer* timer = static_cast<FtpTransfer*>(self)->m_curlTimer;
-        if (timeoutMs < 0)
-            timer->stop();
-        else
-            timer->start(int(qMin<long>(timeoutMs, std::numeric_limits<int>::max())));
-        return 0;
+        const std::lock_guard<std::mutex> guard(lock);
+        if (FtpTransfer* target = owner)
+            QMetaObject::invokeMethod(target, [target, f] { f(target); }, Qt::QueuedConnection);
+    }
+
+    static void run(const std::shared_ptr<FtpJob>& job)
+    {
+        job->perform();
+        job->postToOwner([job](FtpTransfer* owner) { owner->jobFinished(job); });
+    }
+
+    void perform()
+    {
+        CURL* easy = curl_easy_init();
+        if (!easy) {
+            curlCode = CURLE_FAILED_INIT;
+            return;
+        }
+        curl_easy_setopt(easy, CURLOPT_URL, url.constData());
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
+        curl_easy_setopt(easy, CURLOPT_USERNAME, user.constData());
+        curl_easy_setopt(easy, CURLOPT_PASSWORD, password.constData());
+        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, curlError.data());
+        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+        // The file goes to the login directory as named: no directory change is sent.
+        curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
+        // Each transfer has its own control connection, closed when it ends.
+        curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, ConnectTimeoutSeconds);
+        curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, ServerResponseTimeoutSeconds);
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, StallTimeSeconds);
+        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &FtpJob::header);
+        curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &FtpJob::progress);
+        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+        if (upload) {
+            curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
+            curl_easy_setopt(easy, CURLOPT_READFUNCTION, &FtpJob::read);
+            curl_easy_setopt(easy, CURLOPT_READDATA, this);
+            if (uploadSize > 0)
+                curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(uploadSize));
+        } else {
+            curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &FtpJob::write);
+            curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+        }
+        curlCode = curl_easy_perform(easy);
+        curl_off_t bytes = 0;
+        if (curlCode == CURLE_OK
+            && curl_easy_getinfo(easy, upload ? CURLINFO_SIZE_UPLOAD_T : CURLINFO_SIZE_DOWNLOAD_T, &bytes) == CURLE_OK)
+            transferred = bytes;
+        curl_easy_cleanup(easy);
     }
 
     static size_t read(char* buffer, size_t size, size_t count, void* self)
     {
-        auto* transfer = static_cast<FtpTransfer*>(self);
-        QIODevice* device = transfer->m_current->device;
-        const qint64 got = device->read(buffer, qint64(size * count));
+        auto* job = static_cast<FtpJob*>(self);
+        const std::lock_guard<std::mutex> guard(job->lock);
+        if (!job->device)
+            return CURL_READFUNC_ABORT;
+        const qint64 got = job->device->read(buffer, qint64(size * count));
         if (got < 0) {
-            transfer->m_localError =
-                FtpTransfer::tr("Can't read the file to upload: %1").arg(device->errorString());
+            job->localError = FtpTransfer::tr("Can't read the file to upload: %1").arg(job->device->errorString());
             return CURL_READFUNC_ABORT;
         }
         return size_t(got);
@@ -72,12 +141,14 @@ struct FtpTransferCallbacks
 
     static size_t write(char* buffer, size_t size, size_t count, void* self)
     {
-        auto* transfer = static_cast<FtpTransfer*>(self);
-        QIODevice* device = transfer->m_current->device;
+        auto* job = static_cast<FtpJob*>(self);
+        const std::lock_guard<std::mutex> guard(job->lock);
         const qint64 wanted = qint64(size * count);
-        if (device->write(buffer, wanted) != wanted) {
-            transfer->m_localError =
-                FtpTransfer::tr("Can't store the downloaded data: %1").arg(device->errorString());
+        if (!job->device)
+            return 0;
+        if (job->device->write(buffer, wanted) != wanted) {
+            job->localError =
+                FtpTransfer::tr("Can't store the downloaded data: %1").arg(job->device->errorString());
             return 0;
         }
         return size_t(wanted);
@@ -87,50 +158,78 @@ struct FtpTransferCallbacks
     // callback; the last refusal (a 4xx or 5xx reply) explains a failure.
     static size_t header(char* buffer, size_t size, size_t count, void* self)
     {
-        auto* transfer = static_cast<FtpTransfer*>(self);
+        auto* job = static_cast<FtpJob*>(self);
         const QByteArray line = QByteArray(buffer, qsizetype(size * count)).trimmed();
         if (line.size() >= 3 && (line[0] == '4' || line[0] == '5') && std::isdigit(uchar(line[1]))
             && std::isdigit(uchar(line[2])))
-            transfer->m_lastRefusal = line.left(MaxReplyLength);
+            job->lastRefusal = line.left(MaxReplyLength);
         return size * count;
     }
 
+    // Called at least once a second, also while libcurl waits for a reply:
+    // this is where a detached job stops.
     static int progress(void* self, curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal,
                         curl_off_t upNow)
     {
-        auto* transfer = static_cast<FtpTransfer*>(self);
-        if (transfer->m_current->command == FtpTransfer::Put) {
-            transfer->m_progressDone = upNow;
-            transfer->m_progressTotal = transfer->m_total > 0 ? transfer->m_total : upTotal;
+        auto* job = static_cast<FtpJob*>(self);
+        if (job->stop)
+            return 1;
+        if (job->upload) {
+            job->progressDone = upNow;
+            job->progressTotal = job->uploadSize > 0 ? job->uploadSize : upTotal;
         } else {
-            transfer->m_progressDone = downNow;
-            transfer->m_progressTotal = downTotal;
+            job->progressDone = downNow;
+            job->progressTotal = downTotal;
         }
+        // One report on its way at a time; the owner reads the latest figures.
+        if (!job->progressPosted.exchange(true))
+            job->postToOwner([job](FtpTransfer* owner) { owner->jobProgressed(job); });
         return 0;
     }
 };
 
+// libcurl's own description, with the server's refusal where one caused the failure.
+namespace {
+
+QString curlErrorText(const FtpJob& job)
+{
+    const int curlCode = job.curlCode;
+    const QByteArray& lastRefusal = job.lastRefusal;
+    const QString general = QString::fromUtf8(curl_easy_strerror(CURLcode(curlCode)));
+    switch (curlCode) {
+    case CURLE_LOGIN_DENIED:
+    case CURLE_UPLOAD_FAILED:
+    case CURLE_REMOTE_ACCESS_DENIED:
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+    case CURLE_FTP_COULDNT_RETR_FILE:
+    case CURLE_REMOTE_DISK_FULL:
+        if (!lastRefusal.isEmpty())
+            return general + QStringLiteral(": ") + QString::fromUtf8(lastRefusal);
+        break;
+    default:
+        break;
+    }
+    // libcurl reports a server that closes with 421 ("service not available")
+    // as a timeout; the server's own words say what happened.
+    if (curlCode == CURLE_OPERATION_TIMEDOUT && lastRefusal.startsWith("421"))
+        return QString::fromUtf8(lastRefusal);
+    const QString detail = QString::fromUtf8(job.curlError.constData()).trimmed();
+    return detail.isEmpty() ? general : detail;
+}
+
+} // namespace
+
 FtpTransfer::FtpTransfer(QObject* parent)
     : QObject(parent)
-    , m_curlTimer(new QTimer(this))
 {
+    // Before any worker thread exists: libcurl's global set-up is not thread-safe.
     initCurlOnce();
-    m_curlTimer->setSingleShot(true);
-    connect(m_curlTimer, &QTimer::timeout, this, &FtpTransfer::timeoutReached);
-
-    CURLM* multi = curl_multi_init();
-    m_multi = multi;
-    curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &FtpTransferCallbacks::socket);
-    curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &FtpTransferCallbacks::timer);
-    curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
 }
 
 FtpTransfer::~FtpTransfer()
 {
     // Ends silently: nobody is left to hear about it.
-    releaseEasy();
-    curl_multi_cleanup(multiOf(m_multi));
+    releaseJob();
 }
 
 int FtpTransfer::connectToHost(const QString& host, quint16 port)
@@ -180,7 +279,7 @@ void FtpTransfer::abort()
 {
     const bool hadWork = m_current.has_value() || !m_queue.isEmpty();
     m_queue.clear();
-    releaseEasy();
+    releaseJob();
     m_host.clear();
     m_user.clear();
     m_password.clear();
@@ -199,7 +298,7 @@ void FtpTransfer::abort()
     } else if (hadWork) {
         m_errorString = aborted;
         m_sequenceFailed = false;
-        emit done(true);
+        emitDone(true);
     }
 }
 
@@ -244,7 +343,7 @@ bool FtpTransfer::isCurrent(int id) const
 void FtpTransfer::startNext()
 {
     m_startScheduled = false;
-    if (m_current || m_queue.isEmpty())
+    if (m_current || m_reportingDone || m_queue.isEmpty())
         return;
     m_current = m_queue.takeFirst();
     const int id = m_current->id;
@@ -326,65 +425,29 @@ void FtpTransfer::startTransfer()
         return;
     }
 
-    CURL* easy = curl_easy_init();
-    if (!easy) {
-        finishCurrent(true, tr("Can't start the transfer"));
-        return;
-    }
+    auto job = std::make_shared<FtpJob>();
     QByteArray host = m_host.toUtf8();
     if (host.contains(':'))
         host = '[' + host + ']';
     // Every byte outside the unreserved set is escaped: a space would end
     // the URL and ";type=" would be read as a transfer mode.
-    m_url = "ftp://" + host + ':' + QByteArray::number(m_port) + '/'
-        + command.remoteName.toPercentEncoding();
-    m_curlError = QByteArray(CURL_ERROR_SIZE, '\0');
-    m_lastRefusal.clear();
-    m_localError.clear();
-    m_total = 0;
-    m_progressDone = 0;
-    m_progressTotal = 0;
+    job->url = "ftp://" + host + ':' + QByteArray::number(m_port) + '/' + command.remoteName.toPercentEncoding();
+    job->user = m_user.toUtf8();
+    job->password = m_password.toUtf8();
+    job->upload = upload;
+    if (upload && !device->isSequential())
+        job->uploadSize = qMax<qint64>(0, device->size() - device->pos());
+    job->owner = this;
+    job->device = device;
     m_reportedDone = -1;
     m_reportedTotal = -1;
-
-    curl_easy_setopt(easy, CURLOPT_URL, m_url.constData());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "ftp");
-    curl_easy_setopt(easy, CURLOPT_USERNAME, m_user.toUtf8().constData());
-    curl_easy_setopt(easy, CURLOPT_PASSWORD, m_password.toUtf8().constData());
-    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, m_curlError.data());
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    // The file goes to the login directory as named: no directory change is sent.
-    curl_easy_setopt(easy, CURLOPT_FTP_FILEMETHOD, long(CURLFTPMETHOD_NOCWD));
-    // Each transfer has its own control connection, closed when it ends.
-    curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT, ConnectTimeoutSeconds);
-    curl_easy_setopt(easy, CURLOPT_SERVER_RESPONSE_TIMEOUT, ServerResponseTimeoutSeconds);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, StallTimeSeconds);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &FtpTransferCallbacks::header);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &FtpTransferCallbacks::progress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
-    if (upload) {
-        curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
-        curl_easy_setopt(easy, CURLOPT_READFUNCTION, &FtpTransferCallbacks::read);
-        curl_easy_setopt(easy, CURLOPT_READDATA, this);
-        if (!device->isSequential()) {
-            m_total = qMax<qint64>(0, device->size() - device->pos());
-            curl_easy_setopt(easy, CURLOPT_INFILESIZE_LARGE, curl_off_t(m_total));
-        }
-    } else {
-        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &FtpTransferCallbacks::write);
-        curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    try {
+        std::thread([job] { FtpJob::run(job); }).detach();
+    } catch (const std::system_error&) {
+        finishCurrent(true, tr("Can't start the transfer"));
+        return;
     }
-
-    m_easy = easy;
-    const CURLMcode added = curl_multi_add_handle(multiOf(m_multi), easy);
-    if (added != CURLM_OK) {
-        releaseEasy();
-        finishCurrent(true, QString::fromUtf8(curl_multi_strerror(added)));
-    }
+    m_job = job;
 }
 
 void FtpTransfer::finishCurrent(bool error, const QString& errorText)
@@ -409,10 +472,23 @@ void FtpTransfer::finishCurrent(bool error, const QString& errorText)
     if (m_queue.isEmpty()) {
         const bool failed = m_sequenceFailed;
         m_sequenceFailed = false;
-        emit done(failed);
+        emitDone(failed);
     } else {
         scheduleNext();
     }
+}
+
+// A receiver of done() may open a modal box and queue new commands; they
+// start once every receiver has heard the end of the sequence before them.
+void FtpTransfer::emitDone(bool error)
+{
+    QPointer<FtpTransfer> self(this);
+    m_reportingDone = true;
+    emit done(error);
+    if (!self)
+        return;
+    m_reportingDone = false;
+    scheduleNext();
 }
 
 void FtpTransfer::setState(State state)
@@ -423,141 +499,43 @@ void FtpTransfer::setState(State state)
     emit stateChanged(state);
 }
 
-// Called by libcurl (inside a multi call) to say which directions of a
-// socket it waits for; the notifiers are only switched here and never
-// deleted directly, as one of them may be delivering its signal.
-void FtpTransfer::watchSocket(qintptr fd, int what)
+void FtpTransfer::releaseJob()
 {
-    if (what == CURL_POLL_REMOVE) {
-        const SocketWatch watch = m_sockets.take(fd);
-        for (QSocketNotifier* notifier : {watch.read.data(), watch.write.data()}) {
-            if (notifier) {
-                notifier->setEnabled(false);
-                notifier->deleteLater();
-            }
-        }
+    if (const std::shared_ptr<FtpJob> job = std::exchange(m_job, nullptr))
+        job->detach();
+}
+
+void FtpTransfer::jobProgressed(FtpJob* job)
+{
+    if (job != m_job.get())
         return;
-    }
-    SocketWatch& watch = m_sockets[fd];
-    const auto ensure = [this, fd](QPointer<QSocketNotifier>& notifier, QSocketNotifier::Type type,
-                                   int curlFlag, bool wanted) {
-        if (!wanted) {
-            if (notifier)
-                notifier->setEnabled(false);
-            return;
-        }
-        if (!notifier) {
-            notifier = new QSocketNotifier(fd, type, this);
-            connect(notifier, &QSocketNotifier::activated, this,
-                    [this, fd, curlFlag] { socketReady(fd, curlFlag); });
-        }
-        notifier->setEnabled(true);
-    };
-    ensure(watch.read, QSocketNotifier::Read, CURL_CSELECT_IN,
-           what == CURL_POLL_IN || what == CURL_POLL_INOUT);
-    ensure(watch.write, QSocketNotifier::Write, CURL_CSELECT_OUT,
-           what == CURL_POLL_OUT || what == CURL_POLL_INOUT);
+    // Cleared before reading, so that a later change is reported again.
+    job->progressPosted = false;
+    emitProgress(job->progressDone, job->progressTotal);
 }
 
-void FtpTransfer::socketReady(qintptr fd, int curlFlags)
+void FtpTransfer::emitProgress(qint64 done, qint64 total)
 {
-    int running = 0;
-    curl_multi_socket_action(multiOf(m_multi), curl_socket_t(fd), curlFlags, &running);
-    afterAction();
-}
-
-void FtpTransfer::timeoutReached()
-{
-    int running = 0;
-    curl_multi_socket_action(multiOf(m_multi), CURL_SOCKET_TIMEOUT, 0, &running);
-    afterAction();
-}
-
-// Signals are emitted only here, outside libcurl's callbacks, so that their
-// receivers may abort or queue commands.
-void FtpTransfer::afterAction()
-{
-    void* easy = m_easy;
-    if (!easy)
+    if (done == m_reportedDone && total == m_reportedTotal)
         return;
-    QPointer<FtpTransfer> self(this);
-    emitProgress();
-    if (!self || m_easy != easy)
-        return;
-    int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multiOf(m_multi), &left)) {
-        if (message->msg == CURLMSG_DONE && message->easy_handle == easy) {
-            completeTransfer(message->data.result);
-            return;
-        }
-    }
+    m_reportedDone = done;
+    m_reportedTotal = total;
+    emit dataTransferProgress(done, total);
 }
 
-void FtpTransfer::emitProgress()
+void FtpTransfer::jobFinished(const std::shared_ptr<FtpJob>& job)
 {
-    if (m_progressDone == m_reportedDone && m_progressTotal == m_reportedTotal)
+    if (job != m_job || !m_current)
         return;
-    m_reportedDone = m_progressDone;
-    m_reportedTotal = m_progressTotal;
-    emit dataTransferProgress(m_progressDone, m_progressTotal);
-}
-
-void FtpTransfer::completeTransfer(int curlCode)
-{
-    const bool failed = curlCode != CURLE_OK || !m_localError.isEmpty();
-    const QString error = !m_localError.isEmpty() ? m_localError
-                          : failed                ? curlErrorText(curlCode)
-                                                  : QString();
-    if (!failed) {
-        curl_off_t bytes = 0;
-        const CURLINFO info = m_current->command == Put ? CURLINFO_SIZE_UPLOAD_T : CURLINFO_SIZE_DOWNLOAD_T;
-        if (curl_easy_getinfo(easyOf(m_easy), info, &bytes) == CURLE_OK) {
-            m_progressDone = bytes;
-            m_progressTotal = qMax<qint64>(m_progressTotal, bytes);
-        }
-    }
-    releaseEasy();
-
-    QPointer<FtpTransfer> self(this);
+    m_job.reset();
+    const bool failed = job->curlCode != CURLE_OK || !job->localError.isEmpty();
+    const QString error = !job->localError.isEmpty() ? job->localError
+                          : failed                   ? curlErrorText(*job)
+                                                     : QString();
     const int id = m_current->id;
-    if (!failed)
-        emitProgress();
+    QPointer<FtpTransfer> self(this);
+    if (!failed && job->transferred >= 0)
+        emitProgress(job->transferred, qMax<qint64>(job->progressTotal, job->transferred));
     if (self && isCurrent(id))
         finishCurrent(failed, error);
-}
-
-// Removing an unfinished transfer closes its connection at once.
-void FtpTransfer::releaseEasy()
-{
-    if (!m_easy)
-        return;
-    CURL* easy = easyOf(m_easy);
-    m_easy = nullptr;
-    curl_multi_remove_handle(multiOf(m_multi), easy);
-    curl_easy_cleanup(easy);
-}
-
-// libcurl's own description, with the server's refusal where one caused the failure.
-QString FtpTransfer::curlErrorText(int curlCode) const
-{
-    const QString general = QString::fromUtf8(curl_easy_strerror(CURLcode(curlCode)));
-    switch (curlCode) {
-    case CURLE_LOGIN_DENIED:
-    case CURLE_UPLOAD_FAILED:
-    case CURLE_REMOTE_ACCESS_DENIED:
-    case CURLE_REMOTE_FILE_NOT_FOUND:
-    case CURLE_FTP_COULDNT_RETR_FILE:
-    case CURLE_REMOTE_DISK_FULL:
-        if (!m_lastRefusal.isEmpty())
-            return general + QStringLiteral(": ") + QString::fromUtf8(m_lastRefusal);
-        break;
-    default:
-        break;
-    }
-    // libcurl reports a server that closes with 421 ("service not available")
-    // as a timeout; the server's own words say what happened.
-    if (curlCode == CURLE_OPERATION_TIMEDOUT && m_lastRefusal.startsWith("421"))
-        return QString::fromUtf8(m_lastRefusal);
-    const QString detail = QString::fromUtf8(m_curlError.constData()).trimmed();
-    return detail.isEmpty() ? general : detail;
 }

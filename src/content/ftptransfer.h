@@ -4,23 +4,24 @@
 // close are queued, run one after another from the Qt event loop, and report
 // their start and end by signal. Connect and login only record the session; a
 // put or get is one libcurl transfer on a control connection of its own, made
-// with the host and login recorded before it. Transfers run on libcurl's multi
-// interface, driven by socket notifiers and a timer; no thread is started.
-// libcurl itself waits for a transfer's final reply and for the answer to QUIT
-// without returning; that wait is bounded to 20 seconds.
+// with the host and login recorded before it. libcurl waits for a transfer's
+// final reply and for the answer to QUIT without returning, so every transfer
+// runs on a worker thread of its own; its progress and its end come back to
+// this object's thread as queued calls, and every signal is emitted there,
+// from the event loop. While a put or get runs, its device is read or written
+// on that worker thread only; an abort or the destruction of this object
+// detaches the worker, which never touches the device again.
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
-#include <QPointer>
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class QIODevice;
-class QSocketNotifier;
-class QTimer;
+struct FtpJob;
 
 class FtpTransfer : public QObject
 {
@@ -82,39 +83,29 @@ private:
         QByteArray remoteName;
         QIODevice* device = nullptr;
     };
-    // The notifiers of one socket libcurl asked us to watch.
-    struct SocketWatch {
-        QPointer<QSocketNotifier> read;
-        QPointer<QSocketNotifier> write;
-    };
 
     int enqueue(Pending pending);
     void scheduleNext();
     void startNext();
     void startTransfer();
     void finishCurrent(bool error, const QString& errorText = QString());
+    void emitDone(bool error);
     bool isCurrent(int id) const;
     void setState(State state);
-    void watchSocket(qintptr fd, int what);
-    void socketReady(qintptr fd, int curlFlags);
-    void timeoutReached();
-    void afterAction();
-    void emitProgress();
-    void completeTransfer(int curlCode);
-    void releaseEasy();
-    QString curlErrorText(int curlCode) const;
+    // Detaches the running worker, if any: its results are no longer heard.
+    void releaseJob();
+    void jobProgressed(FtpJob* job);
+    void jobFinished(const std::shared_ptr<FtpJob>& job);
+    void emitProgress(qint64 done, qint64 total);
 
-    // The libcurl callbacks, defined beside the implementation.
-    friend struct FtpTransferCallbacks;
+    friend struct FtpJob;
 
-    void* m_multi = nullptr;
-    void* m_easy = nullptr;
-    QTimer* m_curlTimer = nullptr;
+    std::shared_ptr<FtpJob> m_job;
     QList<Pending> m_queue;
     std::optional<Pending> m_current;
-    QHash<qintptr, SocketWatch> m_sockets;
     bool m_startScheduled = false;
     bool m_finishing = false;
+    bool m_reportingDone = false;
     bool m_sequenceFailed = false;
     int m_lastId = 0;
     State m_state = Unconnected;
@@ -126,14 +117,6 @@ private:
     QString m_user;
     QString m_password;
 
-    // The running transfer.
-    QByteArray m_url;
-    QByteArray m_curlError;
-    QByteArray m_lastRefusal;
-    QString m_localError;
-    qint64 m_total = 0;
-    qint64 m_progressDone = 0;
-    qint64 m_progressTotal = 0;
     qint64 m_reportedDone = -1;
     qint64 m_reportedTotal = -1;
 };

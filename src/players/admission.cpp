@@ -25,13 +25,14 @@ PlayerItem* asPlayer(QListWidgetItem* item)
 }
 
 // The text between the first and second "=" of a file's first line, trimmed;
-// a null string when the file cannot be opened.
+// a null string when the file cannot be opened, an empty one when it is empty.
 QString firstLineValue(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return QString();
-    return QTextStream(&file).readLine().section(QLatin1Char('='), 1, 1).trimmed();
+    const QString value = QTextStream(&file).readLine().section(QLatin1Char('='), 1, 1).trimmed();
+    return value.isNull() ? QStringLiteral("") : value;
 }
 
 void setNetworkFields(PlayerItem* item, const QStringList& record)
@@ -148,11 +149,24 @@ void kvo_Form::delete_player(PlayerItem* item)
     if (!item)
         return;
     const QString text = QStringLiteral("Player ") + item->name() + QStringLiteral(" goes offline!");
-    if (item->isSelected()) {
+    QListWidget* view = ui.Player_iconView;
+    const bool wasCurrent = view->currentItem() == item;
+    if (item->isSelected() || wasCurrent) {
         ui.PlayerContent_listView->clear();
         ui.Playlist_listView->clear();
     }
+    // The view would make a neighbour current when the current item goes, and
+    // commands would then reach a player the operator never chose.
+    if (wasCurrent) {
+        view->setCurrentItem(nullptr);
+        view->clearSelection();
+    }
+    XRClient* client = item->client();
     delete item;
+    // Nothing sends through a departed player's client: it goes once its
+    // calls are answered (a later admission under the name brings a new one).
+    if (client)
+        retireClient(client);
     statusBar()->showMessage(text);
 }
 

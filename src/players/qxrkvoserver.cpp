@@ -30,6 +30,10 @@ QXRKVOServer::QXRKVOServer(quint16 port, int backlog, QObject* parent, const QSt
     connect(this, &XRServer::methodCall, this, &QXRKVOServer::wget_progress);
 }
 
+// Both signals are emitted from the event loop, after the socket handler that
+// read the call has returned: their receivers may open modal boxes, whose
+// event loops may close and free the connection the call came on.
+
 void QXRKVOServer::registerNewPlayer(int id, const QString& methodname, const QVariantList& params,
                                      bool& handled)
 {
@@ -38,8 +42,9 @@ void QXRKVOServer::registerNewPlayer(int id, const QString& methodname, const QV
     handled = true;
     const QStringList record = paramsAsText(params, kRegistrationFieldCount);
     // The player gets its answer before admission runs, whatever admission decides.
-    sendMethodResponse(id, ownAddress());
-    emit NewPlayerRegistration(record);
+    sendMethodResponse(id, reachedAddress(id));
+    QMetaObject::invokeMethod(
+        this, [this, record] { emit NewPlayerRegistration(record); }, Qt::QueuedConnection);
 }
 
 void QXRKVOServer::wget_progress(int id, const QString& methodname, const QVariantList& params,
@@ -48,16 +53,21 @@ void QXRKVOServer::wget_progress(int id, const QString& methodname, const QVaria
     if (handled || methodname != QLatin1String("Kivo_SVR.wgetProgress"))
         return;
     handled = true;
-    QStringList texts = paramsAsText(params, 2);
+    const QStringList texts = paramsAsText(params, 2);
     sendMethodResponse(id, QStringLiteral("0"));
-    emit update_wget_progress(texts[0], texts[1]);
+    QMetaObject::invokeMethod(
+        this,
+        [this, texts] {
+            QString address = texts[0];
+            QString progress = texts[1];
+            emit update_wget_progress(address, progress);
+        },
+        Qt::QueuedConnection);
 }
 
-QString QXRKVOServer::ownAddress()
+QString QXRKVOServer::reachedAddress(int id) const
 {
-    if (!m_ownAddressAge.isValid() || m_ownAddressAge.hasExpired(kOwnAddressLifetimeMs)) {
-        m_ownAddress = GetOwnIPAddress();
-        m_ownAddressAge.start();
-    }
-    return m_ownAddress;
+    bool isIPv4 = false;
+    const quint32 ipv4 = requestLocalAddress(id).toIPv4Address(&isIPv4);
+    return isIPv4 ? QHostAddress(ipv4).toString() : GetOwnIPAddress();
 }

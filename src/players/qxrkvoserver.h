@@ -5,7 +5,6 @@
 
 #include "xmlrpc/xrserver.h"
 
-#include <QElapsedTimer>
 #include <QStringList>
 
 class QXRKVOServer : public XRServer
@@ -14,19 +13,17 @@ class QXRKVOServer : public XRServer
 
 public:
     static constexpr int kRegistrationFieldCount = 20;
-    // How long a looked-up own address is reused. The lookup blocks and
-    // costs a dozen system calls; heartbeats of a whole fleet would repeat
-    // it many times a second.
-    static constexpr int kOwnAddressLifetimeMs = 5000;
 
     QXRKVOServer(quint16 port, int backlog, QObject* parent = nullptr, const QString& name = QString(),
                  const QHostAddress& address = QHostAddress::Any);
 
 public slots:
-    // "Kivo_SVR.registerNewPlayer": answers with the controller's own IPv4
-    // address, then emits the 20-field registration record.
+    // "Kivo_SVR.registerNewPlayer": answers with the controller's IPv4
+    // address as the player reached it, then emits the 20-field registration
+    // record from the event loop.
     void registerNewPlayer(int id, const QString& methodname, const QVariantList& params, bool& handled);
-    // "Kivo_SVR.wgetProgress": answers "0", then emits address and progress line.
+    // "Kivo_SVR.wgetProgress": answers "0", then emits address and progress
+    // line from the event loop.
     void wget_progress(int id, const QString& methodname, const QVariantList& params, bool& handled);
 
 signals:
@@ -34,9 +31,8 @@ signals:
     void update_wget_progress(QString& address, QString& progress);
 
 private:
-    QString ownAddress();
-
-    QString m_ownAddress;
-    QElapsedTimer m_ownAddressAge;
+    // The local address of the connection request id came on, as IPv4 text;
+    // the machine's own address when that is no IPv4 address.
+    QString reachedAddress(int id) const;
 };
 

@@ -72,9 +72,9 @@ QMessageBox::StandardButton askQuestion(QWidget* parent, const QString& title, c
 
 // Records every prompt and answers from a script: queued answers first, then
 // the defaults below. For tests. Like a real modal box, every prompt runs a
-// nested event loop before it answers (nestedLoopMs, or until answerWhen holds),
-// so that sockets, replies and timers are served while it is "open"; a
-// negative nestedLoopMs answers at once.
+// nested event loop before it answers (nestedLoopMs, 20 ms unless changed, or
+// until answerWhen holds), so that sockets, replies and timers are served
+// while it is "open"; a negative nestedLoopMs answers at once.
 class ScriptedPrompts : public Prompts
 {
 public:
@@ -95,7 +95,7 @@ public:
     // a dialog that is still open afterwards is rejected.
     using DialogScript = std::function<void(QDialog*)>;
 
-    int nestedLoopMs = -1;
+    int nestedLoopMs = 20;
     std::function<bool()> answerWhen;  // when set: spin until it holds (at most 10 s)
 
     QList<Record> messages;            // every message box, in order

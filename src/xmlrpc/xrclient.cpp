@@ -3,10 +3,8 @@
 #include "xmlrpc/xrdocuments.h"
 
 #include <QCoreApplication>
-#include <QNetworkAccessManager>
 #include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QTcpSocket>
 #include <QtEndian>
 
 #include <zlib.h>
@@ -61,32 +59,22 @@ InflateResult inflateBody(const QByteArray& compressed, qint64 limit, QByteArray
     return InflateResult::Ok;
 }
 
-// Transport texts that the fault reports and the operator messages rely on.
-QString transportErrorText(const QNetworkReply* reply)
-{
-    switch (reply->error()) {
-    case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("Connection refused");
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("Server closed connection unexpectedly");
-    default:
-        return reply->errorString();
-    }
-}
-
-// Network and proxy failures (codes below the content range), and anything
-// that ends without an HTTP answer, are transport failures. An HTTP error
-// status still carries a body, which is read like any other.
-bool isTransportFailure(const QNetworkReply* reply)
-{
-    const QNetworkReply::NetworkError error = reply->error();
-    if (error == QNetworkReply::NoError)
-        return false;
-    return error < QNetworkReply::ContentAccessDenied
-           || !reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid();
-}
-
 const QString kResponseTooLarge = QStringLiteral("Response too large");
+const QString kClosedUnexpectedly = QStringLiteral("Server closed connection unexpectedly");
+const QString kInvalidResponse = QStringLiteral("Invalid HTTP response");
+// A chunk-size line or trailer field longer than this is not HTTP.
+constexpr qsizetype kMaxLineBytes = 4096;
+
+// Index just past the end of the first line in bytes, and the line's length
+// without its CR LF (or bare LF); -1 when no line is complete.
+qsizetype lineEnd(const QByteArray& bytes, qsizetype* length)
+{
+    const qsizetype lf = bytes.indexOf('\n');
+    if (lf < 0)
+        return -1;
+    *length = lf > 0 && bytes[lf - 1] == '\r' ? lf - 1 : lf;
+    return lf + 1;
+}
 
 } // namespace
 
@@ -101,24 +89,18 @@ XRClient::XRClient(const QUrl& url, QObject* parent, const QString& name)
 XRClient::~XRClient()
 {
     m_queue.clear();
-    if (m_reply) {
-        const int id = m_replyId;
-        dropReply();
+    const bool inFlight = m_socket != nullptr;
+    const int id = m_current.id;
+    dropConnection();
+    // Outcomes already known still reach their receivers, in order.
+    for (const Outcome& outcome : std::exchange(m_outcomes, {})) {
+        if (outcome.isFault)
+            emit fault(outcome.id, outcome.code, outcome.text);
+        else
+            emit methodResponse(outcome.id, outcome.value);
+    }
+    if (inFlight)
         emit fault(id, -32300, QStringLiteral("Request aborted"));
-    }
-}
-
-QNetworkAccessManager* XRClient::networkAccessManager()
-{
-    static QPointer<QNetworkAccessManager> manager;
-    if (!manager) {
-        manager = new QNetworkAccessManager(QCoreApplication::instance());
-        // Players are on the local network: never route calls through a proxy.
-        manager->setProxy(QNetworkProxy::NoProxy);
-        // A redirect's body is read as the answer, like any other body.
-        manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    }
-    return manager;
 }
 
 void XRClient::setUrl(const QString& url)
@@ -141,71 +123,281 @@ int XRClient::call(const QString& method, const QVariantList& params)
 
 void XRClient::startNext()
 {
-    if (m_reply || m_queue.isEmpty())
+    if (m_socket || m_queue.isEmpty())
         return;
-    const QueuedCall next = m_queue.dequeue();
+    m_current = m_queue.dequeue();
+    m_received.clear();
+    m_body.clear();
+    m_headerDone = false;
+    m_framing = BodyFraming::UntilClose;
+    m_contentLength = 0;
+    m_chunkState = ChunkState::SizeLine;
+    m_chunkLeft = 0;
+    m_deflated = false;
 
-    QNetworkRequest request(next.url);
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/xml"));
-    request.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("QuteXmlRpc/0.0"));
-    // A raw Accept-Encoding turns the manager's own decoding off; the
-    // deflate body is decoded in processHttpResponse().
-    request.setRawHeader("Accept-Encoding", "deflate");
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-
-    m_replyId = next.id;
-    m_reply = networkAccessManager()->post(request, next.body);
-    connect(m_reply, &QNetworkReply::metaDataChanged, this, &XRClient::processHeaders);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, &XRClient::processDownloadProgress);
-    connect(m_reply, &QNetworkReply::finished, this, &XRClient::processHttpResponse);
+    m_socket = new QTcpSocket(this);
+    // Players are on the local network: never route calls through a proxy.
+    m_socket->setProxy(QNetworkProxy::NoProxy);
+    connect(m_socket, &QTcpSocket::connected, this, &XRClient::sendRequest);
+    connect(m_socket, &QTcpSocket::readyRead, this, &XRClient::readResponse);
+    connect(m_socket, &QTcpSocket::disconnected, this, &XRClient::connectionClosed);
+    connect(m_socket, &QTcpSocket::errorOccurred, this, &XRClient::socketFailed);
     m_timeout.start(m_requestTimeoutMs);
+    m_socket->connectToHost(m_current.url.host(), quint16(m_current.url.port(80)));
 }
 
-void XRClient::processHeaders()
+void XRClient::sendRequest()
 {
-    if (!m_reply || sender() != m_reply)
-        return;
-    const QVariant length = m_reply->header(QNetworkRequest::ContentLengthHeader);
-    if (length.isValid() && length.toLongLong() > kMaxResponseBytes)
-        finishWithFault(-32300, kResponseTooLarge);
+    const QUrl& url = m_current.url;
+    QByteArray path = url.path(QUrl::FullyEncoded).toLatin1();
+    if (path.isEmpty())
+        path = "/";
+    if (url.hasQuery())
+        path += '?' + url.query(QUrl::FullyEncoded).toLatin1();
+    QByteArray host = url.host(QUrl::FullyEncoded).toLatin1();
+    if (host.contains(':'))
+        host = '[' + host + ']';
+    if (url.port(80) != 80)
+        host += ':' + QByteArray::number(url.port());
+
+    QByteArray request;
+    request.reserve(256 + m_current.body.size());
+    request += "POST " + path + " HTTP/1.1\r\n";
+    request += "Host: " + host + "\r\n";
+    request += "User-Agent: QuteXmlRpc/0.0\r\n";
+    request += "Accept-Encoding: deflate\r\n";
+    request += "Content-Type: text/xml\r\n";
+    request += "Content-Length: " + QByteArray::number(m_current.body.size()) + "\r\n";
+    // One connection per call: the call can never be repeated on a connection
+    // that turns out closed, and an idle client holds no connection.
+    request += "Connection: close\r\n\r\n";
+    request += m_current.body;
+    m_socket->write(request);
 }
 
-void XRClient::processDownloadProgress(qint64 received, qint64 total)
+void XRClient::readResponse()
 {
-    if (!m_reply || sender() != m_reply)
+    if (!m_socket || sender() != m_socket)
         return;
-    if (received > kMaxResponseBytes || total > kMaxResponseBytes)
-        finishWithFault(-32300, kResponseTooLarge);
+    const qint64 available = m_socket->bytesAvailable();
+    if (m_received.size() + available > kMaxResponseBytes + kMaxResponseHeaderBytes) {
+        fail(kResponseTooLarge);
+        return;
+    }
+    m_received += m_socket->readAll();
+    if (!m_headerDone && takeHeader() != Progress::Done)
+        return;
+    if (takeBody(false) == Progress::Done)
+        finishWithBody();
+}
+
+void XRClient::connectionClosed()
+{
+    if (!m_socket || sender() != m_socket)
+        return;
+    m_received += m_socket->readAll();
+    if (!m_headerDone) {
+        const Progress header = takeHeader();
+        if (header == Progress::Failed)
+            return;
+        if (header == Progress::More) {
+            fail(kClosedUnexpectedly);
+            return;
+        }
+    }
+    switch (takeBody(true)) {
+    case Progress::Done:
+        finishWithBody();
+        break;
+    case Progress::More:
+        fail(kClosedUnexpectedly);
+        break;
+    case Progress::Failed:
+        break;
+    }
+}
+
+void XRClient::socketFailed()
+{
+    if (!m_socket || sender() != m_socket)
+        return;
+    switch (m_socket->error()) {
+    case QAbstractSocket::ConnectionRefusedError:
+        fail(QStringLiteral("Connection refused"));
+        break;
+    case QAbstractSocket::RemoteHostClosedError:
+        // The end of a response read until close, or a peer that went away.
+        connectionClosed();
+        break;
+    case QAbstractSocket::HostNotFoundError:
+        fail(QStringLiteral("Host %1 not found").arg(m_current.url.host()));
+        break;
+    default:
+        fail(m_socket->errorString());
+        break;
+    }
 }
 
 void XRClient::requestTimedOut()
 {
-    if (m_reply)
-        finishWithFault(-32300, QStringLiteral("Request timed out"));
+    if (m_socket)
+        fail(QStringLiteral("Request timed out"));
 }
 
-void XRClient::processHttpResponse()
+XRClient::Progress XRClient::takeHeader()
 {
-    QNetworkReply* reply = m_reply;
-    if (!reply || sender() != reply)
-        return;
-    if (isTransportFailure(reply)) {
-        finishWithFault(-32300, transportErrorText(reply));
-        return;
-    }
+    for (;;) {
+        qsizetype end = m_received.indexOf("\r\n\r\n");
+        qsizetype headerLength = end < 0 ? -1 : end + 4;
+        const qsizetype bare = m_received.indexOf("\n\n");
+        if (bare >= 0 && (headerLength < 0 || bare + 2 < headerLength))
+            headerLength = bare + 2;
+        if (headerLength < 0)
+            return m_received.size() > kMaxResponseHeaderBytes ? fail(kInvalidResponse) : Progress::More;
+        if (headerLength > kMaxResponseHeaderBytes)
+            return fail(kInvalidResponse);
 
-    QByteArray body = reply->readAll();
-    if (reply->rawHeader("Content-Encoding") == "deflate") {
+        const QList<QByteArray> lines = m_received.left(headerLength).trimmed().split('\n');
+        m_received.remove(0, headerLength);
+        const QList<QByteArray> status = lines.first().trimmed().split(' ');
+        bool isNumber = false;
+        const int code = status.value(1).toInt(&isNumber);
+        if (!status.first().startsWith("HTTP/1.") || !isNumber || code < 100 || code > 999)
+            return fail(kInvalidResponse);
+        // An interim answer (100 Continue) is followed by the real one.
+        if (code < 200)
+            continue;
+
+        bool chunked = false;
+        qint64 length = -1;
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const QByteArray& line = lines[i];
+            const qsizetype colon = line.indexOf(':');
+            if (colon <= 0)
+                continue;
+            const QByteArray name = line.left(colon).trimmed().toLower();
+            const QByteArray value = line.mid(colon + 1).trimmed();
+            if (name == "content-length") {
+                bool valid = false;
+                length = value.toLongLong(&valid);
+                if (!valid || length < 0)
+                    return fail(kInvalidResponse);
+            } else if (name == "transfer-encoding") {
+                chunked = value.toLower().contains("chunked");
+            } else if (name == "content-encoding") {
+                m_deflated = value == "deflate";
+            }
+        }
+        if (chunked) {
+            m_framing = BodyFraming::Chunked;
+        } else if (length >= 0) {
+            if (length > kMaxResponseBytes)
+                return fail(kResponseTooLarge);
+            m_framing = BodyFraming::Length;
+            m_contentLength = length;
+        } else {
+            m_framing = BodyFraming::UntilClose;
+        }
+        m_headerDone = true;
+        return Progress::Done;
+    }
+}
+
+XRClient::Progress XRClient::takeBody(bool closed)
+{
+    switch (m_framing) {
+    case BodyFraming::Length:
+        if (m_body.isEmpty() && m_received.size() >= m_contentLength) {
+            m_body = std::exchange(m_received, QByteArray());
+            m_body.truncate(m_contentLength);
+        } else {
+            m_body += m_received.left(m_contentLength - m_body.size());
+            m_received.clear();
+        }
+        return m_body.size() >= m_contentLength ? Progress::Done : Progress::More;
+    case BodyFraming::Chunked:
+        return takeChunks();
+    case BodyFraming::UntilClose:
+        m_body += std::exchange(m_received, QByteArray());
+        if (m_body.size() > kMaxResponseBytes)
+            return fail(kResponseTooLarge);
+        return closed ? Progress::Done : Progress::More;
+    }
+    return Progress::More;
+}
+
+XRClient::Progress XRClient::takeChunks()
+{
+    for (;;) {
+        qsizetype length = 0;
+        switch (m_chunkState) {
+        case ChunkState::SizeLine: {
+            const qsizetype end = lineEnd(m_received, &length);
+            if (end < 0)
+                return m_received.size() > kMaxLineBytes ? fail(kInvalidResponse) : Progress::More;
+            QByteArray sizeText = m_received.left(length);
+            const qsizetype extension = sizeText.indexOf(';');
+            if (extension >= 0)
+                sizeText.truncate(extension);
+            bool valid = false;
+            const qint64 size = sizeText.trimmed().toLongLong(&valid, 16);
+            if (!valid || size < 0)
+                return fail(kInvalidResponse);
+            if (m_body.size() + size > kMaxResponseBytes)
+                return fail(kResponseTooLarge);
+            m_received.remove(0, end);
+            m_chunkLeft = size;
+            m_chunkState = size == 0 ? ChunkState::Trailer : ChunkState::Data;
+            break;
+        }
+        case ChunkState::Data: {
+            const qsizetype take = qsizetype(qMin<qint64>(m_chunkLeft, m_received.size()));
+            m_body += QByteArrayView(m_received).first(take);
+            m_received.remove(0, take);
+            m_chunkLeft -= take;
+            if (m_chunkLeft > 0)
+                return Progress::More;
+            m_chunkState = ChunkState::DataEnd;
+            break;
+        }
+        case ChunkState::DataEnd: {
+            const qsizetype end = lineEnd(m_received, &length);
+            if (end < 0)
+                return m_received.size() > 2 ? fail(kInvalidResponse) : Progress::More;
+            if (length != 0)
+                return fail(kInvalidResponse);
+            m_received.remove(0, end);
+            m_chunkState = ChunkState::SizeLine;
+            break;
+        }
+        case ChunkState::Trailer: {
+            const qsizetype end = lineEnd(m_received, &length);
+            if (end < 0)
+                return m_received.size() > kMaxLineBytes ? fail(kInvalidResponse) : Progress::More;
+            m_received.remove(0, end);
+            if (length == 0)
+                return Progress::Done;
+            break;
+        }
+        }
+    }
+}
+
+void XRClient::finishWithBody()
+{
+    QByteArray body = std::exchange(m_body, QByteArray());
+    const int id = m_current.id;
+    if (m_deflated) {
         QByteArray inflated;
         switch (inflateBody(body, kMaxResponseBytes, inflated)) {
         case InflateResult::Ok:
             body = inflated;
             break;
         case InflateResult::TooLarge:
-            finishWithFault(-32300, kResponseTooLarge);
+            finish({id, true, -32300, kResponseTooLarge, {}});
             return;
         case InflateResult::Corrupt:
-            finishWithFault(-32700, QStringLiteral("Compressed response body is corrupt"));
+            finish({id, true, -32700, QStringLiteral("Compressed response body is corrupt"), {}});
             return;
         }
     }
@@ -213,49 +405,64 @@ void XRClient::processHttpResponse()
     XRMethodResponse response;
     QString parseError;
     if (!xrParseDocument(body, response, &parseError)) {
-        finishWithFault(-32700, parseError);
+        finish({id, true, -32700, parseError, {}});
         return;
     }
     if (!response.parse()) {
-        finishWithFault(-32600,
-                        QStringLiteral("server error: recieved bad XML-RPC grammar from remote server"));
+        finish({id, true, -32600,
+                QStringLiteral("server error: recieved bad XML-RPC grammar from remote server"), {}});
         return;
     }
     int faultCode = 0;
     QString faultString;
     if (response.getFault(faultCode, faultString))
-        finishWithFault(faultCode, faultString);
+        finish({id, true, faultCode, faultString, {}});
     else
-        finishWithValue(response.value());
+        finish({id, false, 0, {}, response.value()});
 }
 
-void XRClient::dropReply()
+XRClient::Progress XRClient::fail(const QString& text)
+{
+    finish({m_current.id, true, -32300, text, {}});
+    return Progress::Failed;
+}
+
+// Closes the connection of the call in flight; it is freed from the event
+// loop, as this may run inside one of its own signals.
+void XRClient::dropConnection()
 {
     m_timeout.stop();
-    if (QNetworkReply* reply = m_reply) {
-        m_reply = nullptr;
-        reply->disconnect(this);
-        reply->abort();
-        reply->deleteLater();
+    if (QTcpSocket* socket = std::exchange(m_socket, nullptr)) {
+        socket->disconnect(this);
+        socket->abort();
+        socket->deleteLater();
     }
+    m_received.clear();
+    m_body.clear();
 }
 
-void XRClient::finishWithFault(int faultCode, const QString& faultString)
+void XRClient::finish(const Outcome& outcome)
 {
-    const int id = m_replyId;
-    dropReply();
-    QPointer<XRClient> self(this);
-    emit fault(id, faultCode, faultString);
-    if (self)
-        startNext();
+    if (!m_socket)
+        return;
+    dropConnection();
+    m_outcomes.append(outcome);
+    if (!m_deliveryScheduled) {
+        m_deliveryScheduled = true;
+        QMetaObject::invokeMethod(this, &XRClient::deliverOutcomes, Qt::QueuedConnection);
+    }
+    startNext();
 }
 
-void XRClient::finishWithValue(const QVariant& value)
+void XRClient::deliverOutcomes()
 {
-    const int id = m_replyId;
-    dropReply();
+    m_deliveryScheduled = false;
     QPointer<XRClient> self(this);
-    emit methodResponse(id, value);
-    if (self)
-        startNext();
+    while (self && !m_outcomes.isEmpty()) {
+        const Outcome outcome = m_outcomes.takeFirst();
+        if (outcome.isFault)
+            emit fault(outcome.id, outcome.code, outcome.text);
+        else
+            emit methodResponse(outcome.id, outcome.value);
+    }
 }

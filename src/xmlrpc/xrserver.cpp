@@ -474,6 +474,12 @@ void XRServer::processRequest(XRServerConnection* connection, const QByteArray& 
         sendFault(id, -32601, QStringLiteral("Method: %1, not found").arg(methodName));
 }
 
+QHostAddress XRServer::requestLocalAddress(int id) const
+{
+    const XRServerConnection* connection = m_pending.value(id);
+    return connection ? connection->localAddress() : QHostAddress();
+}
+
 void XRServer::sendMethodResponse(int id, const QVariant& result)
 {
     if (m_pending.contains(id))

@@ -55,6 +55,9 @@ public:
     int maxConnections() const { return m_maxConnections; }
     int openConnectionCount() const { return int(m_connections.size()); }
     int pendingRequestCount() const { return int(m_pending.size()); }
+    // The local address of the connection that request id arrived on: the
+    // address at which its peer reached this server. Null once answered.
+    QHostAddress requestLocalAddress(int id) const;
 
 signals:
     // Emitted once per well-formed call with handled false. A listener that

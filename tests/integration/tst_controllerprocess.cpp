@@ -2,6 +2,9 @@
 // directory with its own settings stores.
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -42,6 +45,18 @@ private:
         QCOMPARE(controller.exitCode(), 0);
     }
 
+    // Python's standard XML-RPC client (tests/peers/xmlrpc_peer.py); empty when it failed.
+    static QByteArray runPeer(const QStringList& mode, const QByteArray& input)
+    {
+        QProcess peer;
+        peer.start("/usr/bin/python3", QStringList{KVO_SOURCE_DIR "/tests/peers/xmlrpc_peer.py"} + mode);
+        peer.write(input);
+        peer.closeWriteChannel();
+        if (!peer.waitForFinished(20000) || peer.exitCode() != 0)
+            return {};
+        return peer.readAllStandardOutput();
+    }
+
 private slots:
     void storesTheRepositoryPathAndStartsEachLogAfresh()
     {
@@ -62,6 +77,24 @@ private slots:
         runUntilLogged("repository path /srv/signage media\n");
         QCOMPARE(QSettings(settingsFile, QSettings::IniFormat).value("/sys/media_center").toString(),
                  QString("/srv/signage media"));
+    }
+
+    // Players are told the address they reached the controller at.
+    void registrationIsAnsweredWithTheListenAddress()
+    {
+        QProcess controller;
+        startController(controller, {"--listen", "127.0.0.5"});
+        QTRY_VERIFY_WITH_TIMEOUT(debugLog().contains("starting"), 20000);
+        QJsonArray outcomes;
+        const QByteArray request = R"([{"method": "Kivo_SVR.registerNewPlayer", "params": []}])";
+        // The service listens once the window is up; the first tries may be refused.
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(outcomes = QJsonDocument::fromJson(runPeer({"call", "http://127.0.0.5:8888/RPC2"}, request)).array())
+                 .isEmpty(),
+            20000);
+        QCOMPARE(outcomes, (QJsonArray{QJsonObject{{"response", QJsonObject{{"string", "127.0.0.5"}}}}}));
+        controller.terminate();
+        QVERIFY(controller.waitForFinished(20000));
     }
 
     void informationOptions_data()

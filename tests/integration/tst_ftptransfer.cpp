@@ -4,9 +4,12 @@
 
 #include "content/ftptransfer.h"
 #include "players/playeritem.h"
+#include "players/qxrkvoserver.h"
+#include "xmlrpc/xrdocuments.h"
 
 #include "../peers/boxes.h"
 #include "../peers/emulatorpeer.h"
+#include "../peers/rawhttp.h"
 #include "../peers/scratchdir.h"
 
 #include <QBuffer>
@@ -14,7 +17,10 @@
 #include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QThread>
 #include <QtTest>
+
+#include <atomic>
 
 namespace {
 
@@ -169,6 +175,72 @@ private slots:
         QVERIFY(done.wait(20000));
         QCOMPARE(done.last().at(0).toBool(), false);
         QCOMPARE(readFile(folder("media") + "/after.txt"), QByteArray("after abort"));
+    }
+
+    // A server that holds back a transfer's final reply for 10 s: meanwhile
+    // the thread of the window keeps serving the registration service.
+    void slowFinalReplyLeavesTheWindowServing()
+    {
+        const QString directory = m_workDir.filePath("slow");
+        QVERIFY(QDir().mkpath(directory));
+        QProcess peer;
+        peer.start("/usr/bin/python3", {KVO_SOURCE_DIR "/tests/peers/slow_ftp_peer.py", "127.0.0.24", "10", directory});
+        QVERIFY(peer.waitForStarted() && QTest::qWaitFor([&] { return peer.canReadLine(); }, 20000));
+        const quint16 ftpPort = peer.readLine().trimmed().toUShort();
+        QVERIFY(ftpPort > 0);
+        QXRKVOServer service(0, 5, nullptr, "registration", QHostAddress::LocalHost);
+        QVERIFY(service.isListening());
+
+        // Registrations from a thread of their own, each timed from request to answer.
+        const QByteArray body = XRMethodCall("Kivo_SVR.registerNewPlayer", {"probe", "127.0.0.25"}).toWire();
+        const QByteArray request = "POST /RPC2 HTTP/1.1\r\nHost: controller\r\nContent-Length: "
+                                   + QByteArray::number(body.size()) + "\r\n\r\n" + body;
+        const quint16 servicePort = service.serverPort();
+        std::atomic<bool> stop{false};
+        QList<qint64> latencies;
+        std::unique_ptr<QThread> prober(QThread::create([&] {
+            while (!stop) {
+                QTcpSocket socket;
+                socket.connectToHost(QHostAddress::LocalHost, servicePort);
+                if (!socket.waitForConnected(20000))
+                    return;
+                QElapsedTimer clock;
+                clock.start();
+                socket.write(request);
+                QByteArray received;
+                HttpMessage reply;
+                while (!takeMessage(received, reply) && socket.waitForReadyRead(20000))
+                    received += socket.readAll();
+                latencies.append(clock.elapsed());
+                QThread::msleep(50);
+            }
+        }));
+        prober->start();
+
+        QBuffer source;
+        source.setData("held back");
+        FtpTransfer ftp;
+        QSignalSpy done(&ftp, &FtpTransfer::done);
+        QElapsedTimer transfer;
+        transfer.start();
+        ftp.connectToHost("127.0.0.24", ftpPort);
+        ftp.login("kvo", "qvtm");
+        ftp.put(&source, "held.txt");
+        ftp.close();
+        QVERIFY(done.wait(40000));
+        stop = true;
+        QVERIFY(prober->wait(30000));
+        QCOMPARE(done.first().at(0).toBool(), false);
+        QVERIFY(transfer.elapsed() >= 10000);
+        QCOMPARE(readFile(directory + "/held.txt"), QByteArray("held back"));
+
+        // Several answers a second all the while, not one after the wait.
+        QVERIFY2(latencies.size() >= 20, qPrintable(QString::number(latencies.size())));
+        std::sort(latencies.begin(), latencies.end());
+        QVERIFY2(latencies[latencies.size() / 2] < 50 && latencies.last() < 1000,
+                 qPrintable(QString("median %1 ms, longest %2 ms").arg(latencies[latencies.size() / 2]).arg(latencies.last())));
+        peer.kill();
+        peer.waitForFinished(5000);
     }
 
     void failures_data()

@@ -9,9 +9,11 @@
 #include "players/qxrkvoserver.h"
 #include "ui/kvo_form.h"
 #include "xmlrpc/xrclient.h"
+#include "xmlrpc/xrdocuments.h"
 
 #include "../peers/boxes.h"
 #include "../peers/emulatorpeer.h"
+#include "../peers/rawhttp.h"
 #include "../peers/scratchdir.h"
 
 #include <QJsonArray>
@@ -108,6 +110,96 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts), QStringList{"Information | Version information | Firmware: " + firmware
                                                                  + "; Server software: Generic Kivo 3.27 2010-05-28"},
                                   10000);
+    }
+
+    // The duplicate goes away while its warning is open: its connection
+    // closes and is freed under the box, and the controller carries on.
+    void duplicateLeavesWhileItsWarningIsOpen_data()
+    {
+        QTest::addColumn<bool>("abortive");
+        QTest::newRow("closed") << false;
+        QTest::newRow("reset") << true;
+    }
+    void duplicateLeavesWhileItsWarningIsOpen()
+    {
+        QFETCH(bool, abortive);
+        m_prompts.messages.clear();
+        QStringList record(20, "x");
+        record[0] = "Door";
+        record[1] = "127.0.0.90";
+        record[17] = "OFF";
+        if (m_form.ui.Player_iconView->findItems("Door", Qt::MatchExactly).isEmpty())
+            m_form.AddNewPlayer(record);
+        QTRY_COMPARE_WITH_TIMEOUT(m_form.commandChannel().outstanding(), 0, 10000);
+        m_prompts.messages.clear();
+
+        record[0] = "DOOR";
+        record[1] = "127.0.0.91";
+        const QByteArray body = XRMethodCall("Kivo_SVR.registerNewPlayer", QVariant(record).toList()).toWire();
+        RawClient duplicate(m_server.serverPort());
+        duplicate.send("POST /RPC2 HTTP/1.1\r\nHost: controller\r\nContent-Type: text/xml\r\nContent-Length: "
+                       + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        QElapsedTimer freed;
+        m_prompts.answerWhen = [&] {
+            if (duplicate.socket.state() != QAbstractSocket::UnconnectedState) {
+                if (abortive)
+                    duplicate.socket.abort();
+                else
+                    duplicate.socket.disconnectFromHost();
+            }
+            if (m_server.openConnectionCount() > 0)
+                return false;
+            if (!freed.isValid())
+                freed.start();
+            return freed.elapsed() > 100;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 10000);
+        m_prompts.answerWhen = {};
+        QCOMPARE(boxes(m_prompts).first(),
+                 "Warning | Duplicated Player | A new player (DOOR,127.0.0.91) is trying to connect to this server "
+                 "while (Door,127.0.0.90) has already registered.\nThis connection is ignored.");
+        QTest::qWait(50);
+        QCOMPARE(m_server.openConnectionCount(), 0);
+
+        // The service still answers.
+        HttpMessage reply;
+        RawClient next(m_server.serverPort());
+        next.send("POST /RPC2 HTTP/1.1\r\nHost: controller\r\nContent-Type: text/xml\r\nContent-Length: "
+                  + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        QVERIFY(next.receive(reply));
+        QVERIFY(reply.body.contains("<string>127.0.0.1</string>"));
+        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 2, 10000);
+    }
+
+    // A player that closes the connection without answering gets the call
+    // once: the loss is reported, never repaired by sending it again.
+    void callIsSentOnceWhenThePlayerDropsTheConnection()
+    {
+        m_prompts.messages.clear();
+        EmulatorPeer dropping(m_workDir.filePath("dropping"));
+        QVERIFY(dropping.start(m_server.serverPort(), "127.0.0.80", 1,
+                               {"--interval", "0.3", "--name", "Dropper", "--fault",
+                                R"({"player": "*", "mode": "drop", "methods": ["Kivo.PlayALL"], "times": 1})"}));
+        PlayerItem* item = waitForAdmission("Dropper");
+        QVERIFY(item);
+        QTRY_VERIFY_WITH_TIMEOUT(item->client() && !item->client()->hasConnection(), 10000);
+        m_form.ui.Player_iconView->setCurrentItem(item);
+        m_form.PlayALL();
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts),
+                                  QStringList{"Information | Kivo.PlayALL Error | Server closed connection unexpectedly. "
+                                              "Most likely player connection was broken or player was reset just now, "
+                                              "it is safe to ignore this message."},
+                                  10000);
+        QTest::qWait(300);
+        QCOMPARE(dropping.journal("call", "127.0.0.80", "Kivo.PlayALL").size(), 1);
+        QVERIFY(!item->client()->hasConnection());
+
+        // The next call is answered as usual, on a connection of its own.
+        m_form.PlayALL();
+        QTRY_COMPARE_WITH_TIMEOUT(m_form.commandChannel().outstanding(), 0, 10000);
+        QCOMPARE(dropping.journal("call", "127.0.0.80", "Kivo.PlayALL").size(), 2);
+        QCOMPARE(m_prompts.messages.size(), 1);
+        QVERIFY(!item->client()->hasConnection());
     }
 
     void dmzPowerDuplicatesRefusalAndSilence()

@@ -148,6 +148,18 @@ private slots:
         QTest::newRow("closed mid-reply")
             << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n<methodResponse>") << true << -32300
             << "Server closed connection unexpectedly" << QVariant();
+        const QByteArray ok = XRMethodResponse(QVariant("ok")).toWire();
+        QTest::newRow("chunked") << "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                        + QByteArray::number(20, 16) + ";ext=1\r\n" + ok.left(20) + "\r\n"
+                                        + QByteArray::number(ok.size() - 20, 16) + "\r\n" + ok.mid(20) + "\r\n0\r\n\r\n"
+                                 << false << 0 << QString() << QVariant("ok");
+        QTest::newRow("interim answer first") << "HTTP/1.1 100 Continue\r\n\r\n" + httpReply(ok) << false << 0
+                                              << QString() << QVariant("ok");
+        QTest::newRow("body until close") << "HTTP/1.0 200 OK\r\n\r\n" + ok << true << 0 << QString() << QVariant("ok");
+        QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH_9.2\r\n\r\n") << false << -32300
+                                  << "Invalid HTTP response" << QVariant();
+        QTest::newRow("broken chunk") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n")
+                                      << false << -32300 << "Invalid HTTP response" << QVariant();
         QTest::newRow("announced too large")
             << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(XRClient::kMaxResponseBytes + 1)
                           + "\r\n\r\n<methodResponse>")

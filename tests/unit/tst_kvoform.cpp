@@ -239,7 +239,8 @@ private slots:
         QTest::keyClick(field, Qt::Key_Return);
         QCOMPARE(repositoryPath(), kept);
         QCOMPARE(form.ui.MediaCenter_fileChooser->fileName(), kept);
-        QCOMPARE(boxes(prompts), shown);
+        // "/srv/media" does not exist here: its own warning may show while the refusal is open.
+        QCOMPARE(boxes(prompts).filter("| Content Repository |"), shown);
         // Only the operator's changes count, not the program's.
         form.ui.MediaCenter_fileChooser->setFileName("/elsewhere");
         QCOMPARE(repositoryPath(), kept);

@@ -9,7 +9,10 @@
 #include "ui/kvo_form.h"
 #include "xmlrpc/xrclient.h"
 
+#include "xmlrpc/xrdocuments.h"
+
 #include "../peers/boxes.h"
+#include "../peers/rawhttp.h"
 #include "../peers/scratchdir.h"
 
 #include <QtTest>
@@ -76,6 +79,19 @@ private:
     {
         PlayerItem* item = admit(name, address);
         m_form->ui.Player_iconView->setCurrentItem(item);
+        return item;
+    }
+    // Admits and selects a player once the clock sync of its admission has
+    // failed (nothing listens at its address); its later calls go to a peer
+    // that holds them unanswered, so they stay outstanding while boxes are open.
+    PlayerItem* admitHeld(const QString& name, const QString& address, ScriptedServer& peer)
+    {
+        PlayerItem* item = admitSelected(name, address);
+        if (!QTest::qWaitFor([this] { return outstanding() == 0; }, 10000))
+            return nullptr;
+        m_prompts->messages.clear();
+        peer.hold = true;
+        item->client()->setUrl(peer.url().toString());
         return item;
     }
     QString status() const { return m_form->statusBar()->currentMessage(); }
@@ -148,7 +164,9 @@ private slots:
     {
         QFETCH(QString, registered);
         QFETCH(QString, intruder);
-        PlayerItem* item = admit(registered, "127.0.0.250");
+        ScriptedServer peer;
+        PlayerItem* item = admitHeld(registered, "127.0.0.250", peer);
+        QVERIFY(item);
         const QDateTime lastActive = QDateTime::currentDateTime().addSecs(-15);
         item->setLastActive(lastActive);
 
@@ -156,7 +174,7 @@ private slots:
         QCOMPARE(m_form->ui.Player_iconView->count(), 1);
         QCOMPARE(item->lastActive(), lastActive);
         QCOMPARE(item->playing(), QString("f2"));
-        QCOMPARE(outstanding(), 1);
+        QCOMPARE(outstanding(), 0);
         QCOMPARE(boxes(*m_prompts), QStringList{"Warning | Duplicated Player | A new player (" + intruder
                                                  + ",127.0.0.249) is trying to connect to this server while ("
                                                  + registered + ",127.0.0.250) has already registered.\n"
@@ -181,7 +199,8 @@ private slots:
         delete m_prompts;
         auto* prompts = new ReentrantPrompts;
         m_prompts = prompts;
-        admit("Lobby", "127.0.0.250");
+        ScriptedServer peer;
+        QVERIFY(admitHeld("Lobby", "127.0.0.250", peer));
         prompts->whileOpen = [this] { m_form->AddNewPlayer(registration("Lobby", "127.0.0.249")); };
         m_form->AddNewPlayer(registration("Lobby", "127.0.0.249"));
         QCOMPARE(m_prompts->messages.size(), 1);
@@ -228,13 +247,34 @@ private slots:
         QVERIFY(!player("Lobby"));
         QCOMPARE(status(), QString("Player Lobby goes offline!"));
 
-        // The client stays for late replies until the name is admitted anew.
-        QCOMPARE(m_form->commandChannel().client("Lobby"), first);
-        QTRY_COMPARE_WITH_TIMEOUT(first->pendingCalls(), 0, 10000);
+        // The departed player's client goes once its calls are answered,
+        // without waiting for the name to come back.
+        QTRY_VERIFY_WITH_TIMEOUT(!first, 10000);
+        QVERIFY(!m_form->commandChannel().client("Lobby"));
         PlayerItem* again = admit("Lobby", "127.0.0.250");
-        QVERIFY(again && again->client() != first);
+        QVERIFY(again && again->client());
         QCOMPARE(m_form->commandChannel().client("Lobby"), again->client());
-        QTRY_VERIFY(!first);
+    }
+
+    void departedPlayersClientWaitsForItsCalls()
+    {
+        PlayerItem* item = admitSelected("Lobby", "127.0.0.250");
+        QTRY_COMPARE_WITH_TIMEOUT(outstanding(), 0, 10000);
+        ScriptedServer peer(httpReply(XRMethodResponse(QVariant(0)).toWire()));
+        peer.hold = true;
+        QPointer<XRClient> client = item->client();
+        client->setUrl(peer.url().toString());
+        m_form->PlayALL();
+        QTRY_COMPARE(peer.requests.size(), 1);
+
+        m_form->delete_player(item);
+        QTest::qWait(50);
+        QVERIFY(client && client->hasConnection());
+        peer.answerHeld();
+        QTRY_VERIFY(!client);
+        // Its reply was still completed.
+        QCOMPARE(outstanding(), 0);
+        QVERIFY2(status().startsWith("Kivo.PlayALL command completed ("), qPrintable(status()));
     }
 
     void removalClearsTheViewsOfTheSelectedPlayerOnly()
@@ -261,6 +301,54 @@ private slots:
         QCOMPARE(status(), QString("Player Lobby goes offline!"));
     }
 
+    void removingTheCurrentPlayerLeavesNoneCurrent_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("bySilence");
+        QTest::newRow("first") << 0 << false;
+        QTest::newRow("middle") << 1 << false;
+        QTest::newRow("last") << 2 << false;
+        QTest::newRow("middle, silent") << 1 << true;
+    }
+    void removingTheCurrentPlayerLeavesNoneCurrent()
+    {
+        QFETCH(int, row);
+        QFETCH(bool, bySilence);
+        const QStringList names{"Lobby", "Hall", "Stage"};
+        for (int i = 0; i < names.size(); ++i)
+            admit(names[i], QString("127.0.0.%1").arg(240 + i));
+        QTRY_COMPARE_WITH_TIMEOUT(outstanding(), 0, 10000);
+        m_prompts->messages.clear();
+        PlayerItem* chosen = player(names[row]);
+        m_form->ui.Player_iconView->setCurrentItem(chosen);
+        new QTreeWidgetItem(m_form->ui.PlayerContent_listView, {"a.mpg"});
+        new QTreeWidgetItem(m_form->ui.Playlist_listView, {"a.mpg"});
+        QList<QListWidgetItem*> madeCurrent;
+        connect(m_form->ui.Player_iconView, &QListWidget::currentItemChanged, m_form,
+                [&madeCurrent](QListWidgetItem* current) { madeCurrent.append(current); });
+
+        if (bySilence) {
+            const QDateTime later = QDateTime::currentDateTime().addSecs(25);
+            PlayerItem::setClock([later] { return later; });
+            chosen->check_last_active_time();
+        } else {
+            m_form->delete_player(chosen);
+        }
+        QCOMPARE(m_form->ui.Player_iconView->count(), 2);
+        QCOMPARE(m_form->ui.Player_iconView->currentItem(), nullptr);
+        QVERIFY(m_form->ui.Player_iconView->selectedItems().isEmpty());
+        // No other player was made current on the way.
+        QVERIFY(!madeCurrent.isEmpty());
+        QCOMPARE(madeCurrent, QList<QListWidgetItem*>(madeCurrent.size(), nullptr));
+        QCOMPARE(m_form->ui.PlayerContent_listView->topLevelItemCount(), 0);
+        QCOMPARE(m_form->ui.Playlist_listView->topLevelItemCount(), 0);
+
+        // Commands go nowhere until the operator chooses again.
+        m_form->PlayALL();
+        QCOMPARE(outstanding(), 0);
+        QCOMPARE(boxes(*m_prompts), QStringList{"Warning | Operational error | No player is selected"});
+    }
+
     void clickOnVirtualPlayerReadsItsEnvironment()
     {
         auto* item = new PlayerItem(m_form->ui.Player_iconView, "Group", true, false);
@@ -279,6 +367,13 @@ private slots:
         m_form->UpdatePlayerDisplayData(item);
         QCOMPARE(item->videoMode(), QString("HDMI-720p"));
         QCOMPARE(item->screenLayout(), 7);
+
+        // Files that open but are empty: no mode, unknown layout.
+        QVERIFY(writeFile(item->virtualDirectory() + "/sys/video.env", ""));
+        QVERIFY(writeFile(item->virtualDirectory() + "/sys/screen.env", ""));
+        m_form->UpdatePlayerDisplayData(item);
+        QCOMPARE(item->videoMode(), QString(""));
+        QCOMPARE(item->screenLayout(), -1);
 
         // A click on an item that is not selected does nothing.
         item->setSelected(false);
@@ -411,7 +506,9 @@ private slots:
 
     void busyLimitBlocksPlayAllButNotSleep()
     {
-        PlayerItem* item = admitSelected("Lobby", "127.0.0.250"); // one request: the clock
+        ScriptedServer peer;
+        PlayerItem* item = admitHeld("Lobby", "127.0.0.250", peer);
+        QVERIFY(item);
         for (int id = 100000; outstanding() < CommandChannel::kBusyLimit - 1; ++id)
             m_form->commandChannel().record(id, "Kivo.GetList");
         m_form->PlayALL(); // 499 outstanding: sent
@@ -448,21 +545,22 @@ private slots:
 
     void playSingleOnlyForPlayerFiles()
     {
-        admitSelected("Lobby", "127.0.0.250");
+        ScriptedServer peer;
+        QVERIFY(admitHeld("Lobby", "127.0.0.250", peer));
         auto* local = new QTreeWidgetItem(m_form->ui.PlayerContent_listView, {"clip.mpg", "10", " mirror", "mpeg"});
         auto* stored = new QTreeWidgetItem(m_form->ui.PlayerContent_listView, {"show.mpg", "10", " player ", "mpeg"});
         local->setSelected(true);
         m_form->PlaySingleButton();
         QCOMPARE(boxes(*m_prompts), QStringList{"Information | PlaySingle | clip.mpg is a local file. It needs to be "
                                                  "downloaded to the player first"});
-        QCOMPARE(outstanding(), 1);
+        QCOMPARE(outstanding(), 0);
         local->setSelected(false);
         stored->setSelected(true);
         m_form->PlaySingleButton();
         QCOMPARE(m_prompts->messages.size(), 1);
-        QCOMPARE(outstanding(), 2);
+        QCOMPARE(outstanding(), 1);
         m_form->PlaySingle(nullptr);
-        QCOMPARE(outstanding(), 2);
+        QCOMPARE(outstanding(), 1);
     }
 };
 
