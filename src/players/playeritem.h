@@ -1,8 +1,9 @@
 #pragma once
 
 // One known player, real or virtual: its icon in the players view and the
-// record of what the controller holds about it. A real item watches its own
-// liveness and reports itself dead; every item uploads single files to its
+// record of what the controller holds about it. Items enter their view's
+// PlayerRegistry, whose liveness sweep has each real item check its last
+// contact and report itself dead; every item uploads single files to its
 // player (by FTP) or into its virtual directory.
 
 #include <QDateTime>
@@ -10,12 +11,14 @@
 #include <QListWidgetItem>
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
 class FtpTransfer;
+class PlayerRegistry;
 class QFile;
 class QTimer;
 class XRClient;
@@ -48,7 +51,7 @@ public:
     QString name() const { return m_name; }
     void setName(const QString& name) { m_name = name; }
     QString ipAddress() const { return m_ipAddress; }
-    void setIpAddress(const QString& address) { m_ipAddress = address; }
+    void setIpAddress(const QString& address);
     QDateTime lastActive() const { return m_lastActive; }
     void setLastActive(const QDateTime& time) { m_lastActive = time; }
     void updateLastActive();
@@ -102,8 +105,8 @@ public:
     const QPixmap& onIcon() const { return m_onIcon; }
     const QPixmap& offIcon() const { return m_offIcon; }
     const QPixmap& virtualIcon() const { return m_virtualIcon; }
-    // Null for virtual and mirror items.
-    QTimer* livenessTimer() const { return m_livenessTimer; }
+    // The view's liveness sweep; null for virtual and mirror items.
+    QTimer* livenessTimer() const;
     int totalSpace() const { return m_totalSpace; }
     void setTotalSpace(int kilobytes);
     int availableSpace() const { return m_availableSpace; }
@@ -161,7 +164,7 @@ private:
     QPixmap m_onIcon;
     QPixmap m_offIcon;
     QPixmap m_virtualIcon;
-    QTimer* m_livenessTimer = nullptr;
+    QPointer<PlayerRegistry> m_registry;
     int m_totalSpace = 0;
     int m_availableSpace = 0;
     QStringList m_album;
