@@ -117,20 +117,14 @@ FtpTransfer::FtpTransfer(QObject* parent)
     initCurlOnce();
     m_curlTimer->setSingleShot(true);
     connect(m_curlTimer, &QTimer::timeout, this, &FtpTransfer::timeoutReached);
-
-    CURLM* multi = curl_multi_init();
-    m_multi = multi;
-    curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &FtpTransferCallbacks::socket);
-    curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
-    curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &FtpTransferCallbacks::timer);
-    curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
 }
 
 FtpTransfer::~FtpTransfer()
 {
     // Ends silently: nobody is left to hear about it.
     releaseEasy();
-    curl_multi_cleanup(multiOf(m_multi));
+    if (m_multi)
+        curl_multi_cleanup(multiOf(m_multi));
 }
 
 int FtpTransfer::connectToHost(const QString& host, quint16 port)
@@ -379,6 +373,16 @@ void FtpTransfer::startTransfer()
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
     }
 
+    // The multi handle holds descriptors of its own: it is made for the
+    // first transfer, not for every player that might never have one.
+    if (!m_multi) {
+        CURLM* multi = curl_multi_init();
+        m_multi = multi;
+        curl_multi_setopt(multi, CURLMOPT_SOCKETFUNCTION, &FtpTransferCallbacks::socket);
+        curl_multi_setopt(multi, CURLMOPT_SOCKETDATA, this);
+        curl_multi_setopt(multi, CURLMOPT_TIMERFUNCTION, &FtpTransferCallbacks::timer);
+        curl_multi_setopt(multi, CURLMOPT_TIMERDATA, this);
+    }
     m_easy = easy;
     const CURLMcode added = curl_multi_add_handle(multiOf(m_multi), easy);
     if (added != CURLM_OK) {

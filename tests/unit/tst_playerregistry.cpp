@@ -1,13 +1,14 @@
 // The index of a view's players and its one liveness sweep: lookups by name
-// and address that follow items as they come, change and go, and a sweep
-// that removes exactly the silent real players, even when a receiver deletes
-// other players while it runs.
+// and address that follow items as they come, change and go, a sweep that
+// removes exactly the silent real players, even when a receiver deletes
+// other players while it runs, and what a fleet of idle players costs.
 
 #include "players/playeritem.h"
 #include "players/playerregistry.h"
 
 #include "../peers/scratchdir.h"
 
+#include <QDir>
 #include <QListWidget>
 #include <QPointer>
 #include <QSignalSpy>
@@ -15,6 +16,11 @@
 #include <QtTest>
 
 namespace {
+
+int openDescriptors()
+{
+    return int(QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size());
+}
 
 const QDateTime startTime(QDate(2010, 5, 28), QTime(14, 5, 9));
 
@@ -111,6 +117,16 @@ private slots:
         QCOMPARE(sweep->interval(), PlayerItem::LivenessIntervalMs);
         QCOMPARE(static_cast<PlayerItem*>(m_view->item(0))->livenessTimer(), sweep);
         QCOMPARE(static_cast<PlayerItem*>(m_view->item(300))->livenessTimer(), nullptr);
+    }
+
+    // A fleet of idle players must not spend the process's descriptors:
+    // nothing is opened for a player until it transfers something.
+    void idlePlayersHoldNoDescriptors()
+    {
+        const int before = openDescriptors();
+        for (int i = 0; i < 200; ++i)
+            add(QString("Emu%1").arg(i), QString("127.0.1.%1").arg(i));
+        QVERIFY2(openDescriptors() - before < 10, qPrintable(QString::number(openDescriptors() - before)));
     }
 
     // A receiver of dead_player deletes the item, and here also the next
