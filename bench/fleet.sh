@@ -6,7 +6,7 @@
 # trip seen by a probe player (p50 / p99 / max), the controller's CPU while
 # probed, its memory and its open descriptors, and the emulators' CPU.
 # Loopback only: players on 127.1.0.1 onwards (5,000 per emulator process),
-# the probe on 127.0.2.250.
+# the probe on 127.0.9.250.
 # Usage: bench/fleet.sh [BUILD_DIR]
 # Environment: SIZES (default "1000 5000 10000"), INTERVAL (seconds between a
 # player's registrations, default 15), DURATION (seconds of probing, default
@@ -36,8 +36,14 @@ cleanup() {
 }
 trap cleanup EXIT
 
-cpu_ticks() { # user + system clock ticks of a process
-  awk '{ print $14 + $15 }' "/proc/$1/stat"
+cpu_ticks() { # user + system clock ticks of a process; 0 when it has gone
+  awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0
+}
+alive_or_report() { # alive_or_report PID NAME LOG
+  kill -0 "$1" 2>/dev/null && return 0
+  echo "$2 has ended early:" >&2
+  tail -n 5 "$3" >&2
+  return 1
 }
 status_kib() { # status_kib PID FIELD
   awk -v f="$2:" '$1 == f { print $2 }' "/proc/$1/status"
@@ -77,13 +83,20 @@ run_size() {
   done
   sleep "$interval" # a full round of heartbeats after the last admission
 
+  alive_or_report "$controller" controller "$work/controller.err" || return 1
+  local k=0
+  for e in "${emulators[@]}"; do
+    alive_or_report "$e" "emulator $k" "$work/emulator$k.err" || return 1
+    k=$((k + 1))
+  done
+
   kill -USR1 "$controller"
   local cpu_before emu_before=() t_before
   cpu_before=$(cpu_ticks "$controller")
   for e in "${emulators[@]}"; do emu_before+=("$(cpu_ticks "$e")"); done
   t_before=$(date +%s.%N)
   local probe
-  probe=$(/usr/bin/python3 "$source_dir/bench/players/registration_probe.py" 127.0.0.1 "$port" 127.0.2.250 \
+  probe=$(/usr/bin/python3 "$source_dir/bench/players/registration_probe.py" 127.0.0.1 "$port" 127.0.9.250 \
     "$duration" "$rate") || true
   local cpu_after t_after rss hwm fds emu_cpu=""
   cpu_after=$(cpu_ticks "$controller")

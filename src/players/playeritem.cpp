@@ -68,7 +68,7 @@ PlayerItem::PlayerItem(QListWidget* view, const QString& name, bool isVirtual, b
                            &m_wepKey, &m_serverIp, &m_lanDevice, &m_wlanDevice, &m_lanGateway, &m_lanMask,
                            &m_wlanGateway, &m_wlanMask, &m_virtualDirectory, &m_downloadStatus})
         *field = QLatin1String("");
-    m_lastActive = now();
+    setLastActive(now());
 
     if (m_isVirtual) {
         m_virtualIcon = loadIcon(QStringLiteral("player_virtual.png"));
@@ -138,7 +138,13 @@ QTimer* PlayerItem::livenessTimer() const
 
 void PlayerItem::updateLastActive()
 {
-    m_lastActive = now();
+    setLastActive(now());
+}
+
+void PlayerItem::setLastActive(const QDateTime& time)
+{
+    m_lastActive = time;
+    m_lastActiveMs = time.toMSecsSinceEpoch();
 }
 
 QString PlayerItem::lastActiveText() const
@@ -193,7 +199,13 @@ void PlayerItem::showIcon()
 
 void PlayerItem::check_last_active_time()
 {
-    if (m_lastActive.secsTo(now()) > MaxSilenceSeconds)
+    checkLastActiveAt(now().toMSecsSinceEpoch());
+}
+
+void PlayerItem::checkLastActiveAt(qint64 nowMs)
+{
+    // Whole seconds, as QDateTime::secsTo counts them.
+    if (isSilentAt(nowMs))
         emit dead_player(this);
 }
 

@@ -53,9 +53,12 @@ public:
     QString ipAddress() const { return m_ipAddress; }
     void setIpAddress(const QString& address);
     QDateTime lastActive() const { return m_lastActive; }
-    void setLastActive(const QDateTime& time) { m_lastActive = time; }
+    void setLastActive(const QDateTime& time);
     void updateLastActive();
     QString lastActiveText() const;
+    // Silent for more than MaxSilenceSeconds whole seconds at nowMs
+    // (milliseconds since the epoch).
+    bool isSilentAt(qint64 nowMs) const { return (nowMs - m_lastActiveMs) / 1000 > MaxSilenceSeconds; }
     QString playing() const { return m_playing; }
     void setPlaying(const QString& file) { m_playing = file; }
     QString videoMode() const { return m_videoMode; }
@@ -125,6 +128,9 @@ signals:
 public slots:
     // Emits dead_player(this) as its last act, so a receiver may delete the item.
     void check_last_active_time();
+    // The same at a given time (milliseconds since the epoch), which a sweep
+    // of many items reads from the clock once.
+    void checkLastActiveAt(qint64 nowMs);
     void ftp_commandFinished(int id, bool error);
     void ftp_done(bool error);
     void ftp_uploadFile(QString& path);
@@ -139,6 +145,7 @@ private:
     QString m_name;
     QString m_ipAddress;
     QDateTime m_lastActive;
+    qint64 m_lastActiveMs = 0; // m_lastActive since the epoch, for cheap comparisons
     QString m_playing;
     QString m_videoMode;
     QString m_lanIp;

@@ -100,13 +100,15 @@ void PlayerRegistry::addressChanged(PlayerItem* item, const QString& previous)
 void PlayerRegistry::sweep()
 {
     // A dead player's receiver deletes it (and may delete others), so the
-    // players are held by guarded pointers while they are checked.
-    QList<QPointer<PlayerItem>> players;
-    players.reserve(m_watched.size());
-    for (PlayerItem* item : std::as_const(m_watched))
-        players.append(item);
-    for (const QPointer<PlayerItem>& item : std::as_const(players)) {
+    // silent players are held by guarded pointers while they are reported.
+    const qint64 now = PlayerItem::now().toMSecsSinceEpoch();
+    QList<QPointer<PlayerItem>> silent;
+    for (PlayerItem* item : std::as_const(m_watched)) {
+        if (item->isSilentAt(now))
+            silent.append(item);
+    }
+    for (const QPointer<PlayerItem>& item : std::as_const(silent)) {
         if (item)
-            item->check_last_active_time();
+            item->checkLastActiveAt(now);
     }
 }
