@@ -68,7 +68,7 @@ run_size() {
     local count=$((remaining < per_process ? remaining : per_process))
     /usr/bin/python3 "$source_dir/tools/kvo_player_emulator.py" --count "$count" \
       --first-address "127.$((index + 1)).0.1" --controller 127.0.0.1 --controller-port "$port" \
-      --interval "$interval" --control none --state-dir "$work/players$index" \
+      --interval "$interval" --name "Fleet$index-{n}" --control none --state-dir "$work/players$index" \
       >"$work/emulator$index.out" 2>"$work/emulator$index.err" &
     emulators+=($!)
     pids+=($!)
@@ -132,19 +132,20 @@ def after(word):
     return words[words.index(word) + 1] if word in words else "-"
 cpu = 100.0 * (float(c1) - float(c0)) / float(hz) / (float(t1) - float(t0))
 admit = "%.1f s" % (int(admitted_ms) / 1000.0) if admitted_ms not in ("", "-1") else "not all"
-print("%6s | %9s | %7s | %5s/%-5s | %6s %6s %7s | %5.0f%% | %4.0f / %4.0f MiB | %5s | %s" % (
+print("%6s | %9s | %7s | %5s/%-5s | %6s %6s %7s | %5.0f%% | %4.0f / %4.0f MiB | %5s | %4s | %s" % (
     players, admit, after("dropped"), probe.get("calls", 0), probe.get("errors", "-"),
     probe.get("median_ms", "-"), probe.get("p99_ms", "-"), probe.get("max_ms", "-"), cpu,
-    int(rss) / 1024.0, int(hwm) / 1024.0, fds, emu.strip()))
+    int(rss) / 1024.0, int(hwm) / 1024.0, fds, after("max"), emu.strip()))
 PY
 }
 
 echo "players registering every ${interval}s; probe $rate calls/s for ${duration}s once all are listed"
 echo "(admitted: time from start until every player was listed, the emulators' start included;"
 echo " dropped: players removed as silent during the whole run; rt: probe round trip in ms;"
-echo " CPU: controller while probed; RSS now / peak; fds: controller's open descriptors; emulators' CPU)"
-printf '%6s | %9s | %7s | %11s | %6s %6s %7s | %6s | %16s | %5s | %s\n' players admitted dropped "calls/errs" \
-  "rt p50" "p99" "max" CPU "memory" fds emulators
+echo " CPU: controller while probed; RSS now / peak; fds: controller's open descriptors;"
+echo " loop: the controller's longest event-loop delay while probed, ms; emulators' CPU)"
+printf '%6s | %9s | %7s | %11s | %6s %6s %7s | %6s | %16s | %5s | %4s | %s\n' players admitted dropped "calls/errs" \
+  "rt p50" "p99" "max" CPU "memory" fds "loop" emulators
 for players in $sizes; do
   run_size "$players"
 done
