@@ -246,6 +246,7 @@ public:
     QHostAddress peer;
     qint64 reserved = 0;       // share of the large-body budget held
     qint64 closingSince = 0;
+    qint64 drainedAt = 0;      // last data dropped while draining
     qint64 requestStartedAt = -1; // first byte of the request being collected
     bool idle = true;          // waiting for a request or draining a final answer
     qint64 idleSince = 0;      // on the server's clock, in milliseconds
@@ -301,9 +302,10 @@ void XRServer::closeIdleConnections()
         bool expire = false;
         if (connection->closing && connection->pendingId < 0) {
             // A final answer may take the idle time to go out; then the peer
-            // has a short while to close its end.
-            expire = now - connection->closingSince
-                     >= (connection->draining ? qMin(kDrainTimeoutMs, m_idleTimeoutMs) : m_idleTimeoutMs);
+            // may finish sending (within the idle time) but not fall silent
+            // for long before closing its end.
+            expire = now - connection->closingSince >= m_idleTimeoutMs
+                     || (connection->draining && now - connection->drainedAt >= qMin(kDrainTimeoutMs, m_idleTimeoutMs));
         } else if (!connection->idle) {
             expire = false; // a request awaits its answer
         } else if (connection->requestStartedAt < 0) {
@@ -410,6 +412,7 @@ void XRServer::finishClosing(XRServerConnection* connection)
     connection->draining = true;
     ++m_drainingCount;
     connection->closingSince = m_clock.elapsed();
+    connection->drainedAt = connection->closingSince;
     connection->shutdownSending();
     connection->skip(connection->bytesAvailable());
 }
@@ -420,7 +423,8 @@ void XRServer::readFromClient()
     // Input after a final answer is discarded, so that closing does not meet
     // unread data (which would reset the connection and lose the answer).
     if (connection->closing) {
-        connection->skip(connection->bytesAvailable());
+        if (connection->skip(connection->bytesAvailable()) > 0 && connection->draining)
+            connection->drainedAt = m_clock.elapsed();
         return;
     }
     if (connection->requestStartedAt < 0)

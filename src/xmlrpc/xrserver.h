@@ -46,7 +46,8 @@ public:
     // Bodies up to this size are always taken; larger ones share the budget.
     static constexpr qint64 kSmallBodyBytes = 64 * 1024;
     static constexpr qint64 kDefaultLargeBodyBudget = 64 * 1024 * 1024;
-    // Refused and closing connections drained at once; beyond, they are reset.
+    // Refused and closing connections drained at once; beyond, they are
+    // reset. A draining peer that sends nothing for the drain time is reset.
     static constexpr int kMaxDrainingConnections = 64;
     static constexpr int kDrainTimeoutMs = 2000;
     // Method names echoed in the "not found" fault are cut to this many characters.
