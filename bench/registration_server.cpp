@@ -34,6 +34,9 @@ int main(int argc, char** argv)
     const int backlog = args.value(3, "5").toInt();
 
     QXRKVOServer server(port, backlog, nullptr, "registration", address);
+    // The load generator speaks from one address with many connections,
+    // which players never do.
+    server.setMaxConnectionsPerPeer(server.maxConnections());
     QTextStream out(stdout);
     if (!server.isListening()) {
         QTextStream(stderr) << "cannot listen on " << address.toString() << ':' << port << ": "

@@ -9,10 +9,12 @@ import signal
 import subprocess
 import sys
 import threading
+import time
 import unittest
 import xmlrpc.client
 
 from emulator_testing import FakeController, FleetCase, wait_for
+from kvoplayer import controller, heartbeats, values
 from kvoplayer.control import ControlService
 from kvoplayer.fleet import expand
 
@@ -171,6 +173,48 @@ class CommandLineTest(unittest.TestCase):
                 process.wait()
             process.stdout.close()
             process.stderr.close()
+
+
+class HeartbeatTest(FleetCase, unittest.TestCase):
+    count = 3
+
+    def test_replies_and_failures_are_recorded(self):
+        self.start_fleet()
+        self.assertTrue(wait_for(lambda: all(self.player(n).registrations >= 2 for n in (1, 2, 3))))
+        self.assertEqual(("127.0.0.1", ""), (self.player(3).status()["last_reply"], self.player(3).status()["last_error"]))
+        self.player(2).apply({"heartbeat": False})
+        before = len(self.controller.registrations_of("127.0.0.3"))
+        time.sleep(0.3)
+        self.assertEqual(before, len(self.controller.registrations_of("127.0.0.3")), "a stopped heartbeat sends nothing")
+        self.controller.stop()
+        self.assertTrue(wait_for(lambda: "refused" in self.player(1).status()["last_error"].lower()),
+                        self.player(1).status()["last_error"])
+
+    def test_replies_are_read_like_the_blocking_client_reads_them(self):
+        body = xmlrpc.client.dumps(("10.0.0.1",), methodresponse=True).encode()
+        fault = xmlrpc.client.dumps(xmlrpc.client.Fault(-32601, "Method: x, not found")).encode()
+
+        def reply(status, payload, extra=b""):
+            return (b"HTTP/1.1 " + status + b"\r\nContent-Length: " + str(len(payload)).encode() + b"\r\n" + extra
+                    + b"\r\n" + payload)
+        cases = [
+            (reply(b"200 OK", body), "10.0.0.1"),
+            (reply(b"200 OK", values.deflate_body(body), b"Content-Encoding: deflate\r\n"), "10.0.0.1"),
+            (reply(b"503 Service Unavailable", b"Too many connections"), "HTTP 503 Service Unavailable"),
+            (reply(b"200 OK", fault), "fault -32601: Method: x, not found"),
+            (reply(b"200 OK", b"<html/>"), "unreadable reply"),
+            (b"SSH-2.0-OpenSSH\r\n\r\n", "unreadable reply"),
+        ]
+        for data, expected in cases:
+            with self.subTest(expected=expected):
+                if b"Content-Length" in data:  # else the reply ends when the controller closes
+                    self.assertTrue(heartbeats.reply_complete(data))
+                    self.assertFalse(heartbeats.reply_complete(data[:-1]))
+                try:
+                    outcome = heartbeats.parse_reply(data)
+                except controller.ControllerError as error:
+                    outcome = str(error)
+                self.assertTrue(outcome.startswith(expected), outcome)
 
 
 class ScaleTest(FleetCase, unittest.TestCase):

@@ -11,12 +11,18 @@
 //   registrations N per_second R
 //   players_listed N
 //   message_boxes N
+//   admitted N dropped N (players added to and removed from the view, whole run)
+//   all_admitted_ms T (since start, when KVO_BENCH_EXPECT players were first listed; -1 if never)
+//   open_descriptors N
 
+#include "app/descriptorlimit.h"
+#include "app/startup.h"
 #include "players/qxrkvoserver.h"
 #include "ui/kvo_form.h"
 #include "ui/prompts.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -69,13 +75,17 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const QString descriptorLine = raiseDescriptorLimit();
     QApplication app(argc, argv);
+    QTextStream(stderr) << descriptorLine << '\n';
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     const QStringList args = app.arguments();
     const QHostAddress address(args.value(1, "127.0.0.1"));
     const quint16 port = quint16(args.value(2, "0").toUInt());
 
     CountingPrompts prompts;
-    QXRKVOServer server(port, 128, nullptr, "registration", address);
+    QXRKVOServer server(port, registrationListenBacklog(), nullptr, "registration", address);
     if (!server.isListening()) {
         QTextStream(stderr) << "cannot listen on " << address.toString() << ':' << port << ": "
                             << server.errorString() << '\n';
@@ -84,6 +94,23 @@ int main(int argc, char** argv)
     kvo_Form window(nullptr, nullptr, Qt::Window);
     window.show();
     QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, &window, &kvo_Form::AddNewPlayer);
+
+    // Admissions and removals as the view sees them; a player that is
+    // removed while it keeps registering is dropped and admitted again.
+    QAbstractItemModel* players = window.ui.Player_iconView->model();
+    const int expected = qEnvironmentVariableIntValue("KVO_BENCH_EXPECT");
+    long long admitted = 0;
+    long long dropped = 0;
+    qint64 allAdmittedMs = -1;
+    QObject::connect(players, &QAbstractItemModel::rowsInserted, [&](const QModelIndex&, int first, int last) {
+        admitted += last - first + 1;
+        if (allAdmittedMs < 0 && expected > 0 && players->rowCount() >= expected) {
+            allAdmittedMs = sinceStart.elapsed();
+            QTextStream(stderr) << "all admitted after " << allAdmittedMs << " ms" << Qt::endl;
+        }
+    });
+    QObject::connect(players, &QAbstractItemModel::rowsRemoved,
+                     [&](const QModelIndex&, int first, int last) { dropped += last - first + 1; });
 
     long long registrations = 0;
     QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, [&] { ++registrations; });
@@ -139,6 +166,9 @@ int main(int argc, char** argv)
                .arg(percentile(intervals, 1.0), 0, 'f', 2);
     out << QString("registrations %1 per_second %2\n").arg(registrations).arg(double(registrations) / seconds, 0, 'f', 1);
     out << "players_listed " << window.ui.Player_iconView->count() << '\n';
-    out << "message_boxes " << prompts.count << Qt::endl;
+    out << "message_boxes " << prompts.count << '\n';
+    out << "admitted " << admitted << " dropped " << dropped << '\n';
+    out << "all_admitted_ms " << allAdmittedMs << '\n';
+    out << "open_descriptors " << QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size() << Qt::endl;
     return status;
 }

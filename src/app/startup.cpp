@@ -2,6 +2,7 @@
 
 #include "app/commandline.h"
 #include "app/debuglog.h"
+#include "app/descriptorlimit.h"
 #include "app/ownaddress.h"
 #include "app/repositorypath.h"
 #include "app/settings.h"
@@ -18,11 +19,22 @@
 #include <QTranslator>
 
 #include <cstdio>
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
+#include <sys/socket.h>
+#endif
 #include <memory>
 
 namespace {
 constexpr quint16 kRegistrationPort = 8888;
-constexpr int kRegistrationBacklog = 5;
+}
+
+int registrationListenBacklog()
+{
+    // The system's usual backlog: with a handful, a burst of player
+    // connections waits for the peers' SYN retransmits, a second or more each.
+    return SOMAXCONN;
 }
 
 int runController(int& argc, char** argv)
@@ -55,6 +67,7 @@ int runController(int& argc, char** argv)
     setRepositoryPath(readRepositoryPath(*settings));
     qDebug("%s starting; settings in %s; repository path %s", kVersionText, qPrintable(settings->fileName()),
            qPrintable(repositoryPath()));
+    qDebug("%s", qPrintable(raiseDescriptorLimit()));
 
     const QString locale = QLocale::system().name();
     auto qtTranslator = std::make_unique<QTranslator>();
@@ -67,7 +80,7 @@ int runController(int& argc, char** argv)
     QApplication::setFont(QFont(QStringLiteral("Arial")));
 
     // A port already taken is not fatal: the window opens, registrations just never arrive.
-    auto registrationService = std::make_unique<QXRKVOServer>(kRegistrationPort, kRegistrationBacklog, nullptr,
+    auto registrationService = std::make_unique<QXRKVOServer>(kRegistrationPort, registrationListenBacklog(), nullptr,
                                                               QString(), options.listenAddress);
     if (!registrationService->isListening())
         qWarning("Registration service cannot listen on %s port %d: %s",

@@ -4,6 +4,7 @@
 
 #include "content/ftptransfer.h"
 #include "players/playeritem.h"
+#include "players/playerregistry.h"
 #include "players/registrationrecord.h"
 #include "ui/prompts.h"
 #include "xmlrpc/xrclient.h"
@@ -67,11 +68,7 @@ void kvo_Form::AddNewPlayer(QStringList record)
     const QString address = recordField(record, Address);
 
     // Exact, case-insensitive; virtual players take part too.
-    PlayerItem* registered = nullptr;
-    for (QListWidgetItem* candidate : ui.Player_iconView->findItems(name, Qt::MatchFixedString)) {
-        if ((registered = asPlayer(candidate)))
-            break;
-    }
+    PlayerItem* registered = PlayerRegistry::of(ui.Player_iconView)->find(name);
     if (!registered)
         admitPlayer(name, record);
     else if (registered->ipAddress() != address)

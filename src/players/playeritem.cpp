@@ -1,12 +1,14 @@
 #include "players/playeritem.h"
 
 #include "content/ftptransfer.h"
+#include "players/playerregistry.h"
 #include "ui/prompts.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QIcon>
 #include <QSaveFile>
 #include <QTimer>
@@ -29,14 +31,27 @@ constexpr qint64 CopyBlockSize = 65536;
 constexpr int IconSize = 64;
 
 // Icons are looked up in the working directory, then beside the executable.
+// Each picture is read and scaled once per working directory and shared by
+// every item: a fleet admits thousands.
 QPixmap loadIcon(const QString& fileName)
 {
+    static QHash<QString, QPixmap> loaded;
+    static const bool released = [] {
+        // Pixmaps must go before the application does.
+        qAddPostRoutine([] { loaded.clear(); });
+        return true;
+    }();
+    Q_UNUSED(released);
+    const QString key = QDir::currentPath() + QLatin1Char('\n') + fileName;
+    if (const auto it = loaded.constFind(key); it != loaded.cend())
+        return *it;
     QPixmap pixmap;
     if (!pixmap.load(fileName))
         pixmap.load(QDir(QCoreApplication::applicationDirPath()).filePath(fileName));
-    if (pixmap.isNull())
-        return pixmap;
-    return pixmap.scaled(IconSize, IconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (!pixmap.isNull())
+        pixmap = pixmap.scaled(IconSize, IconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    loaded.insert(key, pixmap);
+    return pixmap;
 }
 
 } // namespace
@@ -53,7 +68,7 @@ PlayerItem::PlayerItem(QListWidget* view, const QString& name, bool isVirtual, b
                            &m_wepKey, &m_serverIp, &m_lanDevice, &m_wlanDevice, &m_lanGateway, &m_lanMask,
                            &m_wlanGateway, &m_wlanMask, &m_virtualDirectory, &m_downloadStatus})
         *field = QLatin1String("");
-    m_lastActive = now();
+    setLastActive(now());
 
     if (m_isVirtual) {
         m_virtualIcon = loadIcon(QStringLiteral("player_virtual.png"));
@@ -67,17 +82,15 @@ PlayerItem::PlayerItem(QListWidget* view, const QString& name, bool isVirtual, b
     connect(m_ftp, &FtpTransfer::commandFinished, this, &PlayerItem::ftp_commandFinished);
     connect(m_ftp, &FtpTransfer::done, this, &PlayerItem::ftp_done);
 
-    if (isReal()) {
-        m_livenessTimer = new QTimer(this);
-        connect(m_livenessTimer, &QTimer::timeout, this, &PlayerItem::check_last_active_time);
-        m_livenessTimer->start(LivenessIntervalMs);
-    }
+    m_registry = PlayerRegistry::of(view);
+    if (m_registry)
+        m_registry->add(this);
 }
 
 PlayerItem::~PlayerItem()
 {
-    if (m_livenessTimer)
-        m_livenessTimer->stop();
+    if (m_registry)
+        m_registry->remove(this);
     // The item is going: its own handlers must not hear about the abort.
     m_ftp->disconnect(this);
     if (m_ftp->state() != FtpTransfer::Unconnected)
@@ -108,9 +121,30 @@ quint16 PlayerItem::ftpPort()
     return playerFtpPort;
 }
 
+void PlayerItem::setIpAddress(const QString& address)
+{
+    if (address == m_ipAddress)
+        return;
+    const QString previous = m_ipAddress;
+    m_ipAddress = address;
+    if (m_registry)
+        m_registry->addressChanged(this, previous);
+}
+
+QTimer* PlayerItem::livenessTimer() const
+{
+    return isReal() && m_registry ? m_registry->livenessTimer() : nullptr;
+}
+
 void PlayerItem::updateLastActive()
 {
-    m_lastActive = now();
+    setLastActive(now());
+}
+
+void PlayerItem::setLastActive(const QDateTime& time)
+{
+    m_lastActive = time;
+    m_lastActiveMs = time.toMSecsSinceEpoch();
 }
 
 QString PlayerItem::lastActiveText() const
@@ -165,7 +199,13 @@ void PlayerItem::showIcon()
 
 void PlayerItem::check_last_active_time()
 {
-    if (m_lastActive.secsTo(now()) > MaxSilenceSeconds)
+    checkLastActiveAt(now().toMSecsSinceEpoch());
+}
+
+void PlayerItem::checkLastActiveAt(qint64 nowMs)
+{
+    // Whole seconds, as QDateTime::secsTo counts them.
+    if (isSilentAt(nowMs))
         emit dead_player(this);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
 // One known player, real or virtual: its icon in the players view and the
-// record of what the controller holds about it. A real item watches its own
-// liveness and reports itself dead; every item uploads single files to its
+// record of what the controller holds about it. Items enter their view's
+// PlayerRegistry, whose liveness sweep has each real item check its last
+// contact and report itself dead; every item uploads single files to its
 // player (by FTP) or into its virtual directory.
 
 #include <QDateTime>
@@ -10,12 +11,14 @@
 #include <QListWidgetItem>
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
 class FtpTransfer;
+class PlayerRegistry;
 class QFile;
 class QTimer;
 class XRClient;
@@ -48,11 +51,14 @@ public:
     QString name() const { return m_name; }
     void setName(const QString& name) { m_name = name; }
     QString ipAddress() const { return m_ipAddress; }
-    void setIpAddress(const QString& address) { m_ipAddress = address; }
+    void setIpAddress(const QString& address);
     QDateTime lastActive() const { return m_lastActive; }
-    void setLastActive(const QDateTime& time) { m_lastActive = time; }
+    void setLastActive(const QDateTime& time);
     void updateLastActive();
     QString lastActiveText() const;
+    // Silent for more than MaxSilenceSeconds whole seconds at nowMs
+    // (milliseconds since the epoch).
+    bool isSilentAt(qint64 nowMs) const { return (nowMs - m_lastActiveMs) / 1000 > MaxSilenceSeconds; }
     QString playing() const { return m_playing; }
     void setPlaying(const QString& file) { m_playing = file; }
     QString videoMode() const { return m_videoMode; }
@@ -102,8 +108,8 @@ public:
     const QPixmap& onIcon() const { return m_onIcon; }
     const QPixmap& offIcon() const { return m_offIcon; }
     const QPixmap& virtualIcon() const { return m_virtualIcon; }
-    // Null for virtual and mirror items.
-    QTimer* livenessTimer() const { return m_livenessTimer; }
+    // The view's liveness sweep; null for virtual and mirror items.
+    QTimer* livenessTimer() const;
     int totalSpace() const { return m_totalSpace; }
     void setTotalSpace(int kilobytes);
     int availableSpace() const { return m_availableSpace; }
@@ -122,6 +128,9 @@ signals:
 public slots:
     // Emits dead_player(this) as its last act, so a receiver may delete the item.
     void check_last_active_time();
+    // The same at a given time (milliseconds since the epoch), which a sweep
+    // of many items reads from the clock once.
+    void checkLastActiveAt(qint64 nowMs);
     void ftp_commandFinished(int id, bool error);
     void ftp_done(bool error);
     void ftp_uploadFile(QString& path);
@@ -136,6 +145,7 @@ private:
     QString m_name;
     QString m_ipAddress;
     QDateTime m_lastActive;
+    qint64 m_lastActiveMs = 0; // m_lastActive since the epoch, for cheap comparisons
     QString m_playing;
     QString m_videoMode;
     QString m_lanIp;
@@ -161,7 +171,7 @@ private:
     QPixmap m_onIcon;
     QPixmap m_offIcon;
     QPixmap m_virtualIcon;
-    QTimer* m_livenessTimer = nullptr;
+    QPointer<PlayerRegistry> m_registry;
     int m_totalSpace = 0;
     int m_availableSpace = 0;
     QStringList m_album;

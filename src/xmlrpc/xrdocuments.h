@@ -10,10 +10,15 @@
 
 // Fills doc from untrusted bytes. White-space-only text between elements is
 // dropped, but the content of "string" elements is kept exactly. Documents
-// with a document type declaration, or nested deeper than kXrMaxDepth
-// elements, are refused. On failure returns false and puts a readable
-// message into *errorMessage (when given).
+// with a document type declaration, nested deeper than kXrMaxDepth
+// elements, or holding more than kXrMaxNodes elements and text nodes or
+// kXrMaxAttributes attributes, are refused. On failure returns false and
+// puts a readable message into *errorMessage (when given).
 inline constexpr int kXrMaxDepth = 64;
+// Far above what a call or a reply of a large player needs (a listing of
+// ten thousand files takes some 200,000 nodes); XML-RPC uses no attributes.
+inline constexpr int kXrMaxNodes = 1000000;
+inline constexpr int kXrMaxAttributes = 10000;
 bool xrParseDocument(const QByteArray& bytes, QDomDocument& doc, QString* errorMessage = nullptr);
 
 // What reading a methodCall straight from bytes found.

@@ -221,6 +221,18 @@ public:
             write(bytes.constData() + sent, bytes.size() - sent);
     }
 
+    // Stops sending: the peer reads what was sent and then its end of file,
+    // while its own data is still read and dropped. Closing outright with its
+    // data unread would reset the connection and could destroy the answer.
+    void shutdownSending()
+    {
+#ifdef Q_OS_UNIX
+        ::shutdown(int(socketDescriptor()), SHUT_WR);
+#else
+        disconnectFromHost();
+#endif
+    }
+
     QByteArray input;          // received bytes not yet consumed
     qsizetype headerScanFrom = 0;
     bool headerComplete = false;
@@ -228,7 +240,14 @@ public:
     int pendingId = -1;
     int serving = 0;           // depth of serve() calls working on this connection
     bool closing = false;
+    bool draining = false;     // sending shut down; reading until the peer closes
     bool released = false;
+    bool counted = false;      // among the served connections of its peer
+    QHostAddress peer;
+    qint64 reserved = 0;       // share of the large-body budget held
+    qint64 closingSince = 0;
+    qint64 drainedAt = 0;      // last data dropped while draining
+    qint64 requestStartedAt = -1; // first byte of the request being collected
     bool idle = true;          // waiting for a request or draining a final answer
     qint64 idleSince = 0;      // on the server's clock, in milliseconds
 };
@@ -240,7 +259,7 @@ XRServer::XRServer(quint16 port, int backlog, QObject* parent, const QString& na
     setObjectName(name);
     m_clock.start();
     connect(&m_idleSweep, &QTimer::timeout, this, &XRServer::closeIdleConnections);
-    setIdleTimeout(kDefaultIdleTimeoutMs);
+    restartSweep();
     setListenBacklogSize(backlog);
     listen(address, port);
 }
@@ -258,8 +277,20 @@ XRServer::~XRServer()
 void XRServer::setIdleTimeout(int milliseconds)
 {
     m_idleTimeoutMs = qMax(1, milliseconds);
-    // Connections close between one and one and a quarter timeouts of idleness.
-    m_idleSweep.start(qMax(1, m_idleTimeoutMs / 4));
+    restartSweep();
+}
+
+void XRServer::setHeaderTimeout(int milliseconds)
+{
+    m_headerTimeoutMs = qMax(1, milliseconds);
+    restartSweep();
+}
+
+void XRServer::restartSweep()
+{
+    // Connections close between one and one and a quarter of their timeout.
+    const int shortest = qMin(qMin(m_idleTimeoutMs, m_headerTimeoutMs), kDrainTimeoutMs);
+    m_idleSweep.start(qMax(1, shortest / 4));
 }
 
 void XRServer::closeIdleConnections()
@@ -268,7 +299,24 @@ void XRServer::closeIdleConnections()
     QList<XRServerConnection*> expired;
     for (auto it = m_connections.cbegin(); it != m_connections.cend(); ++it) {
         XRServerConnection* connection = *it;
-        if (connection->idle && now - connection->idleSince >= m_idleTimeoutMs)
+        bool expire = false;
+        if (connection->closing && connection->pendingId < 0) {
+            // A final answer may take the idle time to go out; then the peer
+            // may finish sending (within the idle time) but not fall silent
+            // for long before closing its end.
+            expire = now - connection->closingSince >= m_idleTimeoutMs
+                     || (connection->draining && now - connection->drainedAt >= qMin(kDrainTimeoutMs, m_idleTimeoutMs));
+        } else if (!connection->idle) {
+            expire = false; // a request awaits its answer
+        } else if (connection->requestStartedAt < 0) {
+            expire = now - connection->idleSince >= m_idleTimeoutMs;
+        } else {
+            // A request under way: its header must come quickly, the whole
+            // request within the idle time.
+            const qint64 age = now - connection->requestStartedAt;
+            expire = age >= m_idleTimeoutMs || (!connection->headerComplete && age >= m_headerTimeoutMs);
+        }
+        if (expire)
             expired.append(connection);
     }
     for (XRServerConnection* connection : expired) {
@@ -282,6 +330,16 @@ void XRServer::setMaxConnections(int count)
     m_maxConnections = qMax(1, count);
 }
 
+void XRServer::setMaxConnectionsPerPeer(int count)
+{
+    m_maxConnectionsPerPeer = qMax(1, count);
+}
+
+void XRServer::setLargeBodyBudget(qint64 bytes)
+{
+    m_largeBodyBudget = qMax<qint64>(0, bytes);
+}
+
 void XRServer::incomingConnection(qintptr socketDescriptor)
 {
     auto* connection = new XRServerConnection(this);
@@ -292,8 +350,18 @@ void XRServer::incomingConnection(qintptr socketDescriptor)
     connection->setReadBufferSize(kSocketReadBuffer);
     connection->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connection->idleSince = m_clock.elapsed();
+    connection->requestStartedAt = connection->idleSince;
+    connection->peer = connection->peerAddress();
 
-    const bool overLimit = m_connections.size() >= m_maxConnections;
+    int& fromPeer = m_perPeer[connection->peer];
+    const bool overLimit = m_servedCount >= m_maxConnections || fromPeer >= m_maxConnectionsPerPeer;
+    if (!overLimit) {
+        ++fromPeer;
+        ++m_servedCount;
+        connection->counted = true;
+    } else if (fromPeer == 0) {
+        m_perPeer.remove(connection->peer);
+    }
     m_connections.insert(connection);
     connect(connection, &QTcpSocket::readyRead, this, &XRServer::readFromClient);
     connect(connection, &QTcpSocket::disconnected, this, &XRServer::deleteClient);
@@ -302,13 +370,51 @@ void XRServer::incomingConnection(qintptr socketDescriptor)
             releaseConnection(connection);
     });
     connect(connection, &QTcpSocket::bytesWritten, this, [this, connection] {
+        if (connection->closing && !connection->draining && connection->pendingId < 0
+            && connection->bytesToWrite() == 0) {
+            finishClosing(connection);
+            return;
+        }
         if (!connection->closing && connection->pendingId < 0 && connection->serving == 0
             && connection->bytesToWrite() <= kMaxUnsentOutput && connection->hasInput())
             serve(connection);
     });
 
     if (overLimit)
-        sendErrorResponse(connection, 503, "Service Unavailable", "Too many connections");
+        refuse(connection, "Too many connections");
+}
+
+// Answers 503 and closes. Refused connections are drained like any closing
+// one while few are; under a flood the rest are reset at once.
+void XRServer::refuse(XRServerConnection* connection, const QByteArray& body)
+{
+    if (m_drainingCount >= kMaxDrainingConnections) {
+        connection->abort();
+        releaseConnection(connection);
+        return;
+    }
+    sendErrorResponse(connection, 503, "Service Unavailable", body);
+}
+
+// Once a final answer has gone out, sending is shut down and the peer's
+// data is dropped until it closes its end (or the drain time ends).
+void XRServer::finishClosing(XRServerConnection* connection)
+{
+    if (connection->released || connection->draining)
+        return;
+    if (connection->bytesToWrite() > 0)
+        return; // bytesWritten brings it back here
+    if (connection->state() != QAbstractSocket::ConnectedState || m_drainingCount >= kMaxDrainingConnections) {
+        connection->abort();
+        releaseConnection(connection);
+        return;
+    }
+    connection->draining = true;
+    ++m_drainingCount;
+    connection->closingSince = m_clock.elapsed();
+    connection->drainedAt = connection->closingSince;
+    connection->shutdownSending();
+    connection->skip(connection->bytesAvailable());
 }
 
 void XRServer::readFromClient()
@@ -316,9 +422,14 @@ void XRServer::readFromClient()
     auto* connection = static_cast<XRServerConnection*>(sender());
     // Input after a final answer is discarded, so that closing does not meet
     // unread data (which would reset the connection and lose the answer).
-    if (connection->closing)
-        connection->skip(connection->bytesAvailable());
-    else if (connection->serving == 0)
+    if (connection->closing) {
+        if (connection->skip(connection->bytesAvailable()) > 0 && connection->draining)
+            connection->drainedAt = m_clock.elapsed();
+        return;
+    }
+    if (connection->requestStartedAt < 0)
+        connection->requestStartedAt = m_clock.elapsed();
+    if (connection->serving == 0)
         serve(connection);
 }
 
@@ -327,12 +438,27 @@ void XRServer::deleteClient()
     releaseConnection(static_cast<XRServerConnection*>(sender()));
 }
 
+void XRServer::releaseReservation(XRServerConnection* connection)
+{
+    m_largeBodyReserved -= connection->reserved;
+    connection->reserved = 0;
+}
+
 void XRServer::releaseConnection(XRServerConnection* connection)
 {
     if (connection->released)
         return;
     connection->released = true;
     connection->closing = true;
+    releaseReservation(connection);
+    if (connection->draining)
+        --m_drainingCount;
+    if (connection->counted) {
+        --m_servedCount;
+        auto it = m_perPeer.find(connection->peer);
+        if (it != m_perPeer.end() && --*it <= 0)
+            m_perPeer.erase(it);
+    }
     if (connection->pendingId >= 0)
         m_pending.remove(connection->pendingId);
     connection->pendingId = -1;
@@ -362,6 +488,7 @@ void XRServer::serve(XRServerConnection* connection)
         if (input.size() < length)
             break;
 
+        releaseReservation(connection);
         QByteArray body;
         if (input.size() == length) {
             body = std::exchange(input, QByteArray());
@@ -440,6 +567,16 @@ bool XRServer::takeHeader(XRServerConnection* connection)
                           "Request body exceeds " + QByteArray::number(kMaxBodyBytes) + " bytes");
         return false;
     }
+    // Large bodies share one budget, so that peers holding unfinished bodies
+    // cannot take the memory; small ones (every registration) always pass.
+    if (request.contentLength > kSmallBodyBytes) {
+        if (m_largeBodyReserved + request.contentLength > m_largeBodyBudget) {
+            refuse(connection, "Server busy, try again later");
+            return false;
+        }
+        connection->reserved = request.contentLength;
+        m_largeBodyReserved += request.contentLength;
+    }
     // Clients that wait for leave to send the body (as libcurl does for
     // bodies above 1 KiB) get it at once instead of after their own timeout.
     if (request.expectsContinue && request.majorVersion == 1 && request.minorVersion >= 1
@@ -470,8 +607,13 @@ void XRServer::processRequest(XRServerConnection* connection, const QByteArray& 
     }
     bool handled = false;
     emit methodCall(id, methodName, params, handled);
-    if (!handled)
-        sendFault(id, -32601, QStringLiteral("Method: %1, not found").arg(methodName));
+    if (!handled) {
+        // The name is the peer's own text: a huge one is not sent back whole.
+        const QString shown = methodName.size() > kMaxEchoedMethodName
+                                  ? methodName.left(kMaxEchoedMethodName) + QStringLiteral("...")
+                                  : methodName;
+        sendFault(id, -32601, QStringLiteral("Method: ") + shown + QStringLiteral(", not found"));
+    }
 }
 
 QHostAddress XRServer::requestLocalAddress(int id) const
@@ -555,6 +697,9 @@ void XRServer::writeResponse(XRServerConnection* connection, int status, const Q
     // of this answer on a closing connection.
     connection->idle = true;
     connection->idleSince = m_clock.elapsed();
+    connection->requestStartedAt = connection->hasInput() ? connection->idleSince : -1;
+    if (close)
+        connection->closingSince = connection->idleSince;
     connection->closing = connection->closing || close;
 
     // Signals that the write may emit must not start serving the next
@@ -563,5 +708,5 @@ void XRServer::writeResponse(XRServerConnection* connection, int status, const Q
     connection->send(out);
     --connection->serving;
     if (close)
-        connection->disconnectFromHost();
+        finishClosing(connection);
 }

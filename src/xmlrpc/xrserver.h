@@ -11,9 +11,13 @@
 // Content-Length bytes, so pipelined requests are served one after another.
 //
 // What a peer can take is bounded: a request header is limited to
-// kMaxHeaderBytes and a body to kMaxBodyBytes, a connection that does not
-// complete its next request within the idle timeout is closed, and at most
-// maxConnections() connections are served at once (others get 503).
+// kMaxHeaderBytes and a body to kMaxBodyBytes; a header must arrive within
+// the header timeout (counted from the connection's start, or from the first
+// byte of a later request) and a whole request within the idle timeout of the
+// previous answer; at most maxConnections() connections are served at once,
+// at most maxConnectionsPerPeer() from one address, and bodies above
+// kSmallBodyBytes together may hold at most the large-body budget. A refused
+// connection gets 503 and is half-closed, so that the peer can read it.
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -36,7 +40,18 @@ public:
     static constexpr qsizetype kMaxHeaderBytes = 64 * 1024;
     static constexpr qint64 kMaxBodyBytes = 16 * 1024 * 1024;
     static constexpr int kDefaultIdleTimeoutMs = 30000;
+    static constexpr int kDefaultHeaderTimeoutMs = 5000;
     static constexpr int kDefaultMaxConnections = 512;
+    static constexpr int kDefaultMaxConnectionsPerPeer = 8;
+    // Bodies up to this size are always taken; larger ones share the budget.
+    static constexpr qint64 kSmallBodyBytes = 64 * 1024;
+    static constexpr qint64 kDefaultLargeBodyBudget = 64 * 1024 * 1024;
+    // Refused and closing connections drained at once; beyond, they are
+    // reset. A draining peer that sends nothing for the drain time is reset.
+    static constexpr int kMaxDrainingConnections = 64;
+    static constexpr int kDrainTimeoutMs = 2000;
+    // Method names echoed in the "not found" fault are cut to this many characters.
+    static constexpr qsizetype kMaxEchoedMethodName = 256;
     // Bodies longer than this are deflated for peers that ask for it.
     static constexpr qsizetype kCompressionThreshold = 256;
 
@@ -51,8 +66,18 @@ public:
     void setIdleTimeout(int milliseconds);
     int idleTimeout() const { return m_idleTimeoutMs; }
 
+    // Time a connection may take to complete a request header.
+    void setHeaderTimeout(int milliseconds);
+    int headerTimeout() const { return m_headerTimeoutMs; }
+
     void setMaxConnections(int count);
     int maxConnections() const { return m_maxConnections; }
+    void setMaxConnectionsPerPeer(int count);
+    int maxConnectionsPerPeer() const { return m_maxConnectionsPerPeer; }
+    // Bytes that bodies above kSmallBodyBytes may take together.
+    void setLargeBodyBudget(qint64 bytes);
+    qint64 largeBodyBudget() const { return m_largeBodyBudget; }
+    qint64 largeBodyBytesReserved() const { return m_largeBodyReserved; }
     int openConnectionCount() const { return int(m_connections.size()); }
     int pendingRequestCount() const { return int(m_pending.size()); }
     // The local address of the connection that request id arrived on: the
@@ -87,8 +112,12 @@ private:
                        const QByteArray& body, bool isXml, bool forceClose);
     void sendErrorResponse(XRServerConnection* connection, int status, const QByteArray& reason,
                            const QByteArray& body);
+    void refuse(XRServerConnection* connection, const QByteArray& body);
+    void finishClosing(XRServerConnection* connection);
+    void releaseReservation(XRServerConnection* connection);
     void releaseConnection(XRServerConnection* connection);
     void closeIdleConnections();
+    void restartSweep();
 
     QSet<XRServerConnection*> m_connections;
     QHash<int, XRServerConnection*> m_pending;
@@ -98,5 +127,13 @@ private:
     // per connection restarted for every request.
     QTimer m_idleSweep;
     QElapsedTimer m_clock;
+    int m_headerTimeoutMs = kDefaultHeaderTimeoutMs;
     int m_maxConnections = kDefaultMaxConnections;
+    int m_maxConnectionsPerPeer = kDefaultMaxConnectionsPerPeer;
+    qint64 m_largeBodyBudget = kDefaultLargeBodyBudget;
+    qint64 m_largeBodyReserved = 0;
+    // Connections being served (not refused), in all and per peer address.
+    int m_servedCount = 0;
+    QHash<QHostAddress, int> m_perPeer;
+    int m_drainingCount = 0;
 };

@@ -196,6 +196,15 @@ private:
         XML_StopParser(m_parser, XML_FALSE);
     }
 
+    // Counts one more node; false (and parsing stopped) past the limit.
+    bool countNode()
+    {
+        if (m_tree.m_nodes.size() < size_t(kXrMaxNodes))
+            return true;
+        stop(QStringLiteral("Documents with more than %1 nodes are not accepted").arg(kXrMaxNodes));
+        return false;
+    }
+
     void startElement(const XML_Char* name, const XML_Char** attributes)
     {
         if (m_stopped)
@@ -205,6 +214,8 @@ private:
             return;
         }
         flushText(false);
+        if (!countNode())
+            return;
 
         const std::string_view tag(name);
         XrXmlTree::Node node;
@@ -213,6 +224,10 @@ private:
         node.dataSize = qsizetype(tag.size());
         node.firstAttribute = int(m_tree.m_attributes.size());
         for (const XML_Char** attribute = attributes; *attribute; attribute += 2) {
+            if (m_tree.m_attributes.size() >= size_t(kXrMaxAttributes)) {
+                stop(QStringLiteral("Documents with more than %1 attributes are not accepted").arg(kXrMaxAttributes));
+                return;
+            }
             const std::string_view attributeName(attribute[0]);
             const std::string_view value(attribute[1]);
             const qsizetype nameOffset = m_tree.store(attributeName.data(), qsizetype(attributeName.size()));
@@ -245,7 +260,7 @@ private:
         if (!m_open.empty()) {
             const OpenElement& top = m_open.back();
             const bool keep = !isBlank(m_pendingText) || (closing && !top.hasChildElements && !top.container);
-            if (keep) {
+            if (keep && countNode()) {
                 XrXmlTree::Node node;
                 node.dataOffset = m_tree.store(m_pendingText.data(), qsizetype(m_pendingText.size()));
                 node.dataSize = qsizetype(m_pendingText.size());

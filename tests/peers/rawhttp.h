@@ -75,7 +75,14 @@ bool waitUntil(Predicate done, int timeoutMs = 5000)
 class RawClient
 {
 public:
-    explicit RawClient(quint16 port) { socket.connectToHost(QHostAddress::LocalHost, port); }
+    // Connects from the address from when given (another loopback address
+    // stands for another peer), else from the system's choice.
+    explicit RawClient(quint16 port, const QHostAddress& from = QHostAddress())
+    {
+        if (!from.isNull())
+            socket.bind(from);
+        socket.connectToHost(QHostAddress::LocalHost, port);
+    }
 
     void send(const QByteArray& bytes) { socket.write(bytes); }
     bool receive(HttpMessage& message, int timeoutMs = 5000)

@@ -1,15 +1,24 @@
 // Start-up rules without a window: the debug log, the settings store, the
-// command line and the welcome text.
+// command line, the welcome text, the descriptor limit and the backlog.
 
 #include "app/commandline.h"
 #include "app/debuglog.h"
+#include "app/descriptorlimit.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "xmlrpc/xrserver.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,6 +26,45 @@ QByteArray readLog()
 {
     QFile log(QString::fromLatin1(kDebugLogFileName));
     return log.open(QIODevice::ReadOnly) ? log.readAll() : QByteArray("<missing>");
+}
+
+// Starts non-blocking connects to port and counts those established within
+// timeoutMs, while nothing accepts them.
+int connectBurst(quint16 port, int count, int timeoutMs)
+{
+    std::vector<int> sockets;
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    for (int i = 0; i < count; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        sockets.push_back(fd);
+    }
+    QElapsedTimer clock;
+    clock.start();
+    int established = 0;
+    std::vector<pollfd> waiting;
+    for (int fd : sockets)
+        waiting.push_back({fd, POLLOUT, 0});
+    while (!waiting.empty() && clock.elapsed() < timeoutMs) {
+        if (::poll(waiting.data(), nfds_t(waiting.size()), int(timeoutMs - clock.elapsed())) <= 0)
+            break;
+        std::vector<pollfd> still;
+        for (const pollfd& entry : waiting) {
+            int error = 0;
+            socklen_t length = sizeof error;
+            if (entry.revents == 0)
+                still.push_back(entry);
+            else if (::getsockopt(entry.fd, SOL_SOCKET, SO_ERROR, &error, &length) == 0 && error == 0)
+                ++established;
+        }
+        waiting = std::move(still);
+    }
+    for (int fd : sockets)
+        ::close(fd);
+    return established;
 }
 
 } // namespace
@@ -146,6 +194,43 @@ private slots:
             QCOMPARE(options.listenAddress.toString(), address);
         QCOMPARE(options.showHelp, help);
         QCOMPARE(options.showVersion, version);
+    }
+
+    void descriptorLimitIsRaisedToTheHardLimit_data()
+    {
+        QTest::addColumn<bool>("lowered");
+        QTest::newRow("below the hard limit") << true;
+        QTest::newRow("already at it") << false;
+    }
+    void descriptorLimitIsRaisedToTheHardLimit()
+    {
+        QFETCH(bool, lowered);
+        rlimit limit{};
+        QCOMPARE(getrlimit(RLIMIT_NOFILE, &limit), 0);
+        if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < 300)
+            QSKIP("hard descriptor limit too low to lower the soft one");
+        const qint64 hard = limit.rlim_max == RLIM_INFINITY ? -1 : qint64(limit.rlim_max);
+        if (lowered) {
+            limit.rlim_cur = 256;
+            QCOMPARE(setrlimit(RLIMIT_NOFILE, &limit), 0);
+        }
+        const QString line = raiseDescriptorLimit();
+        const DescriptorLimit after = descriptorLimit();
+        QCOMPARE(after.soft, hard);
+        QCOMPARE(after.hard, hard);
+        const QString hardText = hard < 0 ? QString("unlimited") : QString::number(hard);
+        const QString expected = lowered ? QString("Open descriptor limit: soft 256, hard %1; raised to %1").arg(hardText)
+                                         : QString("Open descriptor limit: soft %1, hard %1; already at the hard limit").arg(hardText);
+        QCOMPARE(line, expected);
+    }
+
+    // A burst of players connecting at once is queued by the system while
+    // the controller is busy, instead of waiting for connect retries.
+    void registrationBacklogTakesABurstOfConnections()
+    {
+        XRServer server(0, registrationListenBacklog(), nullptr, "backlog", QHostAddress::LocalHost);
+        QVERIFY(server.isListening());
+        QCOMPARE(connectBurst(server.serverPort(), 100, 700), 100);
     }
 
     void welcome()

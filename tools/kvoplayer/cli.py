@@ -2,6 +2,7 @@
 
 import argparse
 import json
+import resource
 import signal
 import sys
 import threading
@@ -156,6 +157,21 @@ def build_parser(prog=None):
     return parser
 
 
+# Each player takes two listening sockets and its connections: a few
+# thousand fit in one process; larger fleets run several processes.
+MAX_COUNT = 5000
+
+
+def raise_descriptor_limit():
+    """Lifts the soft limit on open descriptors to the hard one, as a large fleet needs many sockets."""
+    try:
+        soft, hard = resource.getrlimit(resource.RLIMIT_NOFILE)
+        if soft != hard:
+            resource.setrlimit(resource.RLIMIT_NOFILE, (hard, hard))
+    except (ValueError, OSError):
+        pass
+
+
 def options_from(args):
     fields = {key: getattr(args, "field_" + key) for key in FIELDS if getattr(args, "field_" + key) is not None}
     return Options(count=args.count, first_address=args.first_address, controller=args.controller,
@@ -181,10 +197,11 @@ def schedule_pulls(fleet, name, host, port):
 def run(argv):
     parser = build_parser()
     args = parser.parse_args(argv)
-    if not 1 <= args.count <= 1000:
-        parser.error("--count must lie between 1 and 1000")
+    if not 1 <= args.count <= MAX_COUNT:
+        parser.error("--count must lie between 1 and %d" % MAX_COUNT)
     if args.pull is not None and not values.plain_file_name(args.pull):
         parser.error("--pull expects the name of a virtual player")
+    raise_descriptor_limit()
     control_address = None
     if args.control.lower() != "none":
         try:

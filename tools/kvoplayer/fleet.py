@@ -7,9 +7,11 @@ import socket
 import sys
 import tempfile
 import threading
+import xmlrpc.client
 
 from . import controller, faults, values
 from .ftp import FtpService, configure_logging
+from .heartbeats import HeartbeatLoop, build_request
 from .journal import Journal
 from .methods import Methods
 from .rpcserver import Acceptor, serve_connection
@@ -117,6 +119,8 @@ class Player:
         self._connections = set()
         self._refusing = False
         self._rebooting = False
+        self._request_key = None
+        self._request = None
 
     @property
     def name(self):
@@ -196,26 +200,43 @@ class Player:
         try:
             reply = self._call_controller("Kivo_SVR.registerNewPlayer", registration)
         except controller.ControllerError as error:
-            self.last_error = str(error)
-            self.fleet.controller_status(False, str(error))
+            self.registration_failed(str(error))
             raise
-        self.registrations += 1
-        self.last_reply = values.to_json(reply)
-        self.last_error = None
-        self.fleet.controller_status(True, self.last_reply)
+        self.registration_succeeded(reply)
         return reply
 
     def report_progress(self, line):
         return self._call_controller("Kivo_SVR.wgetProgress", [self.state.fields()["address"], line])
 
-    def heartbeat(self):
-        try:
-            if self.heartbeat_on and not self._rebooting:
-                self.register()
-        except controller.ControllerError:
-            pass
-        finally:
-            self.fleet.scheduler.call_later(self.fleet.options.interval, self.heartbeat)
+    # The heartbeat, sent by the fleet's HeartbeatLoop
+
+    def beats(self):
+        """Whether a heartbeat is due to be sent: not while stopped or rebooting."""
+        return self.heartbeat_on and not self._rebooting and not self.fleet.stopping.is_set()
+
+    def registration_request(self):
+        """The HTTP request of one registration, built again only when the registration values change."""
+        registration = self.state.registration_values()
+        key = tuple(registration)
+        if key != self._request_key:
+            if not self.fleet.options.raw_names:
+                registration[0] = values.u_plus_encode(registration[0])
+            body = xmlrpc.client.dumps(tuple(registration), "Kivo_SVR.registerNewPlayer",
+                                       encoding="utf-8").encode("utf-8")
+            options = self.fleet.options
+            self._request = build_request(options.controller, options.controller_port, body)
+            self._request_key = key
+        return self._request
+
+    def registration_succeeded(self, reply):
+        self.registrations += 1
+        self.last_reply = values.to_json(reply)
+        self.last_error = None
+        self.fleet.controller_status(True, self.last_reply)
+
+    def registration_failed(self, error):
+        self.last_error = error
+        self.fleet.controller_status(False, error)
 
     # Reboot
 
@@ -306,15 +327,18 @@ class Fleet:
         first = ipaddress.IPv4Address(options.first_address)
         self.players = [Player(self, number, str(first + number - 1))
                         for number in range(1, options.count + 1)]
+        self.controller_address = socket.gethostbyname(options.controller)
         self.acceptor = None
         self.ftp = None
         self.scheduler = None
+        self.heartbeats = None
 
     def start(self):
         """Binds every service; raises OSError with the address when one cannot be bound."""
         self.acceptor = Acceptor()
         self.ftp = FtpService(len(self.players))
         self.scheduler = Scheduler(workers=min(16, len(self.players) + 1))
+        self.heartbeats = HeartbeatLoop(self)
         try:
             for player in self.players:
                 try:
@@ -331,7 +355,7 @@ class Fleet:
         self.ftp.start()
         spread = self.options.interval / len(self.players)
         for index, player in enumerate(self.players):
-            self.scheduler.call_later(index * spread, player.heartbeat)
+            self.heartbeats.schedule(player, index * spread)
 
     def select(self, target):
         """Players named by target: "*" or "all", an address, a name or a number; a list selects several."""
@@ -366,6 +390,8 @@ class Fleet:
         if self.stopping.is_set():
             return
         self.stopping.set()
+        if self.heartbeats is not None:
+            self.heartbeats.stop()
         if self.scheduler is not None:
             self.scheduler.stop()
         for player in self.players:
