@@ -1,6 +1,7 @@
 #include "players/playeritem.h"
 
 #include "content/ftptransfer.h"
+#include "ui/events.h"
 #include "ui/prompts.h"
 
 #include <QCoreApplication>
@@ -187,6 +188,7 @@ void PlayerItem::ftp_done(bool error)
         qDeleteAll(m_uploads);
         m_uploads.clear();
     }
+    events::transferDone(m_name, error ? m_ftp->errorString() : QString());
     if (!error)
         return;
     const QString reason = m_ftp->errorString();

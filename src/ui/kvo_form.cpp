@@ -46,12 +46,14 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
     ui.setupUi(this);
     for (QTreeWidget* view : {ui.Playlist_listView, ui.PlayerContent_listView, ui.ServerContents_listView})
         sizeContentColumns(view);
+    setUpOperatorView();
     connectWidgets();
     init();
 }
 
 kvo_Form::~kvo_Form()
 {
+    saveOperatorView();
     // The players' clients are children of the window; a client destroyed
     // with a call in flight reports a fault, which must not reach a window
     // that is half gone.
@@ -114,6 +116,7 @@ void kvo_Form::ChangeMediaCenterPath_Slot(const QString& path)
 void kvo_Form::languageChange()
 {
     ui.retranslateUi(this);
+    nameOperatorView();
 }
 
 void kvo_Form::changeEvent(QEvent* event)

@@ -12,6 +12,7 @@
 #include <array>
 
 class PlayerItem;
+class QLineEdit;
 class XRClient;
 
 // The controller's main window. The widgets of the form are reached through
@@ -82,6 +83,14 @@ private:
     void retireClient(XRClient* client);
 
     void loadLayoutPictures();
+
+    // The operator's view (src/ui/operatorview.cpp): accessible names, the
+    // players filter, the events pane and the layout kept between runs.
+    void setUpOperatorView();
+    void nameOperatorView();
+    void saveOperatorView() const;
+    QLineEdit* m_playerFilterField = nullptr;
+    QListWidget* m_eventsView = nullptr;
 
     std::array<QPixmap, layoutPictureCount> m_layoutPictures;
     CommandChannel m_commands;
