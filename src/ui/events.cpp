@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QListWidget>
+#include <QScrollBar>
 
 namespace {
 
@@ -19,6 +20,12 @@ EventLog::EventLog(QListWidget* view, const QString& filePath, qint64 maxFileByt
     : QObject(parent), m_view(view), m_path(filePath), m_limit(qMax<qint64>(maxFileBytes, 1024))
 {
     currentLog = this;
+    m_scroll.setSingleShot(true);
+    m_scroll.setInterval(0);
+    connect(&m_scroll, &QTimer::timeout, this, [this] {
+        if (m_view)
+            m_view->scrollToBottom();
+    });
 }
 
 EventLog::~EventLog()
@@ -57,10 +64,14 @@ void EventLog::record(const QString& text)
         + QStringLiteral("  ") + flat;
 
     if (m_view) {
+        // Follows new lines unless the operator has scrolled up to read older ones.
+        const QScrollBar* bar = m_view->verticalScrollBar();
+        const bool following = bar->value() == bar->maximum();
         while (m_view->count() >= kViewLines)
             delete m_view->takeItem(0);
         m_view->addItem(line);
-        m_view->scrollToBottom();
+        if (following)
+            m_scroll.start();
     }
 
     const QByteArray bytes = line.toUtf8() + '\n';

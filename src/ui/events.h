@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class QListWidget;
 
@@ -42,6 +43,8 @@ private:
     qint64 m_limit;
     QFile m_file;
     bool m_fileFailed = false;
+    // Scrolling lays the whole list out: once per burst of events, not per line.
+    QTimer m_scroll;
 };
 
 // Appends a line to the current event log; without one it does nothing.
