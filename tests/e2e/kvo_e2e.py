@@ -20,7 +20,12 @@ import subprocess
 import sys
 import tempfile
 import time
+import warnings
 import xmlrpc.client
+
+# pyatspi's own deprecation notices are not this suite's business.
+warnings.filterwarnings("ignore", category=DeprecationWarning)
+warnings.filterwarnings("ignore", category=ImportWarning)
 
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD_DIR = os.environ.get("KVO_BUILD_DIR") or os.path.join(SOURCE_DIR, "build")
@@ -92,12 +97,12 @@ class Desktop:
         os.environ["XDG_RUNTIME_DIR"] = runtime
         bus = _start(["dbus-daemon", "--config-file=/usr/share/dbus-1/session.conf", "--nofork",
                       "--address=unix:path=" + os.path.join(directory, "bus"), "--print-address=1"],
-                     stdout=subprocess.PIPE)
+                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.processes.append(bus)
         os.environ["DBUS_SESSION_BUS_ADDRESS"] = _read_line(bus.stdout, TIMEOUT, "dbus-daemon")
         os.environ["NO_AT_BRIDGE"] = "0"
         self.processes.append(_start(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately", "--a11y=1"],
-                                     stderr=subprocess.DEVNULL))
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
         self._wait_for_accessibility_bus()
 
         global pyatspi, GLib
@@ -125,6 +130,8 @@ class Desktop:
             self.events.close()
         for process in reversed(self.processes):
             _stop(process)
+            if process.stdout:
+                process.stdout.close()
 
 
 _shared_desktop = None
@@ -470,7 +477,8 @@ class Controller:
     def choose(self, menu, entry):
         """Clicks the menu entry named entry for real (submenus: a list of names)."""
         for part in entry if isinstance(entry, (list, tuple)) else [entry]:
-            item = find(menu, "menu item", part)
+            # An entry's name carries its shortcut after a tab.
+            item = find(menu, "menu item", lambda label, part=part: label.split("\t")[0] == part)
             click(item)
             menu = next((child for child in children(item) if role(child) in ("menu", "popup menu")), menu)
 
@@ -523,6 +531,7 @@ class Players:
 
     def close(self):
         _stop(self.process)
+        self.process.stdout.close()
 
 
 class Scratch:

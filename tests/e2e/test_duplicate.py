@@ -70,4 +70,4 @@ class DuplicateWarning(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main(verbosity=2)
+    unittest.main(verbosity=2, warnings="ignore")
