@@ -52,6 +52,8 @@ void kvo_Form::setUpOperatorView()
     m_eventsView->setUniformItemSizes(true);
     dock->setWidget(m_eventsView);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
+    // A few lines by default: the players and lists need the room more.
+    resizeDocks({dock}, {m_eventsView->fontMetrics().lineSpacing() * 6}, Qt::Vertical);
     new EventLog(m_eventsView, QDir::current().filePath(QString::fromLatin1(EventLog::kFileName)),
                  EventLog::kFileLimit, this);
 
