@@ -23,7 +23,7 @@ prepare() {
   "${ff[@]}" -f lavfi -i mandelbrot=size=640x360:rate=15 -t 6 -c:v mjpeg -q:v 6 "$repository/Video/fractal loop.avi"
   "${ff[@]}" -f lavfi -i smptebars=duration=5:size=720x480:rate=30 -c:v mpeg2video -f mpegts "$repository/Video/test card.ts"
   "${ff[@]}" -f lavfi -i sine=frequency=523:duration=10 -c:a mp2 "$repository/Audio/chime.mp2"
-  "$build/kvo-demo-pictures" "$repository/Pictures"
+  QT_QPA_PLATFORM=offscreen "$build/kvo-demo-pictures" "$repository/Pictures"
   # An AV input item: the capture module with its input and video standard.
   printf -- '-I vin116a CVBS1\n-if PAL_BG\n' > "$repository/Video/lobby camera.cap"
 
