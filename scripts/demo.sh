@@ -53,7 +53,9 @@ prepare() {
   for n in $(seq 2 13); do
     local media=$dir/players/127.0.0.$n/media
     mkdir -p "$media" "$dir/players/127.0.0.$n/playlists"
-    cp "$repository/Video/intro.mpg" "$repository/Video/promo.mp4" "$repository/Pictures/welcome.jpg" "$media/"
+    # Linked, not copied: the same files a dozen times cost no room.
+    cp -l "$repository/Video/intro.mpg" "$repository/Video/promo.mp4" "$repository/Pictures/welcome.jpg" "$media/" \
+      2> /dev/null || cp "$repository/Video/intro.mpg" "$repository/Video/promo.mp4" "$repository/Pictures/welcome.jpg" "$media/"
     printf 'intro.mpg,%8d,player,mpeg,0:0:12.0\nwelcome.jpg,%8d,player,picture,20\n' "$kb" \
       $(( $(stat -c %s "$media/welcome.jpg") / 1024 )) > "$dir/players/127.0.0.$n/playlists/album"
   done
