@@ -328,6 +328,82 @@ def set_value(field, value):
     field.queryValue().currentValue = value
 
 
+def is_checked(accessible):
+    state = states(accessible)
+    return bool(state) and state.contains(pyatspi.STATE_CHECKED)
+
+
+FIELD_ROLES = ("text", "entry", "password text", "spin button", "slider", "combo box", "check box",
+               "radio button")
+
+
+def fill(dialog, fields):
+    """Fills a dialog's fields, found by accessible name: text fields get the
+    text, spin boxes and sliders the number, combo boxes the entry of that
+    text (chosen by real clicks), check and radio buttons True or False."""
+    for label, value in fields.items():
+        field = find_field(dialog, label)
+        kind = role(field)
+        if kind in ("spin button", "slider"):
+            set_value(field, value)
+        elif kind == "combo box":
+            choose_combo_entry(field, value)
+        elif kind in ("check box", "radio button"):
+            if is_checked(field) != bool(value):
+                press(field)
+        else:
+            set_text(field, value)
+
+
+def description(accessible):
+    try:
+        return accessible.description or ""
+    except Exception:
+        return ""
+
+
+def find_field(root, label, timeout=TIMEOUT):
+    """A field by its accessible name, by the label whose buddy it is, or by
+    its description: a combo box's name is its current text."""
+    def search():
+        fields = find_all(root, FIELD_ROLES)
+        for field in fields:
+            if name(field) == label:
+                return field
+        for text in find_all(root, "label", lambda shown: shown.rstrip(":").replace("&", "") == label):
+            for relation in text.getRelationSet():
+                if relation.getRelationType() == pyatspi.RELATION_LABEL_FOR and relation.getNTargets():
+                    return relation.getTarget(0)
+        return next((field for field in fields if description(field) == label), None)
+    return wait_for(search, "the field %r" % label, timeout)
+
+
+def choose_combo_entry(combo, entry):
+    """Opens the combo box's list with a real click and clicks the entry."""
+    click(combo)
+    application = combo.getApplication()
+
+    def entry_shown():
+        for window in children(application):
+            for item in find_all(window, ("list item", "menu item"), entry):
+                if is_showing(item):
+                    return item
+        return None
+    click(wait_for(entry_shown, "the entry %r of %r" % (entry, name(combo))))
+    wait_for(lambda: combo_text(combo) == entry, "%r chosen" % entry)
+
+
+def combo_text(combo):
+    """The text a combo box shows: its name, else its selected entry."""
+    if name(combo):
+        return name(combo)
+    for child in children(combo):
+        for item in children(child):
+            if is_selected(item):
+                return name(item)
+    return ""
+
+
 def text_of(accessible):
     try:
         text = accessible.queryText()

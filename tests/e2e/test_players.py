@@ -69,6 +69,12 @@ class PlayerFlows(unittest.TestCase):
         e2e.key("BackSpace")
         e2e.wait_for(lambda: self.controller.player_names() == ["Emu1", "Emu2", "Emu3"], "all players again")
 
+    def test_5_choose_a_playlist(self):
+        described = "Which of the player's four playlists is shown"
+        e2e.fill(self.controller.window, {described: "PICTURE playlist 1 (picture only)"})
+        self.assertEqual(e2e.name(e2e.find_field(self.controller.window, described)),
+                         "PICTURE playlist 1 (picture only)")
+
 
 class CloseWithBoxOpen(unittest.TestCase):
     def setUp(self):
