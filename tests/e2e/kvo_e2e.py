@@ -310,6 +310,44 @@ def click(accessible, button=1, double=False):
     xdotool("click", "--repeat", 2 if double else 1, "--delay", 60, button)
 
 
+class _ClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+def request_close(title):
+    """Asks the top-level window of that title to close, as a window
+    manager's close button does (WM_DELETE_WINDOW)."""
+    window = subprocess.run(["xdotool", "search", "--name", "^%s$" % title], capture_output=True, text=True,
+                            timeout=TIMEOUT).stdout.split()
+    if not window:
+        raise AssertionError("no window titled %r" % title)
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.POINTER(_XEvent)]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(os.environ["DISPLAY"].encode())
+    event = _XEvent()
+    event.xclient.type = 33  # ClientMessage
+    event.xclient.window = int(window[0])
+    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.xclient.format = 32
+    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    x11.XSendEvent(display, int(window[0]), 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
+
+
 def type_text(text):
     """Real keystrokes into the focused widget."""
     xdotool("type", "--delay", 5, text)

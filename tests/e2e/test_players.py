@@ -95,6 +95,18 @@ class CloseWithBoxOpen(unittest.TestCase):
         self.controller.process.send_signal(signal.SIGTERM)
         self.assertEqual(self.controller.process.wait(e2e.TIMEOUT), 0)
 
+    def test_closed_with_a_box_open_ends_cleanly(self):
+        e2e.press(self.controller.button("Play all files"))
+        box = self.controller.box("Operational error")
+        # A window blocked by a box ignores the close button: the operator
+        # answers the box, then closes the window.
+        e2e.request_close("KVO Controller")
+        if self.controller.running() and self.controller.open_boxes():
+            self.controller.answer(box, "OK")
+        if self.controller.running():
+            e2e.request_close("KVO Controller")
+        self.assertEqual(self.controller.process.wait(e2e.TIMEOUT), 0)
+
 
 if __name__ == "__main__":
     unittest.main(verbosity=2, warnings="ignore")
