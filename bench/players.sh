@@ -28,6 +28,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# The window keeps its layout in the settings store: a scratch one here.
+export XDG_CONFIG_DIRS=$work/settings/system XDG_CONFIG_HOME=$work/settings/user
 
 # Runs one phase; prints "probe-json|controller figures".
 run_phase() {

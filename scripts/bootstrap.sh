@@ -9,6 +9,7 @@ packages=(
   libavformat-dev libcurl4-openssl-dev libexpat1-dev zlib1g-dev
   lighttpd curl python3 python3-pyftpdlib
   xvfb xauth ffmpeg fonts-dejavu-core fonts-liberation wrk
+  dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool
 )
 
 missing=()

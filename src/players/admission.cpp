@@ -6,6 +6,7 @@
 #include "players/playeritem.h"
 #include "players/playerregistry.h"
 #include "players/registrationrecord.h"
+#include "ui/events.h"
 #include "ui/prompts.h"
 #include "xmlrpc/xrclient.h"
 
@@ -83,6 +84,7 @@ void kvo_Form::showDuplicateWarning(const QString& name, const QString& address,
     if (m_openDuplicateWarnings.contains(key))
         return;
     m_openDuplicateWarnings.insert(key);
+    events::duplicateRefused(name, address, registered->name(), registered->ipAddress());
     showWarning(this, tr("Duplicated Player"),
                 tr("A new player (") + name + tr(",") + address + tr(") is trying to connect to this server while (")
                     + registered->name() + tr(",") + registered->ipAddress() + tr(") has already registered.\n")
@@ -138,6 +140,7 @@ void kvo_Form::admitPlayer(const QString& name, const QStringList& record)
     item->updateLastActive();
     item->setPlaying(recordField(record, Playing));
 
+    events::playerAdmitted(name, item->ipAddress());
     sendCommand(item, QStringLiteral("Kivo.SyncDateTime"), {QVariant(QDateTime::currentDateTime())});
 }
 
@@ -165,6 +168,7 @@ void kvo_Form::delete_player(PlayerItem* item)
     if (client)
         retireClient(client);
     statusBar()->showMessage(text);
+    events::playerOffline(text);
 }
 
 void kvo_Form::UpdatePlayerDisplayData(QListWidgetItem* clicked)

@@ -4,6 +4,7 @@
 
 #include "app/ownaddress.h"
 #include "players/playeritem.h"
+#include "ui/events.h"
 #include "ui/prompts.h"
 #include "xmlrpc/xrclient.h"
 
@@ -62,7 +63,8 @@ void kvo_Form::ProcessFault(int id, int, const QString& message)
     // Forgotten before the box opens: replies that arrive while it is open
     // must not count this request as outstanding.
     m_commands.complete(id);
-    m_commands.takeOwner(id);
+    const PlayerItem* owner = m_commands.takeOwner(id);
+    events::commandFault(method, events::faultPlayerName(owner ? owner->name() : QString(), sender()), message);
     showInformation(this, method + tr(" Error"), faultMessageText(message));
     statusBar()->showMessage(faultStatusText(id, message));
 }

@@ -2,6 +2,7 @@
 
 #include "content/ftptransfer.h"
 #include "players/playerregistry.h"
+#include "ui/events.h"
 #include "ui/prompts.h"
 
 #include <QCoreApplication>
@@ -227,6 +228,7 @@ void PlayerItem::ftp_done(bool error)
         qDeleteAll(m_uploads);
         m_uploads.clear();
     }
+    events::transferDone(m_name, error ? m_ftp->errorString() : QString());
     if (!error)
         return;
     const QString reason = m_ftp->errorString();

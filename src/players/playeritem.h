@@ -121,6 +121,11 @@ public:
     // The item's own FTP client, used for its uploads.
     FtpTransfer* ftp() const { return m_ftp; }
 
+    // Presentation in the players view (src/ui/playerview.cpp): ordered by
+    // name, tool tip and accessible description built from the fields.
+    bool operator<(const QListWidgetItem& other) const override;
+    QVariant data(int role) const override;
+
 signals:
     void dead_player(PlayerItem* item);
     void refresh_player_contents();

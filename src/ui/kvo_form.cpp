@@ -46,6 +46,7 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
     ui.setupUi(this);
     for (QTreeWidget* view : {ui.Playlist_listView, ui.PlayerContent_listView, ui.ServerContents_listView})
         sizeContentColumns(view);
+    setUpOperatorView();
     connectWidgets();
     init();
 }
@@ -53,6 +54,7 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
 kvo_Form::~kvo_Form()
 {
     stopBatchServer();
+    saveOperatorView();
     // The players' clients are children of the window; a client destroyed
     // with a call in flight reports a fault, which must not reach a window
     // that is half gone.
@@ -122,6 +124,7 @@ void kvo_Form::ChangeMediaCenterPath_Slot(const QString& path)
 void kvo_Form::languageChange()
 {
     ui.retranslateUi(this);
+    nameOperatorView();
 }
 
 void kvo_Form::changeEvent(QEvent* event)

@@ -20,6 +20,7 @@ class QTreeWidgetItem;
 class QDialog;
 class TickerUploader;
 class RepositoryLister;
+class QLineEdit;
 class XRClient;
 
 // The controller's main window. The widgets of the form are reached through
@@ -181,6 +182,13 @@ private:
     void followVirtualCopy(qint64 done, qint64 total, PlayerItem* player);
     void finishVirtualCopy(PlayerItem* player, const QString& target, bool ok, const QString& error);
     VirtualCopier* m_virtualCopier = nullptr;
+    // The operator's view (src/ui/operatorview.cpp): accessible names, the
+    // players filter, the events pane and the layout kept between runs.
+    void setUpOperatorView();
+    void nameOperatorView();
+    void saveOperatorView() const;
+    QLineEdit* m_playerFilterField = nullptr;
+    QListWidget* m_eventsView = nullptr;
 
     std::array<QPixmap, layoutPictureCount> m_layoutPictures;
     CommandChannel m_commands;

@@ -1,5 +1,7 @@
 #include "ui/prompts.h"
 
+#include "ui/accessibility.h"
+
 #include <QColorDialog>
 #include <QDeadlineTimer>
 #include <QDialog>
@@ -61,6 +63,7 @@ public:
     }
     int execDialog(QDialog* dialog) override
     {
+        nameWidgetsForAccessibility(dialog);
         return dialog->exec();
     }
     QAction* execMenu(QMenu* menu, const QPoint& pos) override

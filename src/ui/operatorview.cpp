@@ -1,0 +1,114 @@
+// The parts of the main window that serve the operator beyond the form itself:
+// accessible names, the players filter, the events pane and the splitter
+// positions kept between runs.
+
+#include "ui/kvo_form.h"
+
+#include "app/settings.h"
+#include "ui/accessibility.h"
+#include "ui/events.h"
+#include "ui/playerview.h"
+
+#include <QDir>
+#include <QDockWidget>
+#include <QLineEdit>
+
+namespace {
+
+const char* const kPlayerSplitterKey = "/View/PlayerSplitter";
+const char* const kContentSplitterKey = "/View/ContentSplitter";
+const char* const kWindowStateKey = "/View/WindowState";
+
+} // namespace
+
+void kvo_Form::setUpOperatorView()
+{
+    // The filter field goes above the icons, in the players group box.
+    m_playerFilterField = new QLineEdit(ui.Player_groupBox);
+    m_playerFilterField->setObjectName(QStringLiteral("PlayerFilter_lineEdit"));
+    m_playerFilterField->setClearButtonEnabled(true);
+    ui.Player_groupBoxLayout->removeWidget(ui.Player_iconView);
+    ui.Player_groupBoxLayout->addWidget(m_playerFilterField, 0, 0);
+    ui.Player_groupBoxLayout->addWidget(ui.Player_iconView, 1, 0);
+    new PlayerFilter(ui.Player_iconView, m_playerFilterField);
+
+    // A large fleet: icons ordered by name, laid out in batches so that the
+    // window stays responsive while thousands of them are placed.
+    ui.Player_iconView->setSortingEnabled(true);
+    ui.Player_iconView->sortItems(Qt::AscendingOrder);
+    ui.Player_iconView->setLayoutMode(QListView::Batched);
+    ui.Player_iconView->setBatchSize(200);
+    ui.Player_iconView->setUniformItemSizes(true);
+
+    // The players get as much room as the lists below them by default.
+    ui.splitter6->setStretchFactor(0, 1);
+    ui.splitter6->setStretchFactor(1, 1);
+
+    auto* dock = new QDockWidget(this);
+    dock->setObjectName(QStringLiteral("Events_dockWidget"));
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    m_eventsView = new QListWidget(dock);
+    m_eventsView->setObjectName(QStringLiteral("Events_listWidget"));
+    m_eventsView->setUniformItemSizes(true);
+    dock->setWidget(m_eventsView);
+    addDockWidget(Qt::BottomDockWidgetArea, dock);
+    // A few lines by default: the players and lists need the room more.
+    resizeDocks({dock}, {m_eventsView->fontMetrics().lineSpacing() * 6}, Qt::Vertical);
+    new EventLog(m_eventsView, QDir::current().filePath(QString::fromLatin1(EventLog::kFileName)),
+                 EventLog::kFileLimit, this);
+
+    const auto settings = openSettingsStore();
+    ui.splitter6->restoreState(settings->value(QString::fromLatin1(kPlayerSplitterKey)).toByteArray());
+    ui.splitter3->restoreState(settings->value(QString::fromLatin1(kContentSplitterKey)).toByteArray());
+    restoreState(settings->value(QString::fromLatin1(kWindowStateKey)).toByteArray());
+
+    nameOperatorView();
+}
+
+void kvo_Form::saveOperatorView() const
+{
+    const auto settings = openSettingsStore();
+    settings->setValue(QString::fromLatin1(kPlayerSplitterKey), ui.splitter6->saveState());
+    settings->setValue(QString::fromLatin1(kContentSplitterKey), ui.splitter3->saveState());
+    settings->setValue(QString::fromLatin1(kWindowStateKey), saveState());
+    settings->sync();
+}
+
+void kvo_Form::nameOperatorView()
+{
+    if (!m_playerFilterField)
+        return;
+    ui.Player_iconView->setAccessibleName(tr("Players on line"));
+    ui.Player_iconView->setAccessibleDescription(tr("List of KVO players that are online."));
+    ui.Playlist_comboBox->setAccessibleName(tr("Playlist choice"));
+    ui.Playlist_comboBox->setAccessibleDescription(tr("Which of the player's four playlists is shown"));
+    ui.Playlist_listView->setAccessibleName(tr("Playlist"));
+    ui.PlayerContent_listView->setAccessibleName(tr("Player Storage Content"));
+    ui.PlayerContent_listView->setAccessibleDescription(tr("The files stored on the chosen player"));
+    ui.ServerContents_listView->setAccessibleName(tr("Server Content"));
+    ui.ServerContents_listView->setAccessibleDescription(tr("The media files on this server"));
+    ui.MediaCenter_fileChooser->setAccessibleName(tr("Content Repository"));
+    ui.MediaCenter_fileChooser->lineEdit()->setAccessibleName(tr("Content Repository path"));
+    ui.MediaCenter_fileChooser->browseButton()->setAccessibleName(tr("Choose the content repository"));
+    ui.Xfer_progressBar->setAccessibleName(tr("Transfer progress"));
+    ui.xfer_filename_textLabel->setAccessibleDescription(tr("The file being transferred"));
+    ui.create_VP_pushButton->setAccessibleDescription(
+        tr("Create a virtual player: a folder in the repository that receives the same playlists, files and "
+           "settings as a player"));
+    ui.ExtAVin_pushButton->setAccessibleDescription(tr("Create an item that plays the external AV input"));
+    // The status bar's accessible name is its current message, which screen
+    // readers announce as it changes; only its description is fixed.
+    statusBar()->setAccessibleDescription(tr("Status messages"));
+
+    m_playerFilterField->setAccessibleName(tr("Filter players"));
+    m_playerFilterField->setPlaceholderText(tr("Filter players by name or address"));
+    m_playerFilterField->setToolTip(tr("Shows only the players whose name or address contains every word typed"));
+    if (auto* dock = findChild<QDockWidget*>(QStringLiteral("Events_dockWidget")))
+        dock->setWindowTitle(tr("Events"));
+    m_eventsView->setAccessibleName(tr("Events"));
+    m_eventsView->setAccessibleDescription(tr("What happened, with the time: players admitted and gone, "
+                                              "refused duplicates, command faults, transfers"));
+
+    // Buttons read their text on one line; anything else left gets its label or tool tip.
+    nameWidgetsForAccessibility(this);
+}
