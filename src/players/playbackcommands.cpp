@@ -67,9 +67,12 @@ void kvo_Form::SleepPlayer(QListWidgetItem* item)
 
 void kvo_Form::Reboot_player()
 {
-    PlayerItem* player = currentPlayerOrWarning();
-    if (!player)
-        return;
+    if (PlayerItem* player = currentPlayerOrWarning())
+        rebootPlayer(player);
+}
+
+void kvo_Form::rebootPlayer(PlayerItem* player)
+{
     // Not recorded: the player restarts and registers anew.
     if (XRClient* client = player->client())
         client->call(QStringLiteral("Kivo.Reboot"), {});
@@ -79,9 +82,12 @@ void kvo_Form::Reboot_player()
 
 void kvo_Form::FirmwareVersion()
 {
-    PlayerItem* player = currentPlayerOrWarning();
-    if (!player)
-        return;
+    if (PlayerItem* player = currentPlayerOrWarning())
+        requestFirmwareVersion(player);
+}
+
+void kvo_Form::requestFirmwareVersion(PlayerItem* player)
+{
     sendCommand(player, QStringLiteral("Kivo.FirmwareVersion"));
 }
 

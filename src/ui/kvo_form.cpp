@@ -71,6 +71,7 @@ void kvo_Form::connectWidgets()
     // Stored names repaired by the storage listing are renamed on the player too.
     connect(this, &kvo_Form::fix_URL_spaces, this, &kvo_Form::RenameContentFile);
     connectRepositoryWidgets();
+    connectPlayerMenu();
 }
 
 void kvo_Form::init()

@@ -71,6 +71,9 @@ public slots:
     void Reboot_player();
     void PlaySingleButton();
 
+    // Player management menu (src/players/playermenu.cpp).
+    void PlayerManagementMenu(QListWidgetItem* item, const QPoint& pos);
+
     // Player storage, playlists and file transfer.
     void AddPlayerContent(QListWidgetItem* item);
     void GetPlaylist();
@@ -155,6 +158,11 @@ protected:
     virtual void languageChange();
 
 private:
+    void connectPlayerMenu();
+    void runPlayerMenuEntry(PlayerItem* item, int id, const QPoint& pos);
+    void showStorageReport(PlayerItem* item);
+    void requestFirmwareVersion(PlayerItem* item);
+    void rebootPlayer(PlayerItem* item);
     void connectWidgets();
     // The current player, or null after telling the operator that none is selected.
     PlayerItem* currentPlayerOrWarning();
