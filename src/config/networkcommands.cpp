@@ -4,6 +4,7 @@
 
 #include "ui/kvo_form.h"
 
+#include "app/atomicfile.h"
 #include "app/ownaddress.h"
 #include "config/networkdialog.h"
 #include "config/networksettings.h"
@@ -57,7 +58,7 @@ void kvo_Form::writeVirtualSettings(PlayerItem* item, const QString& file, const
 {
     const QString path = item->virtualDirectory() + file;
     QString error;
-    if (!writeEnvironmentFile(path, text, &error)) {
+    if (!writeFileAtomically(path, text, &error)) {
         showWarning(this, tr("Virtual player"),
                     tr("The settings file %1 could not be written: %2").arg(QDir::toNativeSeparators(path), error));
     }

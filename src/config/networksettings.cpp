@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace netsettings {
 
@@ -181,15 +180,6 @@ EnvironmentLines natLines(const QString& flag, const QString& ip)
 EnvironmentLines serverLines(const QString& ip)
 {
     return {{QStringLiteral("KVOSVR"), ip}};
-}
-
-bool writeEnvironmentFile(const QString& path, const QByteArray& text, QString* error)
-{
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(text) == text.size() && file.commit();
-    if (!written && error)
-        *error = file.errorString();
-    return written;
 }
 
 } // namespace netsettings

@@ -94,9 +94,5 @@ EnvironmentLines wlanLines(const QString& device, const QString& essid, const QS
 EnvironmentLines natLines(const QString& flag, const QString& ip);
 EnvironmentLines serverLines(const QString& ip);
 
-// Replaces path with text atomically (a temporary file beside it, then a
-// rename), so that a failed write leaves the previous file whole. On failure
-// returns false and the reason in *error.
-bool writeEnvironmentFile(const QString& path, const QByteArray& text, QString* error = nullptr);
 
 } // namespace netsettings

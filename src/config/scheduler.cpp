@@ -4,6 +4,7 @@
 
 #include "ui/kvo_form.h"
 
+#include "app/atomicfile.h"
 #include "config/schedulerdialog.h"
 #include "config/schedulerrules.h"
 #include "config/schedulertarget.h"
@@ -102,7 +103,7 @@ void kvo_Form::set_crontab_Slot(QStringList table)
         return;
     }
     QString error;
-    if (!scheduling::writeFileAtomically(crontabPath(player), scheduling::crontabFileBytes(table), &error))
+    if (!writeFileAtomically(crontabPath(player), scheduling::crontabFileBytes(table), &error))
         showWarning(this, tr("Task scheduler"),
                     tr("The schedule could not be written to %1: %2").arg(crontabPath(player), error));
 }

@@ -1,7 +1,6 @@
 #include "config/schedulerrules.h"
 
 #include <QRegularExpression>
-#include <QSaveFile>
 
 namespace scheduling {
 
@@ -88,15 +87,6 @@ QByteArray crontabFileBytes(const QStringList& lines)
     for (const QString& line : lines)
         bytes += line.toUtf8() + '\n';
     return bytes;
-}
-
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
-{
-    QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    if (!written && error)
-        *error = file.errorString();
-    return written;
 }
 
 } // namespace scheduling

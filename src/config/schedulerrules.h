@@ -49,8 +49,4 @@ QString createdOnLine(const QDateTime& time);
 // The bytes of a crontab file: every line followed by a line feed.
 QByteArray crontabFileBytes(const QStringList& lines);
 
-// Writes bytes to path through a temporary file beside it, renamed over the
-// target only once complete: a failed write leaves an earlier file intact.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
-
 } // namespace scheduling

@@ -4,6 +4,7 @@
 
 #include "ui/kvo_form.h"
 
+#include "app/atomicfile.h"
 #include "config/schedulerrules.h"
 #include "config/schedulertarget.h"
 #include "config/tickerdialog.h"
@@ -26,7 +27,7 @@ bool copyIntoFolder(const QString& name, const QString& folder, QString* error)
         *error = source.errorString();
         return false;
     }
-    return scheduling::writeFileAtomically(folder + QLatin1Char('/') + name, source.readAll(), error);
+    return writeFileAtomically(folder + QLatin1Char('/') + name, source.readAll(), error);
 }
 
 } // namespace
@@ -66,7 +67,7 @@ void kvo_Form::StartTickerFunction(QString text)
         const QString folder = player->virtualDirectory() + QLatin1String("/tickers");
         QString error;
         QString failed;
-        if (!scheduling::writeFileAtomically(folder + QLatin1String("/ticker.xml"), text.toUtf8(), &error))
+        if (!writeFileAtomically(folder + QLatin1String("/ticker.xml"), text.toUtf8(), &error))
             failed = QStringLiteral("ticker.xml");
         else if (!copyIntoFolder(iniName, folder, &error))
             failed = iniName;

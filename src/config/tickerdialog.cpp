@@ -1,5 +1,6 @@
 #include "config/tickerdialog.h"
 
+#include "app/atomicfile.h"
 #include "app/settings.h"
 #include "config/schedulerrules.h"
 #include "config/tickerrender.h"
@@ -232,12 +233,12 @@ bool TickerDialog::writeTickerFiles(const QString& text)
     }
     const QByteArray bitmap = ticker::bmpBytes(rendering.image);
     if (bitmap.isEmpty()
-        || !scheduling::writeFileAtomically(QDir::current().filePath(QLatin1String(bitmapFileName)), bitmap)) {
+        || !writeFileAtomically(QDir::current().filePath(QLatin1String(bitmapFileName)), bitmap)) {
         showWarning(this, tr("Start Ticker Function"), tr("Saving Ticker message fails."));
         return false;
     }
     m_speed = m_speedSlider->value();
-    if (!scheduling::writeFileAtomically(QDir::current().filePath(QLatin1String(iniFileName)),
+    if (!writeFileAtomically(QDir::current().filePath(QLatin1String(iniFileName)),
                                          ticker::iniFileBytes(m_background, m_leftToRight, m_speed)))
         showWarning(this, tr("Ticker"), tr("Fail to write ticker configuration file"));
     return true;

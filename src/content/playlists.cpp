@@ -3,6 +3,7 @@
 
 #include "content/playlists.h"
 
+#include "app/atomicfile.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"
 #include "ui/prompts.h"
@@ -15,7 +16,6 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QVBoxLayout>
 
 namespace playlist {
@@ -128,20 +128,6 @@ std::optional<QByteArray> withoutEntry(const QByteArray& text, const QString& na
     if (!dropped)
         return std::nullopt;
     return kept;
-}
-
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error)
-{
-    QSaveFile file(path);
-    // Unbuffered: a short write (disk full) shows in write()'s count, where a
-    // buffered flush can drop the rest of the data without an error.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
 }
 
 } // namespace playlist
@@ -404,7 +390,7 @@ void kvo_Form::SaveAlbum()
         return;
     }
     const QString path = playlist::virtualFile(player->virtualDirectory(), index);
-    if (!playlist::writeFileAtomically(path, playlist::fileContent(rows)))
+    if (!writeFileAtomically(path, playlist::fileContent(rows)))
         showInformation(this, tr("Saving playlist Error"), tr("Fail opening ") + path + tr(" to save."));
 }
 
@@ -443,7 +429,7 @@ bool kvo_Form::DeleteLocalPlaylistItem(PlayerItem* player, QString name, QString
     if (!kept)
         return false;
     QString error;
-    if (!playlist::writeFileAtomically(playlistFile, *kept, &error)) {
+    if (!writeFileAtomically(playlistFile, *kept, &error)) {
         showInformation(this, tr("Delete playlist item"),
                         tr("Fail to save the playlist file: %1 (%2). It is unchanged.").arg(playlistFile, error));
         return false;

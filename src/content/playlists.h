@@ -48,10 +48,6 @@ bool isCaptureName(const QString& name);
 // Returns the new text, or nothing when no line names the file.
 std::optional<QByteArray> withoutEntry(const QByteArray& text, const QString& name);
 
-// Writes bytes to path through a temporary file beside it, renamed over the
-// target only once complete: a failure leaves the previous file as it was.
-bool writeFileAtomically(const QString& path, const QByteArray& bytes, QString* error = nullptr);
-
 } // namespace playlist
 
 // Asks for a picture's display time in seconds. Ends with the number typed

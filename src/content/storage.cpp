@@ -3,6 +3,7 @@
 
 #include "content/storage.h"
 
+#include "app/atomicfile.h"
 #include "content/playlists.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"
@@ -108,7 +109,7 @@ void kvo_Form::listVirtualContents(PlayerItem* player)
     }
     const QString listPath = player->virtualDirectory() + QStringLiteral("/poll_contents_list");
     QString error;
-    if (!playlist::writeFileAtomically(listPath, names, &error))
+    if (!writeFileAtomically(listPath, names, &error))
         statusBar()->showMessage(tr("Could not write %1: %2").arg(listPath, error));
 }
 

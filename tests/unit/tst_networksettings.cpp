@@ -2,6 +2,7 @@
 // filling and checks, the name form sent to players and the atomic writing
 // of environment files.
 
+#include "app/atomicfile.h"
 #include "app/ownaddress.h"
 #include "config/networkdialog.h"
 #include "config/networksettings.h"
@@ -205,14 +206,14 @@ private slots:
         ScratchDirectory dir;
         QVERIFY(QDir().mkpath(dir.filePath("v/sys")));
         const QString path = dir.filePath("v/sys/nat.env");
-        QVERIFY(writeEnvironmentFile(path, "DMZ=ON\nDMZIP=10.0.0.5\nLEFT=OVER\n"));
-        QVERIFY(writeEnvironmentFile(path, "DMZ=OFF\nDMZIP=\n"));
+        QVERIFY(writeFileAtomically(path, "DMZ=ON\nDMZIP=10.0.0.5\nLEFT=OVER\n"));
+        QVERIFY(writeFileAtomically(path, "DMZ=OFF\nDMZIP=\n"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("DMZ=OFF\nDMZIP=\n"));
 
         QString error;
-        QVERIFY(!writeEnvironmentFile(dir.filePath("gone/sys/nat.env"), "DMZ=ON\n", &error));
+        QVERIFY(!writeFileAtomically(dir.filePath("gone/sys/nat.env"), "DMZ=ON\n", &error));
         QVERIFY(!error.isEmpty());
         QVERIFY(!QFileInfo::exists(dir.filePath("gone")));
     }
