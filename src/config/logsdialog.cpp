@@ -57,6 +57,7 @@ void Log_Dialog::languageChange()
 {
     setWindowTitle(tr("Log Management"));
     m_list->setHeaderLabels({tr("Event logs")});
+    m_list->setAccessibleName(tr("Event logs"));
     m_download->setText(tr("Download"));
     m_delete->setText(tr("Delete"));
     m_quit->setText(tr("Quit"));

@@ -60,6 +60,9 @@ schedule_event_Dialog::schedule_event_Dialog(QWidget* parent, const char* name, 
     m_startTime = new QDateTimeEdit(QDateTime::currentDateTime(), this);
     m_startTime->setObjectName(QStringLiteral("schedule_event_time_dateTimeEdit"));
     m_startTime->setDisplayFormat(QStringLiteral("hh:mm AP"));
+    // Screen readers name the task choice and the start time after their labels.
+    m_taskLabel->setBuddy(m_task);
+    m_startLabel->setBuddy(m_startTime);
     m_startLabel->hide();
     m_startTime->hide();
 

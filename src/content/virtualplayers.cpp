@@ -35,6 +35,7 @@ virtual_player_name::virtual_player_name(QWidget* parent)
     virtual_player_name_textLabel->setObjectName(QStringLiteral("virtual_player_name_textLabel"));
     virtual_player_name_lineEdit = new QLineEdit(this);
     virtual_player_name_lineEdit->setObjectName(QStringLiteral("virtual_player_name_lineEdit"));
+    virtual_player_name_textLabel->setBuddy(virtual_player_name_lineEdit);
     virtual_player_name_lineEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\w+")), virtual_player_name_lineEdit));
     buttonOk = new QPushButton(this);

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
 #include <QTextEdit>
 
 namespace {
@@ -18,9 +20,11 @@ namespace {
 // Marks names this file derived, so that explicit names are never overwritten.
 const char* const kDerivedName = "kvoDerivedAccessibleName";
 
-// Mnemonic markers and line breaks out, a trailing colon off: "&Name:" -> "Name".
+// Markup, mnemonic markers and line breaks out, a trailing colon off: "&Name:" -> "Name".
 QString spokenText(QString text)
 {
+    if (Qt::mightBeRichText(text))
+        text = QTextDocumentFragment::fromHtml(text).toPlainText();
     text.replace(QLatin1String("&&"), QLatin1String("\x01"));
     text.remove(QLatin1Char('&'));
     text.replace(QLatin1Char('\x01'), QLatin1Char('&'));

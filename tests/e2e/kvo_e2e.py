@@ -170,7 +170,9 @@ class EventRecorder:
     def _name_changed(self, event):
         try:
             if event.source.getRoleName() == "status bar":
-                self.status.append(event.source.name)
+                # The name the event carries: the bar may show a newer one by now.
+                text = event.any_data if isinstance(event.any_data, str) else None
+                self.status.append(text if text is not None else event.source.name)
         except Exception:
             pass
 
@@ -464,6 +466,16 @@ def read_rows(view):
     return [name(child) for child in children(view)]
 
 
+def row_cell(view, text, column=0):
+    """The cell of a table or tree view whose text in column is text, or None."""
+    table = view.queryTable()
+    for row in range(table.nRows):
+        cell = table.getAccessibleAt(row, column)
+        if name(cell) == text:
+            return cell
+    return None
+
+
 def list_items(view, showing_only=True):
     """The item accessibles of a list view; hidden items left out."""
     return [child for child in children(view)
@@ -527,6 +539,10 @@ class Controller:
     # Widgets of the main window by their accessible names.
     def button(self, label):
         return find(self.window, "push button", label)
+
+    def view(self, label):
+        """An item view of the main window (a list, table or tree) by its accessible name."""
+        return find(self.window, ("tree table", "table", "tree", "list"), label)
 
     def players_view(self):
         return find(self.window, "list", "Players on line")

@@ -308,6 +308,10 @@ private slots:
         label->setText("Display name:");
         nameWidgetsForAccessibility(&dialog);
         QCOMPARE(name->accessibleName(), explicitName.isEmpty() ? QString("Display name") : explicitName);
+        // A rich-text label gives its plain words, not its markup.
+        label->setText("<b>Shown name</b>:");
+        nameWidgetsForAccessibility(&dialog);
+        QCOMPARE(name->accessibleName(), explicitName.isEmpty() ? QString("Shown name") : explicitName);
     }
 
     void splitterPositionsAreKept()
