@@ -2,6 +2,57 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AVInputDialog</name>
+    <message>
+        <source>Creat AV Input Item</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Capture Module Name:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AV input source:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video input format:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>vin116a</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CVBS1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SVideo1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NTSC_M</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PAL_60</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PAL_BG</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>FileChooser</name>
     <message>
         <source>Choose a directory</source>
@@ -14,6 +65,531 @@
     <message>
         <source>...</source>
         <translation>...</translation>
+    </message>
+</context>
+<context>
+    <name>FtpTransfer</name>
+    <message>
+        <source>Can&apos;t read the file to upload: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t store the downloaded data: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Aborted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No host name given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not connected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Not logged in</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The remote file name contains control characters</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No local file given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t open the local file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The local file is not open for reading</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The local file is not open for writing</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t start the transfer</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ImageConversion_Dialog</name>
+    <message>
+        <source>Image conversion</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This picture may be too big to fit into a split screen picture area.
+Or the picture is not a baseline JPEG file. 
+It is recommended that it is converted before downloading. 
+Would you like to perform the image conversion now?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Pick one of the following choices</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No, I will convert the picture offline and download again later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No, I will put this picture on the full screen, download it as is.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes, convert it to fit into the MAIN VIDEO area, download it later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Yes, convert it to fit into a PICTURE area, download it later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Log_Dialog</name>
+    <message>
+        <source>Log Management</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Event logs</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>NetManagementDialog</name>
+    <message>
+        <source>Network Management</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Provide tab windows for all network management.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>KVO Server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAN</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WiFi</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server IP Address:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter KVO server IP address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Identification</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use LAN path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use WiFi path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Payer&apos;s new name:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter new player name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Use DMZ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>My IP as seen by Server: 
+(via DMZ etc.)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This is the IP outside of firewall.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Chipset</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>enable DHCP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LAN IP Address:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter player&apos;s new IP address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GATEWAY IP Address:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter optional gateway IP address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NETMASK:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter optional net mask</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ESSID</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter ESSID of the Access Point</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WEP KEY 
+(10 or 26 HEX digits)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter WEP key</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WiFi Interface IP</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter new IP address on the Wireless LAN interface</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>GATEWAY</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter gateway IP address of the Wireless LAN interface</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NETMASK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter Netmask for the Wireless LAN interface</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network management:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All changes in networking parameters will take effect after next reboot.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PictureDisplayTime_Dialog</name>
+    <message>
+        <source>Set picture display time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>seconds:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter picture display time in seconds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PlayerItem</name>
+    <message>
+        <source>File transfer failure</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Upload error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t open file &apos;%1&apos; for reading.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t open file &apos;%1&apos; for writing.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t write file &apos;%1&apos;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>The file name &quot;%1&quot; contains a comma, which a playlist cannot hold. Rename the file in the repository, download it again and add it then.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file name &quot;%1&quot; contains a line break, which a playlist cannot hold. Rename the file in the repository, download it again and add it then.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Total space: %1 KB, Available space %2 KB (not reported yet)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Total space: %1 KB, Available space %2 KB (%3% Full)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ScaleWindowDialog</name>
+    <message>
+        <source>Scale Window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>X (0 ~ 4095)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Y (0 ~ 4095)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Width (0 ~ 4096)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Height (0 ~ 4096)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>RESET TO FULL SCREEN</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scale window size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The scaled window extends outside of the right border. It will be clipped.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The scaled window extends outside of the bottom border. It will be clipped.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TickerDialog</name>
+    <message>
+        <source>Ticker composer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter ticker message below:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FONT</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>BG Color</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>FG Color</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ticker Direction</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Left to Right</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Right to Left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scrolling speed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set Ticker Background Color</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>invalid color</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set Ticker Foreground Colorr</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ticker</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No text is entered, no action.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ticker message may be too long. It will be truncated.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ticker message letters may be too tall. It will be truncated.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Converting depth fails.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Ticker Function</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving Ticker message fails.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to write ticker configuration file</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>VirtualCopier</name>
+    <message>
+        <source>Can&apos;t open file &apos;%1&apos; for reading: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t open file &apos;%1&apos; for writing: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t read file &apos;%1&apos;: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Can&apos;t write file &apos;%1&apos;: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Volume_dialog</name>
+    <message>
+        <source>Volume control</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Watchdog_Dialog</name>
+    <message>
+        <source>Watchdog</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Seconds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -198,6 +774,1119 @@ auffrischen</translation>
     <message>
         <source>The content repository path must not be empty. It remains &quot;%1&quot;.</source>
         <translation>Der Pfad der Medienablage darf nicht leer sein. Er bleibt „%1“.</translation>
+    </message>
+    <message>
+        <source>Operational error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No player is selected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Layout %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scale Window Menu</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect(UpdateScaleWindowDimension) fails</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect(receive new parameters) fails</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SET VOLUME MENU</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to connect volume slots, volume control will not work.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to connect set volume slot, volume control will not work.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set Video mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart this playback to see the new video mode.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set Screen Layout</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart the player to see the new screen layout.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scale Window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart the playback to see the new scaled screen.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The player&apos;s scale window could not be read from its reply.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The player&apos;s volume could not be read from its reply.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NTSC_M</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PAL_BG</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PAL_60</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PAL_M</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 800x600 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1024x768 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1152x864 75Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1280x768 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1280x960 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1280x1024 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1360x768 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1400x1050 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1600x1200 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1920x1200 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1080i 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>VGA 1080p 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI auto</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI 1080p 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI 1080p 59Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI 1080p 50Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI 1080i 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI 1080i 59Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI 1080i 50Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI 720p 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI 576i 50Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>HDMI 480i 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LVDS 1366x768a 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LVDS 1920x1080 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(LED) LVDS VESA 1280x1024 60Hz</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Payer File Operation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No Player is selected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete Log File</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The command channel to this player is busy, try again later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose a filename to save the log</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>text (*.txt)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File transfer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Downloading log %1 fails: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Log %1 is saved as %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Virtual player</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The settings file %1 could not be written: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PlayerManagementMenu</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect(NewPlayerName) fails, this is an internal error, subsequent operations are not reliable,  please report this to your vendor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect(NewPlayerIP) fails, this is an internal error, subsequent operations are not reliable,  please report this to your vendor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect(NewServerIP) fails, this is an internal error, subsequent operations are not reliable,  please report this to your vendor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect(WLANSetup) fails, this is an internal error,subsequent operations may be affected, please report this to your vendor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect(DMZ setting) fails, this is an internal error,subsequent operations may be affected, please report this to your vendor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Task scheduler</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The schedule could not be written to %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect NewTickerReady fails, this is an internal error, subsequent operations are not reliable, please report this to your vendor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>STartTickerFunction</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>empty ticker message, nothing to do</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Start Ticker Function</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not write %1 for the virtual player: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not find IP address of the player. No action is taken.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sending the ticker files fails: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File open fails</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File not found</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Set New Ticker</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>New ticker message is sent.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save AV input file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter file name (without extension): </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving capture file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The name %1 must not contain &quot;/&quot; or &quot;\&quot;.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail saving file </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Platform dependency message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail starting batch download server.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The batch download server cannot use port %1: another program is using it. Players cannot pull content until that program is stopped and the controller is started again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>crashed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>exit code %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The batch download server stopped (%1). Players cannot pull content until the controller is started again.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Transfer file (</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Playlist</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The playlist file %1 is %2 bytes long, far more than a playlist holds; it is not shown.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Play list management</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This file has not yet been downloaded.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add platlist item:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This playlist allows only still images (pictures).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Acknowledged</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move item up</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Move item down</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Remove item</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Clear all items</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Change display time</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>SaveAlbum</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The command channel to this player is busy, try again later</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Saving playlist Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail opening </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> to save.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PlayAlbum</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete playlist item</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to open the playlist file: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to save the playlist file: %1 (%2). It is unchanged.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading media repository: %1 of %2 media files examined</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Media repository read.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading media repository</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Media repository </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> does not exist or corrupted</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Player File Operation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No selected file to delete.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This file  will be deleted from player storage.
+If this file is also an entry in any playlist, the entry will also be removed.
+Do you really want to delete this file?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to delete %1.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NOTICE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> is a directory</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Check image size</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> format is incorrect.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to save file: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No player is selected.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file was not copied to %1; an earlier file of that name is unchanged.
+%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Writing......</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Reading......</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File transfer completed, but there is no selected player.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>File transfer failed, erro code = </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Used %1KB (or %2 MB).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add new virtual player</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> does not exists, created automatically.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ATTENTION</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Virtual player repository %1 does not exists.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Virtual player repository path %1 is not a directory.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Required storage space</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Deleting player image</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is about to be removed, are you sure?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Directory %1 does not exist.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Deleting virtual player</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Fail to remove file (%1).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Duplicated Player</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A new player (</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>,</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>) is trying to connect to this server while (</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>) has already registered.
+</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This connection is ignored.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Player (</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>) is playing </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> on </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>; Last contact at </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>AddNewPlayer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect(methREsponse) fails,this is an internal error. Subsequent operations are not reliable.Please report this to your vendor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>connect(fault) fails, this is an internal error, subsequent operations are not reliable, please report this to your vendor.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> command completed (%1 of %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>. Most likely player connection was broken or player was reset just now, it is safe to ignore this message.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>. The player is not ready yet. It it safe to ignore this message.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Version information</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware: %1; Server software: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> Error</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No file is selected to play.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PlaySingle</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> is a local file. It needs to be downloaded to the player first</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PlayALL</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Command channel to this player is busy, try again later.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Storage space</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network management</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Video output selection</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Screen layout</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Scale window</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Volume control</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Event scheduler</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Compose new ticker message</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Refresh player contents</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Firmware version</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Watchdog timer</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>LOG management</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Sleep</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Restart/wake player</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete this virtual player</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Total space %1 KB, available %2 KB (%3% Full).</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Playlist choice</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Which of the player&apos;s four playlists is shown</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The files stored on the chosen player</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Content Repository path</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Choose the content repository</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Transfer progress</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>The file being transferred</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create a virtual player: a folder in the repository that receives the same playlists, files and settings as a player</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Create an item that plays the external AV input</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Status messages</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter players</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Filter players by name or address</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Shows only the players whose name or address contains every word typed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Events</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>What happened, with the time: players admitted and gone, refused duplicates, command faults, transfers</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>[%1] Welcome to KVO Controller, %2, %3, with Media drive %4</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>netsettings</name>
+    <message>
+        <source>Network management</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>At least one of the two networking devices must be valid and enabled</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Cannot have both LAN and WLAN active at the same time.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WEP KEY must be 0, 10 or 26 HEX digits long. This network setting is canceled.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network Management</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>player name cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>IP address cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>IP address %1 is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gateway IP address cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Gateway IP address %1 is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network mask cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Network mask %1 is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server IP address cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Server IP address %1 is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ESSID cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WLAN IP address cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WLAN IP address %1 is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WLAN gateway cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WLAN gateway %1 is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WLAN netmask cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>WLAN netmask %1 is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DMZ IP address cannot be empty.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>DMZ IP address %1 is not valid.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>schedule_event_Dialog</name>
+    <message>
+        <source>Player scheduler</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Select event/action&lt;/b&gt;:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>NONE</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Power off</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Power on</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Update playlists and contents</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Switch to POLL mode operation</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;This event will start at&lt;/b&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Virtual Player name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>This is the virtual player name for the batch udpate event and poll mode event. A virtual player can be created from Server Contents window.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Contents Web Server</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Contents Web User</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Local content name to play</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Playback time (seconds)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Keep logs for the past (days)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;The above event/action will repeat at the following periods:&lt;/b&gt;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>minute(s) [0--59]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>hour(s) [0--23]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>day(s) of month [1--31]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>month(s) [1--12]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>day(s) of week [0--6]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>valid range 0 to 59, supports list of minutes and range of numbers with optional steppings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>valid range is 0 to 23, supports list and range of hours with optional steppings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>valid range from 1 to 31, supports list of range of days with optional steppings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>valid numbers are 1 to 12, supports list and range of months with optional steppings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>valid numbners are 0 to 7, both 0 and 7 means Sunday, supports list and range of week-days with optional steppings</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Current scheduled events</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Minute</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Hour</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Day-month</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Month</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Day-week</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Action</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Add task</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Delete task</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Commit &amp;&amp; close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Abort &amp;&amp; close</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Task scheduler</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>No action is specified. Nothing to do.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>All entries are wildcards, this will trigger the task every minute.
+Are you sure it is okay to proceed?</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A virtual/mirror player name is required.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A virtual/mirror player name is required in polling mode</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A Web server name is required in polling mode.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>A Web user name is required in polling mode.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Task Scheduler</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Need to select an item first.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>virtual_player_name</name>
+    <message>
+        <source>Virtual Player Name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Enter name for the new virtual player or player group:</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>
