@@ -5,51 +5,51 @@
     <name>AVInputDialog</name>
     <message>
         <source>Creat AV Input Item</source>
-        <translation type="unfinished"></translation>
+        <translation>AV-Eingangseintrag anlegen</translation>
     </message>
     <message>
         <source>Capture Module Name:</source>
-        <translation type="unfinished"></translation>
+        <translation>Name des Aufnahmemoduls:</translation>
     </message>
     <message>
         <source>AV input source:</source>
-        <translation type="unfinished"></translation>
+        <translation>AV-Eingangsquelle:</translation>
     </message>
     <message>
         <source>Video input format:</source>
-        <translation type="unfinished"></translation>
+        <translation>Video-Eingangsformat:</translation>
     </message>
     <message>
         <source>vin116a</source>
-        <translation type="unfinished"></translation>
+        <translation>vin116a</translation>
     </message>
     <message>
         <source>CVBS1</source>
-        <translation type="unfinished"></translation>
+        <translation>CVBS1</translation>
     </message>
     <message>
         <source>SVideo1</source>
-        <translation type="unfinished"></translation>
+        <translation>SVideo1</translation>
     </message>
     <message>
         <source>NTSC_M</source>
-        <translation type="unfinished"></translation>
+        <translation>NTSC_M</translation>
     </message>
     <message>
         <source>PAL_60</source>
-        <translation type="unfinished"></translation>
+        <translation>PAL_60</translation>
     </message>
     <message>
         <source>PAL_BG</source>
-        <translation type="unfinished"></translation>
+        <translation>PAL_BG</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
 </context>
 <context>
@@ -71,525 +71,530 @@
     <name>FtpTransfer</name>
     <message>
         <source>Can&apos;t read the file to upload: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Die hochzuladende Datei kann nicht gelesen werden: %1</translation>
     </message>
     <message>
         <source>Can&apos;t store the downloaded data: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Die heruntergeladenen Daten können nicht gespeichert werden: %1</translation>
     </message>
     <message>
         <source>Aborted</source>
-        <translation type="unfinished"></translation>
+        <translation>Abgebrochen</translation>
     </message>
     <message>
         <source>No host name given</source>
-        <translation type="unfinished"></translation>
+        <translation>Kein Hostname angegeben</translation>
     </message>
     <message>
         <source>Not connected</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht verbunden</translation>
     </message>
     <message>
         <source>Not logged in</source>
-        <translation type="unfinished"></translation>
+        <translation>Nicht angemeldet</translation>
     </message>
     <message>
         <source>The remote file name contains control characters</source>
-        <translation type="unfinished"></translation>
+        <translation>Der entfernte Dateiname enthält Steuerzeichen</translation>
     </message>
     <message>
         <source>No local file given</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine lokale Datei angegeben</translation>
     </message>
     <message>
         <source>Can&apos;t open the local file: %1</source>
-        <translation type="unfinished"></translation>
+        <translation>Die lokale Datei kann nicht geöffnet werden: %1</translation>
     </message>
     <message>
         <source>The local file is not open for reading</source>
-        <translation type="unfinished"></translation>
+        <translation>Die lokale Datei ist nicht zum Lesen geöffnet</translation>
     </message>
     <message>
         <source>The local file is not open for writing</source>
-        <translation type="unfinished"></translation>
+        <translation>Die lokale Datei ist nicht zum Schreiben geöffnet</translation>
     </message>
     <message>
         <source>Can&apos;t start the transfer</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Übertragung kann nicht gestartet werden</translation>
     </message>
 </context>
 <context>
     <name>ImageConversion_Dialog</name>
     <message>
         <source>Image conversion</source>
-        <translation type="unfinished"></translation>
+        <translation>Bildkonvertierung</translation>
     </message>
     <message>
         <source>This picture may be too big to fit into a split screen picture area.
 Or the picture is not a baseline JPEG file. 
 It is recommended that it is converted before downloading. 
 Would you like to perform the image conversion now?</source>
-        <translation type="unfinished"></translation>
+        <translation>Dieses Bild ist möglicherweise zu groß für einen Bildbereich im geteilten Bildschirm.
+Oder das Bild ist keine Baseline-JPEG-Datei. 
+Es wird empfohlen, es vor der Übertragung zu konvertieren. 
+Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
     <message>
         <source>Pick one of the following choices</source>
-        <translation type="unfinished"></translation>
+        <translation>Wählen Sie eine der folgenden Möglichkeiten</translation>
     </message>
     <message>
         <source>No, I will convert the picture offline and download again later.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nein, ich konvertiere das Bild selbst und übertrage es später erneut.</translation>
     </message>
     <message>
         <source>No, I will put this picture on the full screen, download it as is.</source>
-        <translation type="unfinished"></translation>
+        <translation>Nein, ich zeige dieses Bild im Vollbild und übertrage es unverändert.</translation>
     </message>
     <message>
         <source>Yes, convert it to fit into the MAIN VIDEO area, download it later.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ja, für den HAUPTVIDEO-Bereich konvertieren und später übertragen.</translation>
     </message>
     <message>
         <source>Yes, convert it to fit into a PICTURE area, download it later.</source>
-        <translation type="unfinished"></translation>
+        <translation>Ja, für einen BILD-Bereich konvertieren und später übertragen.</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
 </context>
 <context>
     <name>Log_Dialog</name>
     <message>
         <source>Log Management</source>
-        <translation type="unfinished"></translation>
+        <translation>Protokollverwaltung</translation>
     </message>
     <message>
         <source>Event logs</source>
-        <translation type="unfinished"></translation>
+        <translation>Ereignisprotokolle</translation>
     </message>
     <message>
         <source>Download</source>
-        <translation type="unfinished"></translation>
+        <translation>Herunterladen</translation>
     </message>
     <message>
         <source>Delete</source>
-        <translation type="unfinished"></translation>
+        <translation>Löschen</translation>
     </message>
     <message>
         <source>Quit</source>
-        <translation type="unfinished"></translation>
+        <translation>Beenden</translation>
     </message>
 </context>
 <context>
     <name>NetManagementDialog</name>
     <message>
         <source>Network Management</source>
-        <translation type="unfinished"></translation>
+        <translation>Netzwerkverwaltung</translation>
     </message>
     <message>
         <source>Provide tab windows for all network management.</source>
-        <translation type="unfinished"></translation>
+        <translation>Registerkarten für alle Einstellungen der Netzwerkverwaltung.</translation>
     </message>
     <message>
         <source>KVO Server</source>
-        <translation type="unfinished"></translation>
+        <translation>KVO-Server</translation>
     </message>
     <message>
         <source>LAN</source>
-        <translation type="unfinished"></translation>
+        <translation>LAN</translation>
     </message>
     <message>
         <source>WiFi</source>
-        <translation type="unfinished"></translation>
+        <translation>WiFi</translation>
     </message>
     <message>
         <source>Server IP Address:</source>
-        <translation type="unfinished"></translation>
+        <translation>Server-IP-Adresse:</translation>
     </message>
     <message>
         <source>Enter KVO server IP address</source>
-        <translation type="unfinished"></translation>
+        <translation>IP-Adresse des KVO-Servers eingeben</translation>
     </message>
     <message>
         <source>Identification</source>
-        <translation type="unfinished"></translation>
+        <translation>Identifikation</translation>
     </message>
     <message>
         <source>Use LAN path</source>
-        <translation type="unfinished"></translation>
+        <translation>LAN-Verbindung verwenden</translation>
     </message>
     <message>
         <source>Use WiFi path</source>
-        <translation type="unfinished"></translation>
+        <translation>WiFi-Verbindung verwenden</translation>
     </message>
     <message>
         <source>Payer&apos;s new name:</source>
-        <translation type="unfinished"></translation>
+        <translation>Neuer Name des Players:</translation>
     </message>
     <message>
         <source>Enter new player name</source>
-        <translation type="unfinished"></translation>
+        <translation>Neuen Player-Namen eingeben</translation>
     </message>
     <message>
         <source>Use DMZ</source>
-        <translation type="unfinished"></translation>
+        <translation>DMZ verwenden</translation>
     </message>
     <message>
         <source>My IP as seen by Server: 
 (via DMZ etc.)</source>
-        <translation type="unfinished"></translation>
+        <translation>Meine IP aus Sicht des Servers: 
+(über DMZ usw.)</translation>
     </message>
     <message>
         <source>This is the IP outside of firewall.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dies ist die IP außerhalb der Firewall.</translation>
     </message>
     <message>
         <source>Chipset</source>
-        <translation type="unfinished"></translation>
+        <translation>Chipsatz</translation>
     </message>
     <message>
         <source>enable DHCP</source>
-        <translation type="unfinished"></translation>
+        <translation>DHCP aktivieren</translation>
     </message>
     <message>
         <source>LAN IP Address:</source>
-        <translation type="unfinished"></translation>
+        <translation>LAN-IP-Adresse:</translation>
     </message>
     <message>
         <source>Enter player&apos;s new IP address</source>
-        <translation type="unfinished"></translation>
+        <translation>Neue IP-Adresse des Players eingeben</translation>
     </message>
     <message>
         <source>GATEWAY IP Address:</source>
-        <translation type="unfinished"></translation>
+        <translation>GATEWAY-IP-Adresse:</translation>
     </message>
     <message>
         <source>Enter optional gateway IP address</source>
-        <translation type="unfinished"></translation>
+        <translation>Optionale Gateway-IP-Adresse eingeben</translation>
     </message>
     <message>
         <source>NETMASK:</source>
-        <translation type="unfinished"></translation>
+        <translation>NETZMASKE:</translation>
     </message>
     <message>
         <source>Enter optional net mask</source>
-        <translation type="unfinished"></translation>
+        <translation>Optionale Netzmaske eingeben</translation>
     </message>
     <message>
         <source>ESSID</source>
-        <translation type="unfinished"></translation>
+        <translation>ESSID</translation>
     </message>
     <message>
         <source>Enter ESSID of the Access Point</source>
-        <translation type="unfinished"></translation>
+        <translation>ESSID des Access Points eingeben</translation>
     </message>
     <message>
         <source>WEP KEY 
 (10 or 26 HEX digits)</source>
-        <translation type="unfinished"></translation>
+        <translation>WEP-SCHLÜSSEL 
+(10 oder 26 Hex-Ziffern)</translation>
     </message>
     <message>
         <source>Enter WEP key</source>
-        <translation type="unfinished"></translation>
+        <translation>WEP-Schlüssel eingeben</translation>
     </message>
     <message>
         <source>WiFi Interface IP</source>
-        <translation type="unfinished"></translation>
+        <translation>IP der WiFi-Schnittstelle</translation>
     </message>
     <message>
         <source>Enter new IP address on the Wireless LAN interface</source>
-        <translation type="unfinished"></translation>
+        <translation>Neue IP-Adresse der WLAN-Schnittstelle eingeben</translation>
     </message>
     <message>
         <source>GATEWAY</source>
-        <translation type="unfinished"></translation>
+        <translation>GATEWAY</translation>
     </message>
     <message>
         <source>Enter gateway IP address of the Wireless LAN interface</source>
-        <translation type="unfinished"></translation>
+        <translation>Gateway-IP-Adresse der WLAN-Schnittstelle eingeben</translation>
     </message>
     <message>
         <source>NETMASK</source>
-        <translation type="unfinished"></translation>
+        <translation>NETZMASKE</translation>
     </message>
     <message>
         <source>Enter Netmask for the Wireless LAN interface</source>
-        <translation type="unfinished"></translation>
+        <translation>Netzmaske der WLAN-Schnittstelle eingeben</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
     <message>
         <source>Network management:</source>
-        <translation type="unfinished"></translation>
+        <translation>Netzwerkverwaltung:</translation>
     </message>
     <message>
         <source>All changes in networking parameters will take effect after next reboot.</source>
-        <translation type="unfinished"></translation>
+        <translation>Alle Änderungen der Netzwerkeinstellungen werden nach dem nächsten Neustart wirksam.</translation>
     </message>
 </context>
 <context>
     <name>PictureDisplayTime_Dialog</name>
     <message>
         <source>Set picture display time</source>
-        <translation type="unfinished"></translation>
+        <translation>Anzeigedauer für Bilder festlegen</translation>
     </message>
     <message>
         <source>seconds:</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekunden:</translation>
     </message>
     <message>
         <source>Enter picture display time in seconds</source>
-        <translation type="unfinished"></translation>
+        <translation>Anzeigedauer für Bilder in Sekunden eingeben</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
 </context>
 <context>
     <name>PlayerItem</name>
     <message>
         <source>File transfer failure</source>
-        <translation type="unfinished"></translation>
+        <translation>Dateiübertragung fehlgeschlagen</translation>
     </message>
     <message>
         <source>Upload error</source>
-        <translation type="unfinished"></translation>
+        <translation>Fehler beim Hochladen</translation>
     </message>
     <message>
         <source>Can&apos;t open file &apos;%1&apos; for reading.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Datei '%1' kann nicht zum Lesen geöffnet werden.</translation>
     </message>
     <message>
         <source>Can&apos;t open file &apos;%1&apos; for writing.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Datei '%1' kann nicht zum Schreiben geöffnet werden.</translation>
     </message>
     <message>
         <source>Can&apos;t write file &apos;%1&apos;.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Datei '%1' kann nicht geschrieben werden.</translation>
     </message>
 </context>
 <context>
     <name>QObject</name>
     <message>
         <source>The file name &quot;%1&quot; contains a comma, which a playlist cannot hold. Rename the file in the repository, download it again and add it then.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Dateiname "%1" enthält ein Komma, das eine Wiedergabeliste nicht aufnehmen kann. Benennen Sie die Datei im Medienarchiv um, übertragen Sie sie erneut und fügen Sie sie dann hinzu.</translation>
     </message>
     <message>
         <source>The file name &quot;%1&quot; contains a line break, which a playlist cannot hold. Rename the file in the repository, download it again and add it then.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Dateiname "%1" enthält einen Zeilenumbruch, den eine Wiedergabeliste nicht aufnehmen kann. Benennen Sie die Datei im Medienarchiv um, übertragen Sie sie erneut und fügen Sie sie dann hinzu.</translation>
     </message>
     <message>
         <source>Total space: %1 KB, Available space %2 KB (not reported yet)</source>
-        <translation type="unfinished"></translation>
+        <translation>Gesamtspeicher: %1 KB, freier Speicher %2 KB (noch nicht gemeldet)</translation>
     </message>
     <message>
         <source>Total space: %1 KB, Available space %2 KB (%3% Full)</source>
-        <translation type="unfinished"></translation>
+        <translation>Gesamtspeicher: %1 KB, freier Speicher %2 KB (%3% belegt)</translation>
     </message>
 </context>
 <context>
     <name>ScaleWindowDialog</name>
     <message>
         <source>Scale Window</source>
-        <translation type="unfinished"></translation>
+        <translation>Fenster skalieren</translation>
     </message>
     <message>
         <source>X (0 ~ 4095)</source>
-        <translation type="unfinished"></translation>
+        <translation>X (0 ~ 4095)</translation>
     </message>
     <message>
         <source>Y (0 ~ 4095)</source>
-        <translation type="unfinished"></translation>
+        <translation>Y (0 ~ 4095)</translation>
     </message>
     <message>
         <source>Width (0 ~ 4096)</source>
-        <translation type="unfinished"></translation>
+        <translation>Breite (0 ~ 4096)</translation>
     </message>
     <message>
         <source>Height (0 ~ 4096)</source>
-        <translation type="unfinished"></translation>
+        <translation>Höhe (0 ~ 4096)</translation>
     </message>
     <message>
         <source>RESET TO FULL SCREEN</source>
-        <translation type="unfinished"></translation>
+        <translation>AUF VOLLBILD ZURÜCKSETZEN</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
     <message>
         <source>Scale window size</source>
-        <translation type="unfinished"></translation>
+        <translation>Größe des skalierten Fensters</translation>
     </message>
     <message>
         <source>The scaled window extends outside of the right border. It will be clipped.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das skalierte Fenster ragt über den rechten Rand hinaus. Es wird abgeschnitten.</translation>
     </message>
     <message>
         <source>The scaled window extends outside of the bottom border. It will be clipped.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das skalierte Fenster ragt über den unteren Rand hinaus. Es wird abgeschnitten.</translation>
     </message>
 </context>
 <context>
     <name>TickerDialog</name>
     <message>
         <source>Ticker composer</source>
-        <translation type="unfinished"></translation>
+        <translation>Laufschrift erstellen</translation>
     </message>
     <message>
         <source>Enter ticker message below:</source>
-        <translation type="unfinished"></translation>
+        <translation>Laufschrifttext unten eingeben:</translation>
     </message>
     <message>
         <source>FONT</source>
-        <translation type="unfinished"></translation>
+        <translation>SCHRIFT</translation>
     </message>
     <message>
         <source>BG Color</source>
-        <translation type="unfinished"></translation>
+        <translation>Hintergrundfarbe</translation>
     </message>
     <message>
         <source>FG Color</source>
-        <translation type="unfinished"></translation>
+        <translation>Vordergrundfarbe</translation>
     </message>
     <message>
         <source>Ticker Direction</source>
-        <translation type="unfinished"></translation>
+        <translation>Laufrichtung</translation>
     </message>
     <message>
         <source>Left to Right</source>
-        <translation type="unfinished"></translation>
+        <translation>Von links nach rechts</translation>
     </message>
     <message>
         <source>Right to Left</source>
-        <translation type="unfinished"></translation>
+        <translation>Von rechts nach links</translation>
     </message>
     <message>
         <source>Scrolling speed</source>
-        <translation type="unfinished"></translation>
+        <translation>Laufgeschwindigkeit</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
     <message>
         <source>Set Ticker Background Color</source>
-        <translation type="unfinished"></translation>
+        <translation>Hintergrundfarbe der Laufschrift festlegen</translation>
     </message>
     <message>
         <source>invalid color</source>
-        <translation type="unfinished"></translation>
+        <translation>ungültige Farbe</translation>
     </message>
     <message>
         <source>Set Ticker Foreground Colorr</source>
-        <translation type="unfinished"></translation>
+        <translation>Vordergrundfarbe der Laufschrift festlegen</translation>
     </message>
     <message>
         <source>Ticker</source>
-        <translation type="unfinished"></translation>
+        <translation>Laufschrift</translation>
     </message>
     <message>
         <source>No text is entered, no action.</source>
-        <translation type="unfinished"></translation>
+        <translation>Kein Text eingegeben, keine Aktion.</translation>
     </message>
     <message>
         <source>Ticker message may be too long. It will be truncated.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Laufschrifttext ist möglicherweise zu lang. Er wird gekürzt.</translation>
     </message>
     <message>
         <source>Ticker message letters may be too tall. It will be truncated.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Buchstaben der Laufschrift sind möglicherweise zu hoch. Sie wird gekürzt.</translation>
     </message>
     <message>
         <source>Converting depth fails.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Umwandlung der Farbtiefe ist fehlgeschlagen.</translation>
     </message>
     <message>
         <source>Start Ticker Function</source>
-        <translation type="unfinished"></translation>
+        <translation>Laufschrift starten</translation>
     </message>
     <message>
         <source>Saving Ticker message fails.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das Speichern des Laufschrifttextes ist fehlgeschlagen.</translation>
     </message>
     <message>
         <source>Fail to write ticker configuration file</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Konfigurationsdatei der Laufschrift kann nicht geschrieben werden</translation>
     </message>
 </context>
 <context>
     <name>VirtualCopier</name>
     <message>
         <source>Can&apos;t open file &apos;%1&apos; for reading: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Datei '%1' kann nicht zum Lesen geöffnet werden: %2</translation>
     </message>
     <message>
         <source>Can&apos;t open file &apos;%1&apos; for writing: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Datei '%1' kann nicht zum Schreiben geöffnet werden: %2</translation>
     </message>
     <message>
         <source>Can&apos;t read file &apos;%1&apos;: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Datei '%1' kann nicht gelesen werden: %2</translation>
     </message>
     <message>
         <source>Can&apos;t write file &apos;%1&apos;: %2</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Datei '%1' kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
 <context>
     <name>Volume_dialog</name>
     <message>
         <source>Volume control</source>
-        <translation type="unfinished"></translation>
+        <translation>Lautstärkeregelung</translation>
     </message>
     <message>
         <source>OK</source>
-        <translation type="unfinished"></translation>
+        <translation>OK</translation>
     </message>
     <message>
         <source>Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>
     <name>Watchdog_Dialog</name>
     <message>
         <source>Watchdog</source>
-        <translation type="unfinished"></translation>
+        <translation>Watchdog</translation>
     </message>
     <message>
         <source>Seconds</source>
-        <translation type="unfinished"></translation>
+        <translation>Sekunden</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
 </context>
 <context>
