@@ -723,7 +723,7 @@ abspielen</translation>
     </message>
     <message>
         <source>Content Repository:</source>
-        <translation>Medienablage:</translation>
+        <translation>Medienarchiv:</translation>
     </message>
     <message>
         <source>ATTR</source>
@@ -774,11 +774,11 @@ auffrischen</translation>
     </message>
     <message>
         <source>Content Repository</source>
-        <translation>Medienablage</translation>
+        <translation>Medienarchiv</translation>
     </message>
     <message>
         <source>The content repository path must not be empty. It remains &quot;%1&quot;.</source>
-        <translation>Der Pfad der Medienablage darf nicht leer sein. Er bleibt „%1“.</translation>
+        <translation>Der Pfad des Medienarchivs darf nicht leer sein. Er bleibt „%1“.</translation>
     </message>
     <message>
         <source>Operational error</source>
@@ -1593,309 +1593,310 @@ Möchten Sie diese Datei wirklich löschen?</translation>
     <name>main</name>
     <message>
         <source>[%1] Welcome to KVO Controller, %2, %3, with Media drive %4</source>
-        <translation type="unfinished"></translation>
+        <translation>[%1] Willkommen bei der KVO-Steuerung, %2, %3, mit Medienlaufwerk %4</translation>
     </message>
 </context>
 <context>
     <name>netsettings</name>
     <message>
         <source>Network management</source>
-        <translation type="unfinished"></translation>
+        <translation>Netzwerkverwaltung</translation>
     </message>
     <message>
         <source>At least one of the two networking devices must be valid and enabled</source>
-        <translation type="unfinished"></translation>
+        <translation>Mindestens eines der beiden Netzwerkgeräte muss gültig und aktiviert sein</translation>
     </message>
     <message>
         <source>Cannot have both LAN and WLAN active at the same time.</source>
-        <translation type="unfinished"></translation>
+        <translation>LAN und WLAN können nicht gleichzeitig aktiv sein.</translation>
     </message>
     <message>
         <source>WEP KEY must be 0, 10 or 26 HEX digits long. This network setting is canceled.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der WEP-SCHLÜSSEL muss 0, 10 oder 26 Hex-Ziffern lang sein. Diese Netzwerkeinstellung wird verworfen.</translation>
     </message>
     <message>
         <source>Network Management</source>
-        <translation type="unfinished"></translation>
+        <translation>Netzwerkverwaltung</translation>
     </message>
     <message>
         <source>player name cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Player-Name darf nicht leer sein.</translation>
     </message>
     <message>
         <source>IP address cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die IP-Adresse darf nicht leer sein.</translation>
     </message>
     <message>
         <source>IP address %1 is not valid.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die IP-Adresse %1 ist ungültig.</translation>
     </message>
     <message>
         <source>Gateway IP address cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Gateway-IP-Adresse darf nicht leer sein.</translation>
     </message>
     <message>
         <source>Gateway IP address %1 is not valid.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Gateway-IP-Adresse %1 ist ungültig.</translation>
     </message>
     <message>
         <source>Network mask cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Netzmaske darf nicht leer sein.</translation>
     </message>
     <message>
         <source>Network mask %1 is not valid.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Netzmaske %1 ist ungültig.</translation>
     </message>
     <message>
         <source>Server IP address cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Server-IP-Adresse darf nicht leer sein.</translation>
     </message>
     <message>
         <source>Server IP address %1 is not valid.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die Server-IP-Adresse %1 ist ungültig.</translation>
     </message>
     <message>
         <source>ESSID cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die ESSID darf nicht leer sein.</translation>
     </message>
     <message>
         <source>WLAN IP address cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die WLAN-IP-Adresse darf nicht leer sein.</translation>
     </message>
     <message>
         <source>WLAN IP address %1 is not valid.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die WLAN-IP-Adresse %1 ist ungültig.</translation>
     </message>
     <message>
         <source>WLAN gateway cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das WLAN-Gateway darf nicht leer sein.</translation>
     </message>
     <message>
         <source>WLAN gateway %1 is not valid.</source>
-        <translation type="unfinished"></translation>
+        <translation>Das WLAN-Gateway %1 ist ungültig.</translation>
     </message>
     <message>
         <source>WLAN netmask cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die WLAN-Netzmaske darf nicht leer sein.</translation>
     </message>
     <message>
         <source>WLAN netmask %1 is not valid.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die WLAN-Netzmaske %1 ist ungültig.</translation>
     </message>
     <message>
         <source>DMZ IP address cannot be empty.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die DMZ-IP-Adresse darf nicht leer sein.</translation>
     </message>
     <message>
         <source>DMZ IP address %1 is not valid.</source>
-        <translation type="unfinished"></translation>
+        <translation>Die DMZ-IP-Adresse %1 ist ungültig.</translation>
     </message>
 </context>
 <context>
     <name>schedule_event_Dialog</name>
     <message>
         <source>Player scheduler</source>
-        <translation type="unfinished"></translation>
+        <translation>Player-Zeitplaner</translation>
     </message>
     <message>
         <source>&lt;b&gt;Select event/action&lt;/b&gt;:</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;b&gt;Ereignis/Aktion wählen&lt;/b&gt;:</translation>
     </message>
     <message>
         <source>NONE</source>
-        <translation type="unfinished"></translation>
+        <translation>KEINE</translation>
     </message>
     <message>
         <source>Power off</source>
-        <translation type="unfinished"></translation>
+        <translation>Ausschalten</translation>
     </message>
     <message>
         <source>Power on</source>
-        <translation type="unfinished"></translation>
+        <translation>Einschalten</translation>
     </message>
     <message>
         <source>Update playlists and contents</source>
-        <translation type="unfinished"></translation>
+        <translation>Wiedergabelisten und Inhalte aktualisieren</translation>
     </message>
     <message>
         <source>Switch to POLL mode operation</source>
-        <translation type="unfinished"></translation>
+        <translation>In den POLL-Betrieb wechseln</translation>
     </message>
     <message>
         <source>&lt;b&gt;This event will start at&lt;/b&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;b&gt;Dieses Ereignis beginnt um&lt;/b&gt;</translation>
     </message>
     <message>
         <source>Virtual Player name</source>
-        <translation type="unfinished"></translation>
+        <translation>Name des virtuellen Players</translation>
     </message>
     <message>
         <source>This is the virtual player name for the batch udpate event and poll mode event. A virtual player can be created from Server Contents window.</source>
-        <translation type="unfinished"></translation>
+        <translation>Dies ist der Name des virtuellen Players für das Batch-Aktualisierungs- und das Poll-Ereignis. Einen virtuellen Player können Sie im Fenster Serverinhalt anlegen.</translation>
     </message>
     <message>
         <source>Contents Web Server</source>
-        <translation type="unfinished"></translation>
+        <translation>Web-Server für Inhalte</translation>
     </message>
     <message>
         <source>Contents Web User</source>
-        <translation type="unfinished"></translation>
+        <translation>Web-Benutzer für Inhalte</translation>
     </message>
     <message>
         <source>Local content name to play</source>
-        <translation type="unfinished"></translation>
+        <translation>Name des lokalen Inhalts zum Abspielen</translation>
     </message>
     <message>
         <source>Playback time (seconds)</source>
-        <translation type="unfinished"></translation>
+        <translation>Wiedergabedauer (Sekunden)</translation>
     </message>
     <message>
         <source>Keep logs for the past (days)</source>
-        <translation type="unfinished"></translation>
+        <translation>Protokolle aufbewahren für die letzten (Tage)</translation>
     </message>
     <message>
         <source>&lt;b&gt;The above event/action will repeat at the following periods:&lt;/b&gt;</source>
-        <translation type="unfinished"></translation>
+        <translation>&lt;b&gt;Das obige Ereignis bzw. die Aktion wiederholt sich in folgenden Zeiträumen:&lt;/b&gt;</translation>
     </message>
     <message>
         <source>minute(s) [0--59]</source>
-        <translation type="unfinished"></translation>
+        <translation>Minute(n) [0--59]</translation>
     </message>
     <message>
         <source>hour(s) [0--23]</source>
-        <translation type="unfinished"></translation>
+        <translation>Stunde(n) [0--23]</translation>
     </message>
     <message>
         <source>day(s) of month [1--31]</source>
-        <translation type="unfinished"></translation>
+        <translation>Tag(e) des Monats [1--31]</translation>
     </message>
     <message>
         <source>month(s) [1--12]</source>
-        <translation type="unfinished"></translation>
+        <translation>Monat(e) [1--12]</translation>
     </message>
     <message>
         <source>day(s) of week [0--6]</source>
-        <translation type="unfinished"></translation>
+        <translation>Wochentag(e) [0--6]</translation>
     </message>
     <message>
         <source>valid range 0 to 59, supports list of minutes and range of numbers with optional steppings</source>
-        <translation type="unfinished"></translation>
+        <translation>gültiger Bereich 0 bis 59, erlaubt Listen von Minuten und Bereiche mit optionaler Schrittweite</translation>
     </message>
     <message>
         <source>valid range is 0 to 23, supports list and range of hours with optional steppings</source>
-        <translation type="unfinished"></translation>
+        <translation>gültiger Bereich 0 bis 23, erlaubt Listen und Bereiche von Stunden mit optionaler Schrittweite</translation>
     </message>
     <message>
         <source>valid range from 1 to 31, supports list of range of days with optional steppings</source>
-        <translation type="unfinished"></translation>
+        <translation>gültiger Bereich 1 bis 31, erlaubt Listen und Bereiche von Tagen mit optionaler Schrittweite</translation>
     </message>
     <message>
         <source>valid numbers are 1 to 12, supports list and range of months with optional steppings</source>
-        <translation type="unfinished"></translation>
+        <translation>gültige Werte 1 bis 12, erlaubt Listen und Bereiche von Monaten mit optionaler Schrittweite</translation>
     </message>
     <message>
         <source>valid numbners are 0 to 7, both 0 and 7 means Sunday, supports list and range of week-days with optional steppings</source>
-        <translation type="unfinished"></translation>
+        <translation>gültige Werte 0 bis 7, 0 und 7 bedeuten beide Sonntag, erlaubt Listen und Bereiche von Wochentagen mit optionaler Schrittweite</translation>
     </message>
     <message>
         <source>Current scheduled events</source>
-        <translation type="unfinished"></translation>
+        <translation>Aktuell geplante Ereignisse</translation>
     </message>
     <message>
         <source>Minute</source>
-        <translation type="unfinished"></translation>
+        <translation>Minute</translation>
     </message>
     <message>
         <source>Hour</source>
-        <translation type="unfinished"></translation>
+        <translation>Stunde</translation>
     </message>
     <message>
         <source>Day-month</source>
-        <translation type="unfinished"></translation>
+        <translation>Monatstag</translation>
     </message>
     <message>
         <source>Month</source>
-        <translation type="unfinished"></translation>
+        <translation>Monat</translation>
     </message>
     <message>
         <source>Day-week</source>
-        <translation type="unfinished"></translation>
+        <translation>Wochentag</translation>
     </message>
     <message>
         <source>Action</source>
-        <translation type="unfinished"></translation>
+        <translation>Aktion</translation>
     </message>
     <message>
         <source>Add task</source>
-        <translation type="unfinished"></translation>
+        <translation>Aufgabe hinzufügen</translation>
     </message>
     <message>
         <source>Delete task</source>
-        <translation type="unfinished"></translation>
+        <translation>Aufgabe löschen</translation>
     </message>
     <message>
         <source>Commit &amp;&amp; close</source>
-        <translation type="unfinished"></translation>
+        <translation>Übernehmen &amp;&amp; schließen</translation>
     </message>
     <message>
         <source>Abort &amp;&amp; close</source>
-        <translation type="unfinished"></translation>
+        <translation>Verwerfen &amp;&amp; schließen</translation>
     </message>
     <message>
         <source>Task scheduler</source>
-        <translation type="unfinished"></translation>
+        <translation>Aufgabenplaner</translation>
     </message>
     <message>
         <source>No action is specified. Nothing to do.</source>
-        <translation type="unfinished"></translation>
+        <translation>Keine Aktion angegeben. Nichts zu tun.</translation>
     </message>
     <message>
         <source>All entries are wildcards, this will trigger the task every minute.
 Are you sure it is okay to proceed?</source>
-        <translation type="unfinished"></translation>
+        <translation>Alle Einträge sind Platzhalter, die Aufgabe wird also jede Minute ausgelöst.
+Möchten Sie wirklich fortfahren?</translation>
     </message>
     <message>
         <source>A virtual/mirror player name is required.</source>
-        <translation type="unfinished"></translation>
+        <translation>Der Name eines virtuellen bzw. gespiegelten Players ist erforderlich.</translation>
     </message>
     <message>
         <source>A virtual/mirror player name is required in polling mode</source>
-        <translation type="unfinished"></translation>
+        <translation>Im Poll-Betrieb ist der Name eines virtuellen bzw. gespiegelten Players erforderlich</translation>
     </message>
     <message>
         <source>A Web server name is required in polling mode.</source>
-        <translation type="unfinished"></translation>
+        <translation>Im Poll-Betrieb ist ein Web-Server-Name erforderlich.</translation>
     </message>
     <message>
         <source>A Web user name is required in polling mode.</source>
-        <translation type="unfinished"></translation>
+        <translation>Im Poll-Betrieb ist ein Web-Benutzername erforderlich.</translation>
     </message>
     <message>
         <source>Task Scheduler</source>
-        <translation type="unfinished"></translation>
+        <translation>Aufgabenplaner</translation>
     </message>
     <message>
         <source>Need to select an item first.</source>
-        <translation type="unfinished"></translation>
+        <translation>Wählen Sie zuerst einen Eintrag aus.</translation>
     </message>
 </context>
 <context>
     <name>virtual_player_name</name>
     <message>
         <source>Virtual Player Name</source>
-        <translation type="unfinished"></translation>
+        <translation>Name des virtuellen Players</translation>
     </message>
     <message>
         <source>Enter name for the new virtual player or player group:</source>
-        <translation type="unfinished"></translation>
+        <translation>Namen für den neuen virtuellen Player oder die Player-Gruppe eingeben:</translation>
     </message>
     <message>
         <source>&amp;OK</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;OK</translation>
     </message>
     <message>
         <source>&amp;Cancel</source>
-        <translation type="unfinished"></translation>
+        <translation>&amp;Abbrechen</translation>
     </message>
 </context>
 </TS>
