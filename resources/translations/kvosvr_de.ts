@@ -376,26 +376,26 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
     <message>
         <source>Can&apos;t open file &apos;%1&apos; for reading.</source>
-        <translation>Die Datei '%1' kann nicht zum Lesen geöffnet werden.</translation>
+        <translation>Die Datei &apos;%1&apos; kann nicht zum Lesen geöffnet werden.</translation>
     </message>
     <message>
         <source>Can&apos;t open file &apos;%1&apos; for writing.</source>
-        <translation>Die Datei '%1' kann nicht zum Schreiben geöffnet werden.</translation>
+        <translation>Die Datei &apos;%1&apos; kann nicht zum Schreiben geöffnet werden.</translation>
     </message>
     <message>
         <source>Can&apos;t write file &apos;%1&apos;.</source>
-        <translation>Die Datei '%1' kann nicht geschrieben werden.</translation>
+        <translation>Die Datei &apos;%1&apos; kann nicht geschrieben werden.</translation>
     </message>
 </context>
 <context>
     <name>QObject</name>
     <message>
         <source>The file name &quot;%1&quot; contains a comma, which a playlist cannot hold. Rename the file in the repository, download it again and add it then.</source>
-        <translation>Der Dateiname "%1" enthält ein Komma, das eine Wiedergabeliste nicht aufnehmen kann. Benennen Sie die Datei im Medienarchiv um, übertragen Sie sie erneut und fügen Sie sie dann hinzu.</translation>
+        <translation>Der Dateiname &quot;%1&quot; enthält ein Komma, das eine Wiedergabeliste nicht aufnehmen kann. Benennen Sie die Datei im Medienarchiv um, übertragen Sie sie erneut und fügen Sie sie dann hinzu.</translation>
     </message>
     <message>
         <source>The file name &quot;%1&quot; contains a line break, which a playlist cannot hold. Rename the file in the repository, download it again and add it then.</source>
-        <translation>Der Dateiname "%1" enthält einen Zeilenumbruch, den eine Wiedergabeliste nicht aufnehmen kann. Benennen Sie die Datei im Medienarchiv um, übertragen Sie sie erneut und fügen Sie sie dann hinzu.</translation>
+        <translation>Der Dateiname &quot;%1&quot; enthält einen Zeilenumbruch, den eine Wiedergabeliste nicht aufnehmen kann. Benennen Sie die Datei im Medienarchiv um, übertragen Sie sie erneut und fügen Sie sie dann hinzu.</translation>
     </message>
     <message>
         <source>Total space: %1 KB, Available space %2 KB (not reported yet)</source>
@@ -548,19 +548,19 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <name>VirtualCopier</name>
     <message>
         <source>Can&apos;t open file &apos;%1&apos; for reading: %2</source>
-        <translation>Die Datei '%1' kann nicht zum Lesen geöffnet werden: %2</translation>
+        <translation>Die Datei &apos;%1&apos; kann nicht zum Lesen geöffnet werden: %2</translation>
     </message>
     <message>
         <source>Can&apos;t open file &apos;%1&apos; for writing: %2</source>
-        <translation>Die Datei '%1' kann nicht zum Schreiben geöffnet werden: %2</translation>
+        <translation>Die Datei &apos;%1&apos; kann nicht zum Schreiben geöffnet werden: %2</translation>
     </message>
     <message>
         <source>Can&apos;t read file &apos;%1&apos;: %2</source>
-        <translation>Die Datei '%1' kann nicht gelesen werden: %2</translation>
+        <translation>Die Datei &apos;%1&apos; kann nicht gelesen werden: %2</translation>
     </message>
     <message>
         <source>Can&apos;t write file &apos;%1&apos;: %2</source>
-        <translation>Die Datei '%1' kann nicht geschrieben werden: %2</translation>
+        <translation>Die Datei &apos;%1&apos; kann nicht geschrieben werden: %2</translation>
     </message>
 </context>
 <context>
@@ -1098,7 +1098,7 @@ auffrischen</translation>
     </message>
     <message>
         <source>The name %1 must not contain &quot;/&quot; or &quot;\&quot;.</source>
-        <translation>Der Name %1 darf weder "/" noch "\" enthalten.</translation>
+        <translation>Der Name %1 darf weder &quot;/&quot; noch &quot;\&quot; enthalten.</translation>
     </message>
     <message>
         <source>Fail saving file </source>
