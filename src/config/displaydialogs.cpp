@@ -1,6 +1,7 @@
 #include "config/displaydialogs.h"
 
 #include "config/displaysettings.h"
+#include "ui/namedwidgets.h"
 #include "ui/prompts.h"
 
 #include <QDial>
@@ -17,13 +18,6 @@
 using namespace display;
 
 namespace {
-
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // Runs emitSignal and tells whether a receiver closed the dialog meanwhile
 // (it does so when the player it was opened for has gone).

@@ -1,5 +1,7 @@
 #include "config/logsdialog.h"
 
+#include "ui/namedwidgets.h"
+
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -9,18 +11,6 @@
 #include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-
-namespace {
-
-QPushButton* button(QWidget* parent, const char* name)
-{
-    auto* created = new QPushButton(parent);
-    created->setObjectName(QLatin1String(name));
-    created->setAutoDefault(false);
-    return created;
-}
-
-} // namespace
 
 Log_Dialog::Log_Dialog(QWidget* parent, const char* name, bool modal)
     : QDialog(parent)
@@ -33,9 +23,9 @@ Log_Dialog::Log_Dialog(QWidget* parent, const char* name, bool modal)
     m_list->setRootIsDecorated(false);
     m_list->setSortingEnabled(false);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_download = button(this, "Log_buttonDownload");
-    m_delete = button(this, "Log_buttonDelete");
-    m_quit = button(this, "Log_buttonQuit");
+    m_download = namedButton(this, "Log_buttonDownload");
+    m_delete = namedButton(this, "Log_buttonDelete");
+    m_quit = namedButton(this, "Log_buttonQuit");
 
     auto* buttons = new QVBoxLayout;
     buttons->addWidget(m_download);
@@ -107,9 +97,9 @@ Watchdog_Dialog::Watchdog_Dialog(QWidget* parent, const char* name, bool modal)
     m_label = new QLabel(this);
     m_label->setObjectName(QStringLiteral("textLabel1"));
     m_label->setBuddy(m_seconds);
-    m_ok = button(this, "buttonOk");
+    m_ok = namedButton(this, "buttonOk");
     m_ok->setDefault(true);
-    m_cancel = button(this, "buttonCancel");
+    m_cancel = namedButton(this, "buttonCancel");
 
     auto* row = new QHBoxLayout;
     row->addWidget(m_seconds);

@@ -2,6 +2,7 @@
 
 #include "app/ownaddress.h"
 #include "config/networksettings.h"
+#include "ui/namedwidgets.h"
 #include "ui/prompts.h"
 
 #include <QCheckBox>
@@ -21,13 +22,6 @@
 using namespace netsettings;
 
 namespace {
-
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 void setEnabledAll(std::initializer_list<QWidget*> widgets, bool enabled)
 {

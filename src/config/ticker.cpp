@@ -5,7 +5,6 @@
 #include "ui/kvo_form.h"
 
 #include "app/atomicfile.h"
-#include "config/schedulerrules.h"
 #include "config/schedulertarget.h"
 #include "config/tickerdialog.h"
 #include "config/tickeruploader.h"

@@ -2,8 +2,8 @@
 
 #include "app/atomicfile.h"
 #include "app/settings.h"
-#include "config/schedulerrules.h"
 #include "config/tickerrender.h"
+#include "ui/namedwidgets.h"
 #include "ui/prompts.h"
 
 #include <QButtonGroup>
@@ -27,14 +27,6 @@ const QString backgroundKey = QStringLiteral("/Ticker/BackgroundColor");
 const QString directionKey = QStringLiteral("/Ticker/Direction");
 const QString speedKey = QStringLiteral("/Ticker/Speed");
 
-QPushButton* button(QWidget* parent, const char* name)
-{
-    auto* created = new QPushButton(parent);
-    created->setObjectName(QLatin1String(name));
-    created->setAutoDefault(false);
-    return created;
-}
-
 // A stored colour, or fallback when the stored text names none.
 QColor colorSetting(const QVariant& value, const char* fallback)
 {
@@ -55,9 +47,9 @@ TickerDialog::TickerDialog(QWidget* parent, const char* name, bool modal)
     m_line = new QLineEdit(this);
     m_line->setObjectName(QStringLiteral("TickerLineEdit"));
     m_textLabel->setBuddy(m_line);
-    m_fontButton = button(this, "TickerFontButton");
-    m_backgroundButton = button(this, "TickerBGColorButton");
-    m_foregroundButton = button(this, "TickerFGColorButton");
+    m_fontButton = namedButton(this, "TickerFontButton");
+    m_backgroundButton = namedButton(this, "TickerBGColorButton");
+    m_foregroundButton = namedButton(this, "TickerFGColorButton");
 
     m_directionGroup = new QGroupBox(this);
     m_directionGroup->setObjectName(QStringLiteral("TickerDirection_buttonGroup"));
@@ -83,9 +75,9 @@ TickerDialog::TickerDialog(QWidget* parent, const char* name, bool modal)
     auto* speedLayout = new QVBoxLayout(m_speedGroup);
     speedLayout->addWidget(m_speedSlider);
 
-    m_ok = button(this, "TickerOKButton");
+    m_ok = namedButton(this, "TickerOKButton");
     m_ok->setDefault(true);
-    m_cancel = button(this, "TickerCancelButton");
+    m_cancel = namedButton(this, "TickerCancelButton");
 
     auto* choosers = new QHBoxLayout;
     choosers->addWidget(m_fontButton);

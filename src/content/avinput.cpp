@@ -2,6 +2,7 @@
 
 #include "app/repositorypath.h"
 #include "ui/kvo_form.h"
+#include "ui/namedwidgets.h"
 #include "ui/prompts.h"
 
 #include <QComboBox>
@@ -51,11 +52,9 @@ AVInputDialog::AVInputDialog(QWidget* parent, const char* name)
     VideoFormat_comboBox =
         addChoice(grid, this, "VideoFormat_textLabel", "VideoFormat_comboBox", &VideoFormat_textLabel);
 
-    buttonOk = new QPushButton(this);
-    buttonOk->setObjectName(QStringLiteral("buttonOk"));
+    buttonOk = named(new QPushButton(this), "buttonOk");
     buttonOk->setDefault(true);
-    buttonCancel = new QPushButton(this);
-    buttonCancel->setObjectName(QStringLiteral("buttonCancel"));
+    buttonCancel = named(new QPushButton(this), "buttonCancel");
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(buttonOk);

@@ -3,6 +3,7 @@
 #include "app/repositorypath.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"
+#include "ui/namedwidgets.h"
 #include "ui/prompts.h"
 
 #include <QCoreApplication>
@@ -38,11 +39,9 @@ virtual_player_name::virtual_player_name(QWidget* parent)
     virtual_player_name_textLabel->setBuddy(virtual_player_name_lineEdit);
     virtual_player_name_lineEdit->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\w+")), virtual_player_name_lineEdit));
-    buttonOk = new QPushButton(this);
-    buttonOk->setObjectName(QStringLiteral("buttonOk"));
+    buttonOk = named(new QPushButton(this), "buttonOk");
     buttonOk->setDefault(true);
-    buttonCancel = new QPushButton(this);
-    buttonCancel->setObjectName(QStringLiteral("buttonCancel"));
+    buttonCancel = named(new QPushButton(this), "buttonCancel");
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
