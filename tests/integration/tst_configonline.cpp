@@ -4,12 +4,10 @@
 // while its dialog is open.
 
 #include "players/playeritem.h"
-#include "players/qxrkvoserver.h"
 #include "ui/kvo_form.h"
 
 #include "../peers/boxes.h"
-#include "../peers/emulatorpeer.h"
-#include "../peers/scratchdir.h"
+#include "../peers/windowwithplayers.h"
 
 #include <QComboBox>
 #include <QJsonArray>
@@ -75,61 +73,46 @@ class TestConfigOnline : public QObject
     Q_OBJECT
 
 private:
-    // Destroyed in reverse order: the players first.
-    ScratchDirectory m_workDir;
-    ScriptedPrompts m_prompts;
-    QXRKVOServer m_server{0, 5, nullptr, "registration", QHostAddress::LocalHost};
-    kvo_Form m_form;
-    EmulatorPeer m_players{m_workDir.filePath("emulator")};
+    WindowWithPlayers m_fleet;
     const QString m_first = "127.0.0.110";
     const QString m_second = "127.0.0.111";
 
-    PlayerItem* player(const QString& name)
-    {
-        const auto found = [&]() -> PlayerItem* {
-            const auto items = m_form.ui.Player_iconView->findItems(name, Qt::MatchExactly);
-            return items.isEmpty() ? nullptr : static_cast<PlayerItem*>(items.first());
-        };
-        return QTest::qWaitFor([&] { return found() != nullptr; }, 10000) ? found() : nullptr;
-    }
     QString stateFile(const QString& address, const QString& name) const
     {
-        return m_workDir.filePath("emulator/state/" + address + "/" + name);
+        return m_fleet.workDir.filePath("emulator/state/" + address + "/" + name);
     }
     QList<QJsonObject> calls(const QString& address, const QString& method) const
     {
-        return m_players.journal("call", address, method);
+        return m_fleet.players.journal("call", address, method);
     }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_workDir.isValid() && m_server.isListening());
-        m_prompts.nestedLoopMs = 20;
-        connect(&m_server, &QXRKVOServer::NewPlayerRegistration, &m_form, &kvo_Form::AddNewPlayer);
+        QVERIFY(m_fleet.isReady());
         // The second player leaves log deletions unanswered, so that requests pile up.
-        QVERIFY(m_players.start(m_server.serverPort(), m_first, 2,
+        QVERIFY(m_fleet.startPlayers(m_first, 2,
                                 {"--interval", "0.3", "--name", "Cfg{n}", "--fault",
                                  R"({"player": "127.0.0.111", "delay": 60, "methods": ["Kivo.DeleteLogFile"]})"}));
-        QVERIFY(player("Cfg1") && player("Cfg2"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_form.commandChannel().outstanding(), 0, 10000);
+        QVERIFY(m_fleet.waitForPlayer("Cfg1", false) && m_fleet.waitForPlayer("Cfg2", false));
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
     }
 
     void init()
     {
-        m_prompts.messages.clear();
-        m_prompts.dialogs.clear();
-        m_prompts.otherPrompts.clear();
-        m_prompts.fileAnswers.clear();
+        m_fleet.prompts.messages.clear();
+        m_fleet.prompts.dialogs.clear();
+        m_fleet.prompts.otherPrompts.clear();
+        m_fleet.prompts.fileAnswers.clear();
     }
 
     void crontabIsReadAndCommitted()
     {
         QVERIFY(writeFile(stateFile(m_first, "crontab"),
                           "# installed by hand\n0   7  * *   1-5   /usr/local/bin/psudon\n\n30 22 * * * /usr/local/bin/psudoff\n"));
-        m_form.ui.Player_iconView->setCurrentItem(player("Cfg2"));
+        m_fleet.form.ui.Player_iconView->setCurrentItem(m_fleet.waitForPlayer("Cfg2", false));
         QStringList listed;
-        m_prompts.dialogScripts.append([&](QDialog* dialog) {
+        m_fleet.prompts.dialogScripts.append([&](QDialog* dialog) {
             auto* list = child<QTreeWidget>(dialog, "Crontab_listView");
             QVERIFY(QTest::qWaitFor([&] { return list->topLevelItemCount() == 2; }, 10000));
             for (int row = 0; row < list->topLevelItemCount(); ++row)
@@ -140,8 +123,8 @@ private slots:
             click(dialog, "AddTask_pushButton");
             click(dialog, "Commit_pushButton");
         });
-        m_form.openSchedulerDialog(player("Cfg1"));
-        QCOMPARE(m_prompts.dialogs, QStringList{"Cfg1"});
+        m_fleet.form.openSchedulerDialog(m_fleet.waitForPlayer("Cfg1", false));
+        QCOMPARE(m_fleet.prompts.dialogs, QStringList{"Cfg1"});
         QCOMPARE(listed, (QStringList{"/usr/local/bin/psudon", "/usr/local/bin/psudoff"}));
         QCOMPARE(calls(m_first, "Kivo.GetCrontab").size(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(calls(m_first, "Kivo.SetCrontab").size(), 1, 10000);
@@ -152,27 +135,27 @@ private slots:
         QVERIFY2(sent[3].startsWith("# $$ created on "), qPrintable(sent[3]));
         // The current player is not the one the dialog was opened for.
         QVERIFY(calls(m_second, "Kivo.GetCrontab").isEmpty() && calls(m_second, "Kivo.SetCrontab").isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(m_form.commandChannel().outstanding(), 0, 10000);
-        QVERIFY(boxes(m_prompts).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
+        QVERIFY(boxes(m_fleet.prompts).isEmpty());
     }
 
     void tickerGoesByCallAndFtp()
     {
         const QString text = "Lobby opens at 9";
-        m_prompts.dialogScripts.append([&](QDialog* dialog) {
+        m_fleet.prompts.dialogScripts.append([&](QDialog* dialog) {
             child<QLineEdit>(dialog, "TickerLineEdit")->setText(text);
             child<QRadioButton>(dialog, "TickerL2R_radioButton")->setChecked(true);
             child<QSlider>(dialog, "TickerSpeed_slider")->setValue(5);
             click(dialog, "TickerOKButton");
         });
-        m_form.openTickerDialog(player("Cfg1"));
-        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts), QStringList{"Information | Set New Ticker | New ticker message is sent."},
+        m_fleet.form.openTickerDialog(m_fleet.waitForPlayer("Cfg1", false));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_fleet.prompts), QStringList{"Information | Set New Ticker | New ticker message is sent."},
                                   10000);
         QCOMPARE(calls(m_first, "Kivo.SetNewTicker").size(), 1);
         QCOMPARE(strings(calls(m_first, "Kivo.SetNewTicker").first()["params"]), QStringList{text});
 
-        QTRY_COMPARE_WITH_TIMEOUT(m_players.journal("ftp", m_first).size(), 2, 10000);
-        const QList<QJsonObject> transfers = m_players.journal("ftp", m_first);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.players.journal("ftp", m_first).size(), 2, 10000);
+        const QList<QJsonObject> transfers = m_fleet.players.journal("ftp", m_first);
         QCOMPARE(transfers[0]["file"].toString(), QString("ticker.bmp"));
         QCOMPARE(transfers[1]["file"].toString(), QString("ticker.ini"));
         for (const QJsonObject& transfer : transfers) {
@@ -182,30 +165,30 @@ private slots:
         QCOMPARE(readFile(stateFile(m_first, "ticker/ticker.ini")), QByteArray("#000000\n1\n5\n"));
         QCOMPARE(readFile(stateFile(m_first, "ticker/ticker.bmp")), readFile("ticker.bmp"));
         QCOMPARE(QImage(stateFile(m_first, "ticker/ticker.bmp")).depth(), 8);
-        QVERIFY(m_players.journal("ftp", m_second).isEmpty());
+        QVERIFY(m_fleet.players.journal("ftp", m_second).isEmpty());
 
         // An empty message sends nothing.
-        m_prompts.messages.clear();
-        m_prompts.dialogScripts.append([](QDialog* dialog) {
+        m_fleet.prompts.messages.clear();
+        m_fleet.prompts.dialogScripts.append([](QDialog* dialog) {
             child<QLineEdit>(dialog, "TickerLineEdit")->clear();
             click(dialog, "TickerOKButton");
         });
-        m_form.openTickerDialog(player("Cfg1"));
-        QCOMPARE(boxes(m_prompts), QStringList{"Information | Ticker | No text is entered, no action."});
+        m_fleet.form.openTickerDialog(m_fleet.waitForPlayer("Cfg1", false));
+        QCOMPARE(boxes(m_fleet.prompts), QStringList{"Information | Ticker | No text is entered, no action."});
         QTest::qWait(300);
         QCOMPARE(calls(m_first, "Kivo.SetNewTicker").size(), 1);
-        QCOMPARE(m_players.journal("ftp", m_first).size(), 2);
+        QCOMPARE(m_fleet.players.journal("ftp", m_first).size(), 2);
 
         // Files that cannot be delivered are reported; the call has gone out.
-        PlayerItem* second = player("Cfg2");
+        PlayerItem* second = m_fleet.waitForPlayer("Cfg2", false);
         second->setIpAddress("127.0.0.119");
-        m_prompts.messages.clear();
-        m_form.ui.Player_iconView->setCurrentItem(second);
-        m_form.StartTickerFunction("No FTP here");
+        m_fleet.prompts.messages.clear();
+        m_fleet.form.ui.Player_iconView->setCurrentItem(second);
+        m_fleet.form.StartTickerFunction("No FTP here");
         second->setIpAddress(m_second);
-        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 2, 30000);
-        QVERIFY(boxes(m_prompts).contains("Information | Set New Ticker | New ticker message is sent."));
-        QVERIFY(boxes(m_prompts).filter("Warning | Start Ticker Function | Sending the ticker files fails: ").size() == 1);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.prompts.messages.size(), 2, 30000);
+        QVERIFY(boxes(m_fleet.prompts).contains("Information | Set New Ticker | New ticker message is sent."));
+        QVERIFY(boxes(m_fleet.prompts).filter("Warning | Start Ticker Function | Sending the ticker files fails: ").size() == 1);
         QCOMPARE(calls(m_second, "Kivo.SetNewTicker").size(), 1);
     }
 
@@ -213,31 +196,31 @@ private slots:
     {
         const QByteArray bytes = "2026-12-05 07:10:48 boot\r\n\x01\xff binary tail\n";
         QVERIFY(writeFile(stateFile(m_first, "logs/boot.log"), bytes));
-        const QString chosen = m_workDir.filePath("saved");
-        m_prompts.fileAnswers = QStringList{chosen, m_workDir.filePath("upper.TXT")};
-        m_prompts.dialogScripts.append([&](QDialog* dialog) {
+        const QString chosen = m_fleet.workDir.filePath("saved");
+        m_fleet.prompts.fileAnswers = QStringList{chosen, m_fleet.workDir.filePath("upper.TXT")};
+        m_fleet.prompts.dialogScripts.append([&](QDialog* dialog) {
             QVERIFY(selectRow(dialog, "Log_listView", "boot.log"));
             click(dialog, "Log_buttonDownload");
             QVERIFY(QTest::qWaitFor([&] { return readFile(chosen + ".txt") == bytes; }, 10000));
             click(dialog, "Log_buttonDownload");
-            QVERIFY(QTest::qWaitFor([&] { return readFile(m_workDir.filePath("upper.TXT")) == bytes; }, 10000));
+            QVERIFY(QTest::qWaitFor([&] { return readFile(m_fleet.workDir.filePath("upper.TXT")) == bytes; }, 10000));
             click(dialog, "Log_buttonDelete");
             QVERIFY(child<QTreeWidget>(dialog, "Log_listView")->findItems("boot.log", Qt::MatchExactly).isEmpty());
             click(dialog, "Log_buttonQuit");
         });
-        m_form.openLogDialog(player("Cfg1"));
-        QCOMPARE(m_prompts.dialogs, QStringList{"log"});
-        QCOMPARE(m_prompts.otherPrompts,
+        m_fleet.form.openLogDialog(m_fleet.waitForPlayer("Cfg1", false));
+        QCOMPARE(m_fleet.prompts.dialogs, QStringList{"log"});
+        QCOMPARE(m_fleet.prompts.otherPrompts,
                  (QStringList{"Choose a filename to save the log", "Choose a filename to save the log"}));
         QCOMPARE(calls(m_first, "Kivo.GetLogList").size(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(calls(m_first, "Kivo.DeleteLogFile").size(), 1, 10000);
         QCOMPARE(strings(calls(m_first, "Kivo.DeleteLogFile").first()["params"]), QStringList{"boot.log"});
-        const QList<QJsonObject> transfers = m_players.journal("ftp", m_first);
+        const QList<QJsonObject> transfers = m_fleet.players.journal("ftp", m_first);
         QVERIFY(std::any_of(transfers.begin(), transfers.end(), [](const QJsonObject& transfer) {
             return transfer["user"] == "log" && transfer["file"] == "boot.log" && transfer["complete"].toBool();
         }));
-        QVERIFY(boxes(m_prompts).isEmpty());
-        QVERIFY(!QFile::exists(m_workDir.filePath("upper.TXT.txt")));
+        QVERIFY(boxes(m_fleet.prompts).isEmpty());
+        QVERIFY(!QFile::exists(m_fleet.workDir.filePath("upper.TXT.txt")));
     }
 
     void logNameCannotChooseTheLocalFile_data()
@@ -249,32 +232,32 @@ private slots:
     void logNameCannotChooseTheLocalFile()
     {
         QFETCH(QString, logName);
-        QVERIFY(writeFile(m_workDir.filePath("kept.txt"), "earlier download\n"));
-        m_form.ui.Player_iconView->setCurrentItem(player("Cfg1"));
-        m_prompts.fileAnswers = QStringList{m_workDir.filePath("kept")};
-        m_form.DownloadLogFile(logName);
-        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 10000);
-        QCOMPARE(m_prompts.messages.first().title, QString("File transfer"));
-        QVERIFY(m_prompts.messages.first().text.startsWith("Downloading log " + logName + " fails: "));
-        QCOMPARE(readFile(m_workDir.filePath("kept.txt")), QByteArray("earlier download\n"));
-        QVERIFY(!QFile::exists(m_workDir.filePath("escaped.log")) && !QFile::exists("escaped.log"));
+        QVERIFY(writeFile(m_fleet.workDir.filePath("kept.txt"), "earlier download\n"));
+        m_fleet.form.ui.Player_iconView->setCurrentItem(m_fleet.waitForPlayer("Cfg1", false));
+        m_fleet.prompts.fileAnswers = QStringList{m_fleet.workDir.filePath("kept")};
+        m_fleet.form.DownloadLogFile(logName);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.prompts.messages.size(), 1, 10000);
+        QCOMPARE(m_fleet.prompts.messages.first().title, QString("File transfer"));
+        QVERIFY(m_fleet.prompts.messages.first().text.startsWith("Downloading log " + logName + " fails: "));
+        QCOMPARE(readFile(m_fleet.workDir.filePath("kept.txt")), QByteArray("earlier download\n"));
+        QVERIFY(!QFile::exists(m_fleet.workDir.filePath("escaped.log")) && !QFile::exists("escaped.log"));
         QVERIFY(QFile::exists(stateFile(m_first, "logs/player.log")));
-        QCOMPARE(m_form.ui.Xfer_progressBar->value(), -1);
+        QCOMPARE(m_fleet.form.ui.Xfer_progressBar->value(), -1);
     }
 
     void busyLimitBlocksLogDeletion()
     {
-        CommandChannel& channel = m_form.commandChannel();
+        CommandChannel& channel = m_fleet.form.commandChannel();
         QTRY_COMPARE_WITH_TIMEOUT(channel.outstanding(), 0, 10000);
-        m_form.ui.Player_iconView->setCurrentItem(player("Cfg2"));
+        m_fleet.form.ui.Player_iconView->setCurrentItem(m_fleet.waitForPlayer("Cfg2", false));
         for (int id = 900000; channel.outstanding() < CommandChannel::kBusyLimit - 1; ++id)
             channel.record(id, "Kivo.GetList");
-        m_form.DeleteLogFile("slow.log"); // 499 outstanding: sent, and left unanswered
+        m_fleet.form.DeleteLogFile("slow.log"); // 499 outstanding: sent, and left unanswered
         QCOMPARE(channel.outstanding(), CommandChannel::kBusyLimit);
         QTRY_COMPARE_WITH_TIMEOUT(calls(m_second, "Kivo.DeleteLogFile").size(), 1, 10000);
-        QVERIFY(m_prompts.messages.isEmpty());
-        m_form.DeleteLogFile("other.log"); // 500 outstanding: refused
-        QCOMPARE(boxes(m_prompts), QStringList{"Warning | Delete Log File | The command channel to this player is busy, "
+        QVERIFY(m_fleet.prompts.messages.isEmpty());
+        m_fleet.form.DeleteLogFile("other.log"); // 500 outstanding: refused
+        QCOMPARE(boxes(m_fleet.prompts), QStringList{"Warning | Delete Log File | The command channel to this player is busy, "
                                                "try again later."});
         QTest::qWait(300);
         QCOMPARE(calls(m_second, "Kivo.DeleteLogFile").size(), 1);
@@ -295,20 +278,20 @@ private slots:
     {
         QFETCH(QString, dialog);
         QFETCH(QString, method);
-        PlayerItem* doomed = player("Cfg1");
-        PlayerItem* other = player("Cfg2");
+        PlayerItem* doomed = m_fleet.waitForPlayer("Cfg1", false);
+        PlayerItem* other = m_fleet.waitForPlayer("Cfg2", false);
         QVERIFY(doomed && other);
-        m_form.ui.Player_iconView->setCurrentItem(other);
-        const int ftpBefore = m_players.journal("ftp", m_first).size() + m_players.journal("ftp", m_second).size();
+        m_fleet.form.ui.Player_iconView->setCurrentItem(other);
+        const int ftpBefore = m_fleet.players.journal("ftp", m_first).size() + m_fleet.players.journal("ftp", m_second).size();
         const auto sentTo = [&](const QString& address) { return method.isEmpty() ? 0 : int(calls(address, method).size()); };
         const int firstBefore = sentTo(m_first);
         const int secondBefore = sentTo(m_second);
-        m_prompts.fileAnswers = QStringList{m_workDir.filePath("gone")};
-        m_prompts.dialogScripts.append([&](QDialog* open) {
+        m_fleet.prompts.fileAnswers = QStringList{m_fleet.workDir.filePath("gone")};
+        m_fleet.prompts.dialogScripts.append([&](QDialog* open) {
             if (dialog.startsWith("log"))
                 QVERIFY(selectRow(open, "Log_listView", "player.log"));
             // Silent for too long: removed, as its liveness check would.
-            m_form.delete_player(doomed);
+            m_fleet.form.delete_player(doomed);
             if (dialog == "scheduler") {
                 click(open, "Commit_pushButton");
             } else if (dialog == "ticker") {
@@ -320,18 +303,18 @@ private slots:
             }
         });
         if (dialog == "scheduler")
-            m_form.openSchedulerDialog(doomed);
+            m_fleet.form.openSchedulerDialog(doomed);
         else if (dialog == "ticker")
-            m_form.openTickerDialog(doomed);
+            m_fleet.form.openTickerDialog(doomed);
         else
-            m_form.openLogDialog(doomed);
-        QCOMPARE(boxes(m_prompts), QStringList{"Warning | Operational error | No player is selected"});
+            m_fleet.form.openLogDialog(doomed);
+        QCOMPARE(boxes(m_fleet.prompts), QStringList{"Warning | Operational error | No player is selected"});
         QTest::qWait(500);
         QCOMPARE(sentTo(m_first), firstBefore);
         QCOMPARE(sentTo(m_second), secondBefore);
-        QCOMPARE(m_players.journal("ftp", m_first).size() + m_players.journal("ftp", m_second).size(), ftpBefore);
-        QVERIFY(!QFile::exists(m_workDir.filePath("gone.txt")));
-        QVERIFY(player("Cfg1")); // registers again on its next heartbeat
+        QCOMPARE(m_fleet.players.journal("ftp", m_first).size() + m_fleet.players.journal("ftp", m_second).size(), ftpBefore);
+        QVERIFY(!QFile::exists(m_fleet.workDir.filePath("gone.txt")));
+        QVERIFY(m_fleet.waitForPlayer("Cfg1", false)); // registers again on its next heartbeat
     }
 };
 

@@ -5,13 +5,11 @@
 // for a player that went while its dialog was open must reach nobody.
 
 #include "players/playeritem.h"
-#include "players/qxrkvoserver.h"
 #include "ui/kvo_form.h"
 #include "xmlrpc/xrclient.h"
 
 #include "../peers/boxes.h"
-#include "../peers/emulatorpeer.h"
-#include "../peers/scratchdir.h"
+#include "../peers/windowwithplayers.h"
 
 #include <QJsonArray>
 #include <QtTest>
@@ -32,27 +30,13 @@ class TestPlayerSettings : public QObject
     Q_OBJECT
 
 private:
-    ScratchDirectory m_workDir;
-    ScriptedPrompts m_prompts;
-    QXRKVOServer m_server{0, 5, nullptr, "registration", QHostAddress::LocalHost};
-    kvo_Form m_form;
-    EmulatorPeer m_players{m_workDir.filePath("emulator")};
+    WindowWithPlayers m_fleet;
 
-    PlayerItem* waitForAdmission(const QString& name)
-    {
-        const auto found = [&] {
-            const auto items = m_form.ui.Player_iconView->findItems(name, Qt::MatchExactly);
-            return items.isEmpty() ? nullptr : static_cast<PlayerItem*>(items.first());
-        };
-        return QTest::qWaitFor([&] { return found() && m_form.commandChannel().outstanding() == 0; }, 10000)
-            ? found()
-            : nullptr;
-    }
     // "method: params as JSON" of the player's setting calls, in arrival order.
     QStringList settingCalls(const QString& address) const
     {
         QStringList calls;
-        for (const QJsonObject& call : m_players.journal("call", address)) {
+        for (const QJsonObject& call : m_fleet.players.journal("call", address)) {
             const QString method = call["method"].toString();
             if (kSettingMethods.contains(method))
                 calls.append(method + ": " + QJsonDocument(call["params"].toArray()).toJson(QJsonDocument::Compact));
@@ -61,34 +45,32 @@ private:
     }
     void clearRecords()
     {
-        m_prompts.messages.clear();
-        m_prompts.menus.clear();
-        m_prompts.dialogs.clear();
+        m_fleet.prompts.messages.clear();
+        m_fleet.prompts.menus.clear();
+        m_fleet.prompts.dialogs.clear();
     }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_workDir.isValid() && m_server.isListening());
-        connect(&m_server, &QXRKVOServer::NewPlayerRegistration, &m_form, &kvo_Form::AddNewPlayer);
-        m_prompts.nestedLoopMs = 20;
-        QVERIFY(m_players.start(m_server.serverPort(), kFirst, 2,
+        QVERIFY(m_fleet.isReady());
+        QVERIFY(m_fleet.startPlayers(kFirst, 2,
                                 {"--interval", "0.5", "--name", "Net{n}", "--ftp-port", "0"}));
     }
     void cleanup() { clearRecords(); }
 
     void networkCallsReachThePlayerInOrder()
     {
-        PlayerItem* item = waitForAdmission("Net1");
+        PlayerItem* item = m_fleet.waitForPlayer("Net1");
         QVERIFY(item);
-        m_form.ui.Player_iconView->setCurrentItem(item);
-        m_prompts.dialogScripts.append([](QDialog* dialog) {
+        m_fleet.form.ui.Player_iconView->setCurrentItem(item);
+        m_fleet.prompts.dialogScripts.append([](QDialog* dialog) {
             dialog->findChild<QLineEdit*>("PlayerName_lineEdit")->setText("Hallé");
             dialog->findChild<QCheckBox*>("dmz_checkBox")->setChecked(true);
             dialog->findChild<QLineEdit*>("NATIP_lineEdit")->setText("127.0.61.9");
             QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
         });
-        m_form.openNetworkDialog(item);
+        m_fleet.form.openNetworkDialog(item);
 
         // The dialog was filled from the registration; the name goes in "U+" form.
         const QStringList expected = {
@@ -98,10 +80,10 @@ private slots:
             R"(Kivo.WLANSetup: ["DISABLE","","","OFF","","127.0.0.1","255.255.255.0"])",
             R"(Kivo.SetDMZ: ["ON","127.0.61.9"])"};
         QTRY_COMPARE_WITH_TIMEOUT(settingCalls(kFirst), expected, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_form.commandChannel().outstanding(), 0, 10000);
-        QVERIFY(m_players.journal("fault", kFirst).isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
+        QVERIFY(m_fleet.players.journal("fault", kFirst).isEmpty());
         QVERIFY(settingCalls(kSecond).isEmpty());
-        QCOMPARE(boxes(m_prompts), QStringList{"Information | Network management: | All changes in networking "
+        QCOMPARE(boxes(m_fleet.prompts), QStringList{"Information | Network management: | All changes in networking "
                                                "parameters will take effect after next reboot."});
         QCOMPARE(item->name(), QString("Hallé"));
         QCOMPARE(item->dmzFlag() + " " + item->dmzIp(), QString("ON 127.0.61.9"));
@@ -109,30 +91,30 @@ private slots:
 
     void outputSettingsAndTheirReplies()
     {
-        PlayerItem* item = waitForAdmission("Net2");
+        PlayerItem* item = m_fleet.waitForPlayer("Net2");
         QVERIFY(item);
-        m_form.ui.Player_iconView->setCurrentItem(item);
+        m_fleet.form.ui.Player_iconView->setCurrentItem(item);
 
-        m_prompts.menuAnswers = {16, 9};
-        m_form.VideoModeMenu(item, QPoint());
-        m_form.ScreenLayoutMenu(item, QPoint());
-        QCOMPARE(m_prompts.menus.size(), 2);
-        QCOMPARE(m_prompts.menus[0][6].text + (m_prompts.menus[0][6].checked ? " checked" : ""),
+        m_fleet.prompts.menuAnswers = {16, 9};
+        m_fleet.form.VideoModeMenu(item, QPoint());
+        m_fleet.form.ScreenLayoutMenu(item, QPoint());
+        QCOMPARE(m_fleet.prompts.menus.size(), 2);
+        QCOMPARE(m_fleet.prompts.menus[0][6].text + (m_fleet.prompts.menus[0][6].checked ? " checked" : ""),
                  QString("VGA 1024x768 60Hz checked"));
-        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts),
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_fleet.prompts),
                                   (QStringList{"Information | Set Video mode | Restart this playback to see the new "
                                                "video mode.",
                                                "Information | Set Screen Layout | Restart the player to see the new "
                                                "screen layout."}),
                                   10000);
         QCOMPARE(item->videoMode(), QString("VGA_1024x768x60"));  // until the player reports the new one
-        m_form.UpdatePlayerDisplayData(item);
+        m_fleet.form.UpdatePlayerDisplayData(item);
         QTRY_COMPARE_WITH_TIMEOUT(item->screenLayout(), 9, 10000);
         clearRecords();
 
         // The scale window dialog shows the player's window once it answers.
         QStringList shown;
-        m_prompts.dialogScripts.append([&](QDialog* dialog) {
+        m_fleet.prompts.dialogScripts.append([&](QDialog* dialog) {
             QLineEdit* width = dialog->findChild<QLineEdit*>("ScaleWindowW_lineEdit");
             QVERIFY(QTest::qWaitFor([&] { return !width->text().isEmpty(); }, 10000));
             for (const char* name : {"ScaleWindowX_lineEdit", "ScaleWindowY_lineEdit", "ScaleWindowW_lineEdit",
@@ -141,10 +123,10 @@ private slots:
             dialog->findChild<QLineEdit*>("ScaleWindowX_lineEdit")->setText("100");
             QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
         });
-        m_form.openScaleWindowDialog(item);
-        QCOMPARE(m_prompts.dialogs.last(), QString("Net2"));
+        m_fleet.form.openScaleWindowDialog(item);
+        QCOMPARE(m_fleet.prompts.dialogs.last(), QString("Net2"));
         QCOMPARE(shown, (QStringList{"0", "0", "4096", "4096"}));
-        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts),
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_fleet.prompts),
                                   (QStringList{"Information | Scale window size | The scaled window extends outside "
                                                "of the right border. It will be clipped.",
                                                "Information | Scale Window | Restart the playback to see the new "
@@ -153,15 +135,15 @@ private slots:
 
         // So does the volume dialog; its OK sends the dial's value as an integer.
         int lcdShown = -1;
-        m_prompts.dialogScripts.append([&](QDialog* dialog) {
+        m_fleet.prompts.dialogScripts.append([&](QDialog* dialog) {
             auto* lcd = dialog->findChild<QLCDNumber*>("Volume_lCDNumber");
             QVERIFY(QTest::qWaitFor([&] { return lcd->intValue() != 0; }, 10000));
             lcdShown = lcd->intValue();
             dialog->findChild<QDial*>("Volume_dial")->setValue(50);
             QTest::mouseClick(dialog->findChild<QPushButton*>("VolumeOk_pushButton"), Qt::LeftButton);
         });
-        m_form.openVolumeDialog(item);
-        QCOMPARE(m_prompts.dialogs.last(), QString("VolumeControl"));
+        m_fleet.form.openVolumeDialog(item);
+        QCOMPARE(m_fleet.prompts.dialogs.last(), QString("VolumeControl"));
         QCOMPARE(lcdShown, 36);
 
         const QStringList expected = {R"(Kivo.VideoMode: ["VGA_1080p60"])",
@@ -172,42 +154,42 @@ private slots:
                                       R"(Kivo.GetVolume: [])",
                                       R"(Kivo.SetVolume: [50])"};
         QTRY_COMPARE_WITH_TIMEOUT(settingCalls(kSecond), expected, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_form.commandChannel().outstanding(), 0, 10000);
-        QVERIFY(m_players.journal("fault", kSecond).isEmpty());
-        QCOMPARE(m_prompts.messages.size(), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
+        QVERIFY(m_fleet.players.journal("fault", kSecond).isEmpty());
+        QCOMPARE(m_fleet.prompts.messages.size(), 2);
     }
 
     void settingsForAGonePlayerReachNobody()
     {
-        PlayerItem* gone = waitForAdmission("Net1");
-        PlayerItem* other = waitForAdmission("Net2");
+        PlayerItem* gone = m_fleet.waitForPlayer("Net1");
+        PlayerItem* other = m_fleet.waitForPlayer("Net2");
         QVERIFY(gone && other);
         const QStringList before[] = {settingCalls(kFirst), settingCalls(kSecond)};
-        m_form.ui.Player_iconView->setCurrentItem(gone);
+        m_fleet.form.ui.Player_iconView->setCurrentItem(gone);
 
         // Each dialog loses its player while open (as a silent player is
         // removed); the other player is current when OK is pressed.
         const auto removeThenOk = [this](const char* okButton) {
             return [this, okButton](QDialog* dialog) {
-                PlayerItem* player = waitForAdmission("Net1");
+                PlayerItem* player = m_fleet.waitForPlayer("Net1");
                 QVERIFY(player);
-                m_form.delete_player(player);
-                m_form.ui.Player_iconView->setCurrentItem(waitForAdmission("Net2"));
+                m_fleet.form.delete_player(player);
+                m_fleet.form.ui.Player_iconView->setCurrentItem(m_fleet.waitForPlayer("Net2"));
                 QTest::mouseClick(dialog->findChild<QPushButton*>(okButton), Qt::LeftButton);
             };
         };
-        m_prompts.dialogScripts = {removeThenOk("buttonOk"), removeThenOk("buttonOk"), removeThenOk("VolumeOk_pushButton")};
-        m_form.openNetworkDialog(gone);
-        QCOMPARE(boxes(m_prompts), QStringList{"Warning | Operational error | No player is selected"});
-        m_form.openScaleWindowDialog(waitForAdmission("Net1"));
-        m_form.openVolumeDialog(waitForAdmission("Net1"));
-        QCOMPARE(m_prompts.dialogs.size(), 3);
-        QCOMPARE(boxes(m_prompts), QStringList(3, "Warning | Operational error | No player is selected"));
+        m_fleet.prompts.dialogScripts = {removeThenOk("buttonOk"), removeThenOk("buttonOk"), removeThenOk("VolumeOk_pushButton")};
+        m_fleet.form.openNetworkDialog(gone);
+        QCOMPARE(boxes(m_fleet.prompts), QStringList{"Warning | Operational error | No player is selected"});
+        m_fleet.form.openScaleWindowDialog(m_fleet.waitForPlayer("Net1"));
+        m_fleet.form.openVolumeDialog(m_fleet.waitForPlayer("Net1"));
+        QCOMPARE(m_fleet.prompts.dialogs.size(), 3);
+        QCOMPARE(boxes(m_fleet.prompts), QStringList(3, "Warning | Operational error | No player is selected"));
 
         // A call sent after the dialogs arrives after anything they sent.
-        m_form.GetFreeSpace(other);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_players.journal("call", kSecond, "Kivo.FreeSpace").isEmpty(), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_form.commandChannel().outstanding(), 0, 10000);
+        m_fleet.form.GetFreeSpace(other);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_fleet.players.journal("call", kSecond, "Kivo.FreeSpace").isEmpty(), 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
         QCOMPARE(settingCalls(kSecond), before[1]);
         QCOMPARE(settingCalls(kFirst), before[0] + QStringList({"Kivo.GetScaleWindow: []", "Kivo.GetVolume: []"}));
         QCOMPARE(other->name(), QString("Net2"));

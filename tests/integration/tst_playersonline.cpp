@@ -6,15 +6,13 @@
 // controller and the players understand each other.
 
 #include "players/playeritem.h"
-#include "players/qxrkvoserver.h"
 #include "ui/kvo_form.h"
 #include "xmlrpc/xrclient.h"
 #include "xmlrpc/xrdocuments.h"
 
 #include "../peers/boxes.h"
-#include "../peers/emulatorpeer.h"
 #include "../peers/rawhttp.h"
-#include "../peers/scratchdir.h"
+#include "../peers/windowwithplayers.h"
 
 #include <QJsonArray>
 #include <QtTest>
@@ -24,46 +22,26 @@ class TestPlayersOnline : public QObject
     Q_OBJECT
 
 private:
-    // Destroyed in reverse order: the players first, so that no registration
-    // reaches a half-gone window.
-    ScratchDirectory m_workDir;
-    ScriptedPrompts m_prompts;
-    QXRKVOServer m_server{0, 5, nullptr, "registration", QHostAddress::LocalHost};
-    kvo_Form m_form;
-    QSignalSpy m_registrations{&m_server, &QXRKVOServer::NewPlayerRegistration};
-    QSignalSpy m_statusLines{m_form.statusBar(), &QStatusBar::messageChanged};
-    EmulatorPeer m_players{m_workDir.filePath("emulator")};
-
-    // Waits until the window lists name and no call is outstanding.
-    PlayerItem* waitForAdmission(const QString& name)
-    {
-        const auto found = [&] {
-            const auto items = m_form.ui.Player_iconView->findItems(name, Qt::MatchExactly);
-            return items.isEmpty() ? nullptr : static_cast<PlayerItem*>(items.first());
-        };
-        return QTest::qWaitFor([&] { return found() && m_form.commandChannel().outstanding() == 0; }, 10000)
-            ? found()
-            : nullptr;
-    }
+    WindowWithPlayers m_fleet;
+    QSignalSpy m_registrations{&m_fleet.server, &QXRKVOServer::NewPlayerRegistration};
+    QSignalSpy m_statusLines{m_fleet.form.statusBar(), &QStatusBar::messageChanged};
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_workDir.isValid() && m_server.isListening());
-        // Wired as at start-up.
-        connect(&m_server, &QXRKVOServer::NewPlayerRegistration, &m_form, &kvo_Form::AddNewPlayer);
+        QVERIFY(m_fleet.isReady());
     }
 
     void playersAreAdmittedOnceAndAnswerCommands()
     {
         const QString firmware = "Emu firmware ü 2.0";
-        QVERIFY(m_players.start(m_server.serverPort(), "127.0.0.60", 2,
+        QVERIFY(m_fleet.startPlayers("127.0.0.60", 2,
                                 {"--interval", "0.3", "--name", "Écran ½ {n}", "--firmware", firmware,
                                  "--storage-kb", "123456"}));
-        PlayerItem* first = waitForAdmission("Écran ½ 1");
-        PlayerItem* second = waitForAdmission("Écran ½ 2");
+        PlayerItem* first = m_fleet.waitForPlayer("Écran ½ 1");
+        PlayerItem* second = m_fleet.waitForPlayer("Écran ½ 2");
         QVERIFY(first && second);
-        QCOMPARE(m_form.ui.Player_iconView->count(), 2);
+        QCOMPARE(m_fleet.form.ui.Player_iconView->count(), 2);
 
         // The record as the players fill it, the name in "U+" form.
         const auto nameSent = [&](const QString& address) {
@@ -83,8 +61,8 @@ private slots:
 
         // Admission sends the controller's local time, once per player, and completes.
         for (const QString address : {"127.0.0.60", "127.0.0.61"}) {
-            QTRY_COMPARE_WITH_TIMEOUT(m_players.journal("call", address, "Kivo.SyncDateTime").size(), 1, 10000);
-            const QString sent = m_players.journal("call", address, "Kivo.SyncDateTime")[0]["params"][0].toString();
+            QTRY_COMPARE_WITH_TIMEOUT(m_fleet.players.journal("call", address, "Kivo.SyncDateTime").size(), 1, 10000);
+            const QString sent = m_fleet.players.journal("call", address, "Kivo.SyncDateTime")[0]["params"][0].toString();
             const QDateTime time = QDateTime::fromString(sent, "yyyyMMdd'T'hh:mm:ss");
             QVERIFY2(time.isValid() && qAbs(time.secsTo(QDateTime::currentDateTime())) <= 5, qPrintable(sent));
         }
@@ -95,19 +73,19 @@ private slots:
 
         // Heartbeats refresh the same items and admit nobody again.
         QTRY_VERIFY_WITH_TIMEOUT(m_registrations.size() >= 8, 10000);
-        QCOMPARE(m_players.journal("call", "127.0.0.60", "Kivo.SyncDateTime").size(), 1);
-        QCOMPARE(m_players.journal("call", "127.0.0.61", "Kivo.SyncDateTime").size(), 1);
-        QCOMPARE(m_form.ui.Player_iconView->count(), 2);
-        QCOMPARE(waitForAdmission("Écran ½ 1"), first);
-        QVERIFY(m_prompts.messages.isEmpty());
+        QCOMPARE(m_fleet.players.journal("call", "127.0.0.60", "Kivo.SyncDateTime").size(), 1);
+        QCOMPARE(m_fleet.players.journal("call", "127.0.0.61", "Kivo.SyncDateTime").size(), 1);
+        QCOMPARE(m_fleet.form.ui.Player_iconView->count(), 2);
+        QCOMPARE(m_fleet.waitForPlayer("Écran ½ 1"), first);
+        QVERIFY(m_fleet.prompts.messages.isEmpty());
 
         // Replies as the players shape them.
-        m_form.ui.Player_iconView->setCurrentItem(first);
-        m_form.FirmwareVersion();
-        m_form.GetFreeSpace(second);
+        m_fleet.form.ui.Player_iconView->setCurrentItem(first);
+        m_fleet.form.FirmwareVersion();
+        m_fleet.form.GetFreeSpace(second);
         QTRY_COMPARE_WITH_TIMEOUT(second->totalSpace(), 123456, 10000);
         QVERIFY(second->availableSpace() > 0 && second->availableSpace() <= 123456);
-        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts), QStringList{"Information | Version information | Firmware: " + firmware
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_fleet.prompts), QStringList{"Information | Version information | Firmware: " + firmware
                                                                  + "; Server software: Generic Kivo 3.27 2010-05-28"},
                                   10000);
     }
@@ -123,69 +101,69 @@ private slots:
     void duplicateLeavesWhileItsWarningIsOpen()
     {
         QFETCH(bool, abortive);
-        m_prompts.messages.clear();
+        m_fleet.prompts.messages.clear();
         QStringList record(20, "x");
         record[0] = "Door";
         record[1] = "127.0.0.90";
         record[17] = "OFF";
-        if (m_form.ui.Player_iconView->findItems("Door", Qt::MatchExactly).isEmpty())
-            m_form.AddNewPlayer(record);
-        QTRY_COMPARE_WITH_TIMEOUT(m_form.commandChannel().outstanding(), 0, 10000);
-        m_prompts.messages.clear();
+        if (m_fleet.form.ui.Player_iconView->findItems("Door", Qt::MatchExactly).isEmpty())
+            m_fleet.form.AddNewPlayer(record);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
+        m_fleet.prompts.messages.clear();
 
         record[0] = "DOOR";
         record[1] = "127.0.0.91";
         const QByteArray body = XRMethodCall("Kivo_SVR.registerNewPlayer", QVariant(record).toList()).toWire();
-        RawClient duplicate(m_server.serverPort());
+        RawClient duplicate(m_fleet.server.serverPort());
         duplicate.send("POST /RPC2 HTTP/1.1\r\nHost: controller\r\nContent-Type: text/xml\r\nContent-Length: "
                        + QByteArray::number(body.size()) + "\r\n\r\n" + body);
         QElapsedTimer freed;
-        m_prompts.answerWhen = [&] {
+        m_fleet.prompts.answerWhen = [&] {
             if (duplicate.socket.state() != QAbstractSocket::UnconnectedState) {
                 if (abortive)
                     duplicate.socket.abort();
                 else
                     duplicate.socket.disconnectFromHost();
             }
-            if (m_server.openConnectionCount() > 0)
+            if (m_fleet.server.openConnectionCount() > 0)
                 return false;
             if (!freed.isValid())
                 freed.start();
             return freed.elapsed() > 100;
         };
-        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 1, 10000);
-        m_prompts.answerWhen = {};
-        QCOMPARE(boxes(m_prompts).first(),
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.prompts.messages.size(), 1, 10000);
+        m_fleet.prompts.answerWhen = {};
+        QCOMPARE(boxes(m_fleet.prompts).first(),
                  "Warning | Duplicated Player | A new player (DOOR,127.0.0.91) is trying to connect to this server "
                  "while (Door,127.0.0.90) has already registered.\nThis connection is ignored.");
         QTest::qWait(50);
-        QCOMPARE(m_server.openConnectionCount(), 0);
+        QCOMPARE(m_fleet.server.openConnectionCount(), 0);
 
         // The service still answers.
         HttpMessage reply;
-        RawClient next(m_server.serverPort());
+        RawClient next(m_fleet.server.serverPort());
         next.send("POST /RPC2 HTTP/1.1\r\nHost: controller\r\nContent-Type: text/xml\r\nContent-Length: "
                   + QByteArray::number(body.size()) + "\r\n\r\n" + body);
         QVERIFY(next.receive(reply));
         QVERIFY(reply.body.contains("<string>127.0.0.1</string>"));
-        QTRY_COMPARE_WITH_TIMEOUT(m_prompts.messages.size(), 2, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.prompts.messages.size(), 2, 10000);
     }
 
     // A player that closes the connection without answering gets the call
     // once: the loss is reported, never repaired by sending it again.
     void callIsSentOnceWhenThePlayerDropsTheConnection()
     {
-        m_prompts.messages.clear();
-        EmulatorPeer dropping(m_workDir.filePath("dropping"));
-        QVERIFY(dropping.start(m_server.serverPort(), "127.0.0.80", 1,
+        m_fleet.prompts.messages.clear();
+        EmulatorPeer dropping(m_fleet.workDir.filePath("dropping"));
+        QVERIFY(dropping.start(m_fleet.server.serverPort(), "127.0.0.80", 1,
                                {"--interval", "0.3", "--name", "Dropper", "--fault",
                                 R"({"player": "*", "mode": "drop", "methods": ["Kivo.PlayALL"], "times": 1})"}));
-        PlayerItem* item = waitForAdmission("Dropper");
+        PlayerItem* item = m_fleet.waitForPlayer("Dropper");
         QVERIFY(item);
         QTRY_VERIFY_WITH_TIMEOUT(item->client() && !item->client()->hasConnection(), 10000);
-        m_form.ui.Player_iconView->setCurrentItem(item);
-        m_form.PlayALL();
-        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts),
+        m_fleet.form.ui.Player_iconView->setCurrentItem(item);
+        m_fleet.form.PlayALL();
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_fleet.prompts),
                                   QStringList{"Information | Kivo.PlayALL Error | Server closed connection unexpectedly. "
                                               "Most likely player connection was broken or player was reset just now, "
                                               "it is safe to ignore this message."},
@@ -195,24 +173,24 @@ private slots:
         QVERIFY(!item->client()->hasConnection());
 
         // The next call is answered as usual, on a connection of its own.
-        m_form.PlayALL();
-        QTRY_COMPARE_WITH_TIMEOUT(m_form.commandChannel().outstanding(), 0, 10000);
+        m_fleet.form.PlayALL();
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
         QCOMPARE(dropping.journal("call", "127.0.0.80", "Kivo.PlayALL").size(), 2);
-        QCOMPARE(m_prompts.messages.size(), 1);
+        QCOMPARE(m_fleet.prompts.messages.size(), 1);
         QVERIFY(!item->client()->hasConnection());
     }
 
     void dmzPowerDuplicatesRefusalAndSilence()
     {
-        m_prompts.messages.clear();
+        m_fleet.prompts.messages.clear();
         // Listens at the DMZ address but never registers itself.
-        EmulatorPeer dmzSide(m_workDir.filePath("dmz"));
-        QVERIFY(dmzSide.start(m_server.serverPort(), "127.0.0.74", 1, {"--fault", "*=heartbeat-off"}));
-        EmulatorPeer twin(m_workDir.filePath("twin"));
-        QVERIFY(twin.start(m_server.serverPort(), "127.0.0.72", 1,
+        EmulatorPeer dmzSide(m_fleet.workDir.filePath("dmz"));
+        QVERIFY(dmzSide.start(m_fleet.server.serverPort(), "127.0.0.74", 1, {"--fault", "*=heartbeat-off"}));
+        EmulatorPeer twin(m_fleet.workDir.filePath("twin"));
+        QVERIFY(twin.start(m_fleet.server.serverPort(), "127.0.0.72", 1,
                            {"--interval", "0.3", "--name", "Twin", "--dmz", " yes ", "--dmz-ip", "127.0.0.74",
                             "--power", "PWROFF"}));
-        PlayerItem* item = waitForAdmission("Twin");
+        PlayerItem* item = m_fleet.waitForPlayer("Twin");
         QVERIFY(item);
         QVERIFY(!item->isOnline());
         QCOMPARE(item->ipAddress(), QString("127.0.0.72"));
@@ -220,20 +198,20 @@ private slots:
         QVERIFY(twin.journal("call", "127.0.0.72").isEmpty());
 
         {
-            EmulatorPeer intruder(m_workDir.filePath("intruder"));
-            QVERIFY(intruder.start(m_server.serverPort(), "127.0.0.73", 1, {"--interval", "0.3", "--name", "TWIN"}));
-            QTRY_VERIFY_WITH_TIMEOUT(!m_prompts.messages.isEmpty(), 10000);
-            QCOMPARE(boxes(m_prompts).first(),
+            EmulatorPeer intruder(m_fleet.workDir.filePath("intruder"));
+            QVERIFY(intruder.start(m_fleet.server.serverPort(), "127.0.0.73", 1, {"--interval", "0.3", "--name", "TWIN"}));
+            QTRY_VERIFY_WITH_TIMEOUT(!m_fleet.prompts.messages.isEmpty(), 10000);
+            QCOMPARE(boxes(m_fleet.prompts).first(),
                      "Warning | Duplicated Player | A new player (TWIN,127.0.0.73) is trying to connect to this server "
                      "while (Twin,127.0.0.72) has already registered.\nThis connection is ignored.");
         }
-        QCOMPARE(m_form.ui.Player_iconView->findItems("Twin", Qt::MatchFixedString).size(), 1);
-        m_prompts.messages.clear();
+        QCOMPARE(m_fleet.form.ui.Player_iconView->findItems("Twin", Qt::MatchFixedString).size(), 1);
+        m_fleet.prompts.messages.clear();
 
         // A player that refuses its calls: the clock sync fails with the operator's text.
-        EmulatorPeer shy(m_workDir.filePath("shy"));
-        QVERIFY(shy.start(m_server.serverPort(), "127.0.0.75", 1, {"--name", "Shy", "--fault", "*=refuse"}));
-        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts),
+        EmulatorPeer shy(m_fleet.workDir.filePath("shy"));
+        QVERIFY(shy.start(m_fleet.server.serverPort(), "127.0.0.75", 1, {"--name", "Shy", "--fault", "*=refuse"}));
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_fleet.prompts),
                                   QStringList{"Information | Kivo.SyncDateTime Error | Connection refused. The player "
                                               "is not ready yet. It it safe to ignore this message."},
                                   10000);
@@ -246,7 +224,7 @@ private slots:
         QCOMPARE(gone.size(), 1);
         QVERIFY(m_statusLines.contains(QVariantList{"Player Twin goes offline!"}));
         PlayerItem::setClock({});
-        QVERIFY(waitForAdmission("Twin"));
+        QVERIFY(m_fleet.waitForPlayer("Twin"));
         QTRY_COMPARE_WITH_TIMEOUT(dmzSide.journal("call", "127.0.0.74", "Kivo.SyncDateTime").size(), 2, 10000);
     }
 };

@@ -3,13 +3,11 @@
 
 #include "app/repositorypath.h"
 #include "players/playeritem.h"
-#include "players/qxrkvoserver.h"
 #include "ui/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/contentfiles.h"
-#include "../peers/emulatorpeer.h"
-#include "../peers/scratchdir.h"
+#include "../peers/windowwithplayers.h"
 
 #include <QJsonArray>
 #include <QLineEdit>
@@ -27,59 +25,52 @@ class TestStorageOnline : public QObject
     Q_OBJECT
 
 private:
-    ScratchDirectory m_workDir;
-    ScriptedPrompts m_prompts;
-    QXRKVOServer m_server{0, 5, nullptr, "registration", QHostAddress::LocalHost};
-    kvo_Form m_form;
-    EmulatorPeer m_players{m_workDir.filePath("emulator")};
+    WindowWithPlayers m_fleet;
     PlayerItem* m_player = nullptr;
 
     QString playerFile(const QString& relative) const
     {
-        return m_workDir.filePath("emulator/state/" + kAddress + "/" + relative);
+        return m_fleet.workDir.filePath("emulator/state/" + kAddress + "/" + relative);
     }
     // The methods the player received since the journal held skip calls.
     QStringList methodsAfter(int skip) const
     {
         QStringList methods;
-        for (const QJsonObject& call : m_players.journal("call", kAddress).mid(skip))
+        for (const QJsonObject& call : m_fleet.players.journal("call", kAddress).mid(skip))
             methods.append(call["method"].toString());
         return methods;
     }
     QStringList paramsOf(const QString& method, int index = -1) const
     {
-        const QList<QJsonObject> calls = m_players.journal("call", kAddress, method);
+        const QList<QJsonObject> calls = m_fleet.players.journal("call", kAddress, method);
         QStringList params;
         for (const QJsonValue& value : calls.value(index < 0 ? calls.size() - 1 : index)["params"].toArray())
             params.append(value.toString());
         return params;
     }
-    bool idle() { return m_form.commandChannel().outstanding() == 0; }
     QTreeWidgetItem* storageRow(const QString& name) const
     {
-        const auto found = m_form.ui.PlayerContent_listView->findItems(name, Qt::MatchExactly);
+        const auto found = m_fleet.form.ui.PlayerContent_listView->findItems(name, Qt::MatchExactly);
         return found.isEmpty() ? nullptr : found.first();
     }
     void click(PlayerItem* item)
     {
-        m_form.ui.Player_iconView->setCurrentItem(item);
-        m_form.UpdatePlayerDisplayData(item);
+        m_fleet.form.ui.Player_iconView->setCurrentItem(item);
+        m_fleet.form.UpdatePlayerDisplayData(item);
     }
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_workDir.isValid() && m_server.isListening());
-        m_prompts.nestedLoopMs = 20;
-        setRepositoryPath(m_workDir.filePath("media"));
-        connect(&m_server, &QXRKVOServer::NewPlayerRegistration, &m_form, &kvo_Form::AddNewPlayer);
+        QVERIFY(m_fleet.isReady());
+        setRepositoryPath(m_fleet.workDir.filePath("media"));
         for (const char* name : {"clip.mpg", "a.jpg", "banana.jpg", "my%20clip%28a%29.mpg"})
             QVERIFY(writeFile(playerFile(QString("media/") + name), QByteArray(1500, 'x')));
-        QVERIFY(m_players.start(m_server.serverPort(), kAddress, 1, {"--interval", "0.3", "--name", "Shop"}));
-        QVERIFY(QTest::qWaitFor([&] { return m_form.ui.Player_iconView->count() == 1 && idle(); }, 10000));
-        m_player = static_cast<PlayerItem*>(m_form.ui.Player_iconView->item(0));
+        QVERIFY(m_fleet.startPlayers(kAddress, 1, {"--interval", "0.3", "--name", "Shop"}));
+        QVERIFY(QTest::qWaitFor([&] { return m_fleet.form.ui.Player_iconView->count() == 1 && m_fleet.idle(); }, 10000));
+        m_player = static_cast<PlayerItem*>(m_fleet.form.ui.Player_iconView->item(0));
         // The repository knows the clip.
-        new QTreeWidgetItem(m_form.ui.ServerContents_listView, {"clip.mpg", "2", "", "mpeg", "0:1:15.9"});
+        new QTreeWidgetItem(m_fleet.form.ui.ServerContents_listView, {"clip.mpg", "2", "", "mpeg", "0:1:15.9"});
     }
 
     void clickListsStorageAndPlaylist()
@@ -87,95 +78,95 @@ private slots:
         // The signal's reference arguments do not fit a QSignalSpy.
         QStringList repairs;
         QObject scope;
-        connect(&m_form, &kvo_Form::fix_URL_spaces, &scope,
+        connect(&m_fleet.form, &kvo_Form::fix_URL_spaces, &scope,
                 [&](QString& from, QString& to) { repairs.append(from + " -> " + to); });
-        const int before = m_players.journal("call", kAddress).size();
+        const int before = m_fleet.players.journal("call", kAddress).size();
         click(m_player);
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && m_form.ui.PlayerContent_listView->topLevelItemCount() == 4, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_fleet.idle() && m_fleet.form.ui.PlayerContent_listView->topLevelItemCount() == 4, 10000);
         // The repaired name is renamed on the player as well.
         QCOMPARE(methodsAfter(before), QStringList({"Kivo.GetScreenLayout", "Kivo.FreeSpace", "Kivo.GetMediaFileList",
                                                     "Kivo.GetList", "Kivo.RenameContentFile"}));
         QCOMPARE(paramsOf("Kivo.GetList"), QStringList{"/usr/local/playlist/album"});
-        QCOMPARE(rowsOf(m_form.ui.PlayerContent_listView),
+        QCOMPARE(rowsOf(m_fleet.form.ui.PlayerContent_listView),
                  QStringList({"a.jpg|       2|player|N/A|N/A", "banana.jpg|       2|player|N/A|N/A",
                               "clip.mpg|       2|player|mpeg|0:1:15.9", "my clip(a).mpg|       2|player|N/A|N/A"}));
         QCOMPARE(repairs, QStringList{"my%20clip%28a%29.mpg -> my clip(a).mpg"});
-        QCOMPARE(m_form.ui.Playlist_listView->topLevelItemCount(), 0);
-        QVERIFY(m_prompts.messages.isEmpty());
+        QCOMPARE(m_fleet.form.ui.Playlist_listView->topLevelItemCount(), 0);
+        QVERIFY(m_fleet.prompts.messages.isEmpty());
     }
 
     void playlistRoundTripsThroughPlayerAndVirtualFiles()
     {
         for (const char* name : {"clip.mpg", "a.jpg", "banana.jpg"})
-            m_form.AddPlaylistItem(storageRow(name));
-        m_form.OperateOnPlaylistItem(m_form.ui.Playlist_listView->topLevelItem(2), QPoint(), 0);  // menu: nothing chosen
-        m_prompts.menuAnswers = {"Move item up", "Change display time"};
-        m_prompts.dialogScripts.append([](QDialog* dialog) {
+            m_fleet.form.AddPlaylistItem(storageRow(name));
+        m_fleet.form.OperateOnPlaylistItem(m_fleet.form.ui.Playlist_listView->topLevelItem(2), QPoint(), 0);  // menu: nothing chosen
+        m_fleet.prompts.menuAnswers = {"Move item up", "Change display time"};
+        m_fleet.prompts.dialogScripts.append([](QDialog* dialog) {
             dialog->findChild<QLineEdit*>("PictureDisplayTime_lineEdit")->setText("7");
             dialog->findChild<QPushButton*>("PictureDisplayTime_buttonOk")->click();
         });
-        m_form.OperateOnPlaylistItem(m_form.ui.Playlist_listView->topLevelItem(2), QPoint(), 0);
-        m_form.OperateOnPlaylistItem(m_form.ui.Playlist_listView->topLevelItem(1), QPoint(), 0);
+        m_fleet.form.OperateOnPlaylistItem(m_fleet.form.ui.Playlist_listView->topLevelItem(2), QPoint(), 0);
+        m_fleet.form.OperateOnPlaylistItem(m_fleet.form.ui.Playlist_listView->topLevelItem(1), QPoint(), 0);
 
         const QStringList lines{"clip.mpg,       2,player,mpeg,0:1:15.9", "banana.jpg,       2,player,picture,7",
                                 "a.jpg,       2,player,picture,20"};
-        const int before = m_players.journal("call", kAddress).size();
-        m_form.SaveNPlay();
-        QTRY_VERIFY_WITH_TIMEOUT(idle(), 10000);
+        const int before = m_fleet.players.journal("call", kAddress).size();
+        m_fleet.form.SaveNPlay();
+        QTRY_VERIFY_WITH_TIMEOUT(m_fleet.idle(), 10000);
         QCOMPARE(methodsAfter(before), QStringList({"Kivo.SaveList", "Kivo.PlayAlbum"}));
         QCOMPARE(paramsOf("Kivo.SaveList"), QStringList({"/usr/local/playlist/album", kHeader.trimmed()}) + lines);
         const QByteArray saved = kHeader + lines.join('\n').toUtf8() + '\n';
         QCOMPARE(readFile(playerFile("playlists/album")), saved);
 
         // The same view saved to a virtual player gives the same bytes.
-        const QString mirror = m_workDir.filePath("media/MIRRORS/Copy");
+        const QString mirror = m_fleet.workDir.filePath("media/MIRRORS/Copy");
         QVERIFY(QDir().mkpath(mirror + "/playlist"));
-        auto* copy = new PlayerItem(m_form.ui.Player_iconView, "Copy", true, false);
+        auto* copy = new PlayerItem(m_fleet.form.ui.Player_iconView, "Copy", true, false);
         copy->setVirtualDirectory(mirror);
-        m_form.ui.Player_iconView->setCurrentItem(copy);
-        m_form.SaveAlbum();
+        m_fleet.form.ui.Player_iconView->setCurrentItem(copy);
+        m_fleet.form.SaveAlbum();
         QCOMPARE(readFile(mirror + "/playlist/album"), saved);
 
         // Read back from the player (sizes trimmed) and saved to both again: identical, and stable.
         click(m_player);
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && m_form.ui.Playlist_listView->topLevelItemCount() == 3, 10000);
-        QCOMPARE(rowsOf(m_form.ui.Playlist_listView).first(), "clip.mpg|2|player|mpeg|0:1:15.9");
-        m_form.SaveAlbum();
-        QTRY_VERIFY_WITH_TIMEOUT(idle(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_fleet.idle() && m_fleet.form.ui.Playlist_listView->topLevelItemCount() == 3, 10000);
+        QCOMPARE(rowsOf(m_fleet.form.ui.Playlist_listView).first(), "clip.mpg|2|player|mpeg|0:1:15.9");
+        m_fleet.form.SaveAlbum();
+        QTRY_VERIFY_WITH_TIMEOUT(m_fleet.idle(), 10000);
         const QByteArray canonical = QByteArray(saved).replace("       2", "2");
         QCOMPARE(readFile(playerFile("playlists/album")), canonical);
         click(copy);
-        QCOMPARE(m_form.ui.Playlist_listView->topLevelItemCount(), 3);
-        m_form.SaveAlbum();
+        QCOMPARE(m_fleet.form.ui.Playlist_listView->topLevelItemCount(), 3);
+        m_fleet.form.SaveAlbum();
         QCOMPARE(readFile(mirror + "/playlist/album"), canonical);
         delete copy;
-        QVERIFY(m_prompts.messages.isEmpty());
+        QVERIFY(m_fleet.prompts.messages.isEmpty());
 
         // A busy channel sends neither.
-        m_form.ui.Player_iconView->setCurrentItem(m_player);
+        m_fleet.form.ui.Player_iconView->setCurrentItem(m_player);
         for (int id = 0; id < 500; ++id)
-            m_form.commandChannel().record(1000000 + id, "Kivo.Test");
-        const int calls = m_players.journal("call", kAddress).size();
-        m_form.SaveNPlay();
-        QCOMPARE(boxes(m_prompts),
+            m_fleet.form.commandChannel().record(1000000 + id, "Kivo.Test");
+        const int calls = m_fleet.players.journal("call", kAddress).size();
+        m_fleet.form.SaveNPlay();
+        QCOMPARE(boxes(m_fleet.prompts),
                  QStringList({"Warning | SaveAlbum | The command channel to this player is busy, try again later",
                               "Warning | PlayAlbum | The command channel to this player is busy, try again later."}));
         for (int id = 0; id < 500; ++id)
-            m_form.commandChannel().complete(1000000 + id);
+            m_fleet.form.commandChannel().complete(1000000 + id);
         QTest::qWait(200);
-        QCOMPARE(m_players.journal("call", kAddress).size(), calls);
-        m_prompts.messages.clear();
+        QCOMPARE(m_fleet.players.journal("call", kAddress).size(), calls);
+        m_fleet.prompts.messages.clear();
     }
 
     void deletionReachesFileAndPlaylists()
     {
         click(m_player);
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && storageRow("a.jpg"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_fleet.idle() && storageRow("a.jpg"), 10000);
         storageRow("a.jpg")->setSelected(true);
-        m_prompts.buttonAnswers.append(QMessageBox::Yes);
-        const int before = m_players.journal("call", kAddress).size();
-        m_form.DeletePlayerFile();
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && !storageRow("a.jpg"), 10000);
+        m_fleet.prompts.buttonAnswers.append(QMessageBox::Yes);
+        const int before = m_fleet.players.journal("call", kAddress).size();
+        m_fleet.form.DeletePlayerFile();
+        QTRY_VERIFY_WITH_TIMEOUT(m_fleet.idle() && !storageRow("a.jpg"), 10000);
         QCOMPARE(methodsAfter(before),
                  QStringList({"Kivo.DeleteMediaFile", "Kivo.FreeSpace", "Kivo.DeletePlaylistItem",
                               "Kivo.DeletePlaylistItem", "Kivo.DeletePlaylistItem", "Kivo.DeletePlaylistItem",
@@ -183,21 +174,21 @@ private slots:
         QCOMPARE(paramsOf("Kivo.DeletePlaylistItem", 3), QStringList({"/usr/local/playlist/picture2", "a.jpg"}));
         QVERIFY(!QFile::exists(playerFile("media/a.jpg")));
         QVERIFY(storageRow("banana.jpg"));
-        QCOMPARE(m_form.ui.Playlist_listView->topLevelItemCount(), 2);
+        QCOMPARE(m_fleet.form.ui.Playlist_listView->topLevelItemCount(), 2);
     }
 
     void uploadReachesThePlayerWithProgressAndAbort()
     {
         QByteArray big(48 * 1024 * 1024, 'v');
         QVERIFY(writeFile(repositoryPath() + "/promo/big.mpg", big));
-        auto* folder = new QTreeWidgetItem(m_form.ui.ServerContents_listView, {"promo", "", "DIRECTORY"});
+        auto* folder = new QTreeWidgetItem(m_fleet.form.ui.ServerContents_listView, {"promo", "", "DIRECTORY"});
         auto* row = new QTreeWidgetItem(folder, {"big.mpg", "49152", "", "mpeg", "N/A"});
         click(m_player);
-        QTRY_VERIFY_WITH_TIMEOUT(idle(), 10000);
-        m_form.ui.AbortXfer_pushButton->hide();
+        QTRY_VERIFY_WITH_TIMEOUT(m_fleet.idle(), 10000);
+        m_fleet.form.ui.AbortXfer_pushButton->hide();
 
-        m_prompts.messages.clear();
-        QProgressBar* bar = m_form.ui.Xfer_progressBar;
+        m_fleet.prompts.messages.clear();
+        QProgressBar* bar = m_fleet.form.ui.Xfer_progressBar;
         QList<int> values;
         bool abortNow = false;
         QObject scope;
@@ -205,27 +196,27 @@ private slots:
             values.append(value);
             if (abortNow && value > 0 && value < bar->maximum()) {
                 abortNow = false;
-                m_form.ui.AbortXfer_pushButton->click();
+                m_fleet.form.ui.AbortXfer_pushButton->click();
             }
         });
-        m_form.DownloadFile(row);
-        QVERIFY(!m_form.ui.AbortXfer_pushButton->isHidden());
-        QTRY_VERIFY_WITH_TIMEOUT(!m_players.journal("ftp", kAddress).isEmpty(), 20000);
-        QCOMPARE(m_players.journal("ftp", kAddress).first()["file"].toString(), "big.mpg");
-        QVERIFY(m_players.journal("ftp", kAddress).first()["complete"].toBool());
+        m_fleet.form.DownloadFile(row);
+        QVERIFY(!m_fleet.form.ui.AbortXfer_pushButton->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(!m_fleet.players.journal("ftp", kAddress).isEmpty(), 20000);
+        QCOMPARE(m_fleet.players.journal("ftp", kAddress).first()["file"].toString(), "big.mpg");
+        QVERIFY(m_fleet.players.journal("ftp", kAddress).first()["complete"].toBool());
         QCOMPARE(readFile(playerFile("media/big.mpg")), big);
         QVERIFY(std::any_of(values.begin(), values.end(), [&](int value) { return value > 0 && value < bar->maximum(); }));
         // Once put, the storage is listed again.
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && storageRow("big.mpg"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(m_fleet.idle() && storageRow("big.mpg"), 10000);
 
         QVERIFY(QFile::remove(playerFile("media/big.mpg")));
         abortNow = true;
-        m_form.DownloadFile(row);
-        QTRY_COMPARE_WITH_TIMEOUT(m_players.journal("ftp", kAddress).size(), 2, 20000);
+        m_fleet.form.DownloadFile(row);
+        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.players.journal("ftp", kAddress).size(), 2, 20000);
         QVERIFY(!abortNow);
         // The service may count a cut data connection as the file's end: the size tells.
         QVERIFY(QFileInfo(playerFile("media/big.mpg")).size() < big.size());
-        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_prompts), QStringList{"Critical | File transfer failure | Aborted"}, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_fleet.prompts), QStringList{"Critical | File transfer failure | Aborted"}, 10000);
         QCOMPARE(bar->value(), -1);
     }
 };
