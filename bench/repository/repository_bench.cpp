@@ -7,7 +7,7 @@
 //   which is how long the window would be frozen without the worker.
 // Usage: kvo-bench-repository REPOSITORY
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "content/mediaprobe.h"
 #include "content/repositorylister.h"
 #include "ui/kvo_form.h"

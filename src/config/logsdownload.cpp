@@ -1,6 +1,6 @@
 #include "config/logsdownload.h"
 
-#include "content/ftptransfer.h"
+#include "core/ftptransfer.h"
 
 #include <QSaveFile>
 

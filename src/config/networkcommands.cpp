@@ -4,8 +4,8 @@
 
 #include "ui/kvo_form.h"
 
-#include "app/atomicfile.h"
-#include "app/ownaddress.h"
+#include "core/atomicfile.h"
+#include "core/ownaddress.h"
 #include "config/networkdialog.h"
 #include "config/networksettings.h"
 #include "players/playeritem.h"

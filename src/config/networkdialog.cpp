@@ -1,6 +1,6 @@
 #include "config/networkdialog.h"
 
-#include "app/ownaddress.h"
+#include "core/ownaddress.h"
 #include "config/networksettings.h"
 #include "ui/namedwidgets.h"
 #include "ui/prompts.h"

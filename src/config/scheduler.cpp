@@ -4,7 +4,7 @@
 
 #include "ui/kvo_form.h"
 
-#include "app/atomicfile.h"
+#include "core/atomicfile.h"
 #include "config/schedulerdialog.h"
 #include "config/schedulerrules.h"
 #include "config/schedulertarget.h"

@@ -4,7 +4,7 @@
 
 #include "ui/kvo_form.h"
 
-#include "app/atomicfile.h"
+#include "core/atomicfile.h"
 #include "config/schedulertarget.h"
 #include "config/tickerdialog.h"
 #include "config/tickeruploader.h"

@@ -1,7 +1,7 @@
 #include "config/tickerdialog.h"
 
-#include "app/atomicfile.h"
-#include "app/settings.h"
+#include "core/atomicfile.h"
+#include "core/settings.h"
 #include "config/tickerrender.h"
 #include "ui/namedwidgets.h"
 #include "ui/prompts.h"

@@ -1,6 +1,6 @@
 #include "config/tickeruploader.h"
 
-#include "content/ftptransfer.h"
+#include "core/ftptransfer.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #include "content/avinput.h"
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "ui/kvo_form.h"
 #include "ui/namedwidgets.h"
 #include "ui/prompts.h"

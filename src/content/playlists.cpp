@@ -3,7 +3,7 @@
 
 #include "content/playlists.h"
 
-#include "app/atomicfile.h"
+#include "core/atomicfile.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"
 #include "ui/prompts.h"

@@ -3,7 +3,7 @@
 
 #include "ui/kvo_form.h"
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "content/repositorylister.h"
 #include "ui/prompts.h"
 

@@ -3,7 +3,7 @@
 
 #include "content/storage.h"
 
-#include "app/atomicfile.h"
+#include "core/atomicfile.h"
 #include "content/playlists.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"

@@ -3,7 +3,7 @@
 
 #include "content/transfer.h"
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "content/imageconversion.h"
 #include "content/playlists.h"
 #include "players/playeritem.h"

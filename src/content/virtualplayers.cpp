@@ -1,6 +1,6 @@
 #include "content/virtualplayers.h"
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"
 #include "ui/namedwidgets.h"

@@ -2,7 +2,7 @@
 
 #include "ui/kvo_form.h"
 
-#include "content/ftptransfer.h"
+#include "core/ftptransfer.h"
 #include "players/playeritem.h"
 #include "players/playerregistry.h"
 #include "players/registrationrecord.h"

@@ -2,7 +2,7 @@
 
 #include "ui/kvo_form.h"
 
-#include "app/ownaddress.h"
+#include "core/ownaddress.h"
 #include "players/playeritem.h"
 #include "ui/events.h"
 #include "ui/prompts.h"

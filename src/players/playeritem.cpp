@@ -1,6 +1,6 @@
 #include "players/playeritem.h"
 
-#include "content/ftptransfer.h"
+#include "core/ftptransfer.h"
 #include "players/playerregistry.h"
 #include "ui/events.h"
 #include "ui/prompts.h"

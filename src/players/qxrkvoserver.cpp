@@ -1,6 +1,6 @@
 #include "players/qxrkvoserver.h"
 
-#include "app/ownaddress.h"
+#include "core/ownaddress.h"
 
 namespace {
 

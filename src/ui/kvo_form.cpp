@@ -1,7 +1,7 @@
 #include "ui/kvo_form.h"
 
-#include "app/repositorypath.h"
-#include "app/settings.h"
+#include "core/repositorypath.h"
+#include "core/settings.h"
 #include "ui/artwork.h"
 #include "ui/prompts.h"
 #include "xmlrpc/xrclient.h"

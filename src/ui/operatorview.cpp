@@ -4,7 +4,7 @@
 
 #include "ui/kvo_form.h"
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "ui/accessibility.h"
 #include "ui/events.h"
 #include "ui/playerview.h"

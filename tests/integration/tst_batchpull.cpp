@@ -3,7 +3,7 @@
 // emulated players (tools/) pulling a virtual player's content from port 8899
 // and reporting their progress.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "content/batchserver.h"
 #include "players/playeritem.h"
 #include "players/qxrkvoserver.h"

@@ -2,7 +2,7 @@
 // pyftpdlib at the players' port 2121), through FtpTransfer and through
 // PlayerItem's upload.
 
-#include "content/ftptransfer.h"
+#include "core/ftptransfer.h"
 #include "players/playeritem.h"
 #include "players/qxrkvoserver.h"
 #include "xmlrpc/xrdocuments.h"

@@ -1,7 +1,7 @@
 // The registration service called by Python's standard XML-RPC client: what
 // players and other independent clients see, and what the window receives.
 
-#include "app/ownaddress.h"
+#include "core/ownaddress.h"
 #include "players/qxrkvoserver.h"
 
 #include "../peers/pythonpeer.h"

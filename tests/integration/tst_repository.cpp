@@ -2,8 +2,8 @@
 // column by column; the probe cache; superseding refreshes; closing the window
 // while the worker probes.
 
-#include "app/repositorypath.h"
-#include "app/settings.h"
+#include "core/repositorypath.h"
+#include "core/settings.h"
 #include "content/repositorylister.h"
 #include "ui/kvo_form.h"
 

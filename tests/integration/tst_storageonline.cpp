@@ -1,7 +1,7 @@
 // A player's storage and playlists end to end: the window in this process,
 // the player in the emulator (tools/), files sent by FTP to its upload account.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"
 

@@ -5,7 +5,7 @@
 // empty media repository "media" inside it is the repository path, so that a
 // window opened by the test finds one.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 
 #include <QDir>
 #include <QSettings>

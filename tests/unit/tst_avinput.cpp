@@ -1,7 +1,7 @@
 // AV input items: the dialog's choices, the two lines of the ".cap" file, and
 // the item in the repository listing.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "content/repositorylister.h"
 #include "ui/kvo_form.h"
 

@@ -2,7 +2,7 @@
 // by the main window for a virtual player (files, no network). The calls to
 // real players are checked against the emulator in tst_configonline.
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "config/logsdialog.h"
 #include "config/schedulerdialog.h"
 #include "config/tickerdialog.h"

@@ -2,7 +2,7 @@
 // rename request for URL-escaped names, and what the operator hears when the
 // batch download server cannot run.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "content/batchserver.h"
 #include "players/playeritem.h"
 #include "players/registrationrecord.h"

@@ -2,7 +2,7 @@
 // tip, the layouts, the list views, the repository path field, the screen
 // layout pictures and the German catalogue.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "ui/kvo_form.h"
 
 #include "../peers/boxes.h"

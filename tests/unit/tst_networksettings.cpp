@@ -2,8 +2,8 @@
 // filling and checks, the name form sent to players and the atomic writing
 // of environment files.
 
-#include "app/atomicfile.h"
-#include "app/ownaddress.h"
+#include "core/atomicfile.h"
+#include "core/ownaddress.h"
 #include "config/networkdialog.h"
 #include "config/networksettings.h"
 

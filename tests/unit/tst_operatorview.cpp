@@ -2,7 +2,7 @@
 // with a tool tip each, the filter field, the events pane and file, accessible
 // names, and splitter positions kept between runs.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "players/playeritem.h"
 #include "players/registrationrecord.h"
 #include "ui/accessibility.h"

@@ -3,7 +3,7 @@
 
 #include "players/playeritem.h"
 
-#include "content/ftptransfer.h"
+#include "core/ftptransfer.h"
 
 #include "../peers/boxes.h"
 #include "../peers/scratchdir.h"

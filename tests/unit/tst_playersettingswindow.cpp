@@ -2,8 +2,8 @@
 // through the main window as the player menu drives it: the files written,
 // the item's fields, the read-back on a click, and acting on the right player.
 
-#include "app/ownaddress.h"
-#include "app/repositorypath.h"
+#include "core/ownaddress.h"
+#include "core/repositorypath.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"
 

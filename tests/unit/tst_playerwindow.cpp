@@ -2,8 +2,8 @@
 // its slots: registrations, removal, dispatch of replies and faults, and the
 // playback and status commands.
 
-#include "app/repositorypath.h"
-#include "content/ftptransfer.h"
+#include "core/repositorypath.h"
+#include "core/ftptransfer.h"
 #include "players/playeritem.h"
 #include "players/registrationrecord.h"
 #include "ui/kvo_form.h"

@@ -1,7 +1,7 @@
 // A virtual player's storage and playlists, driven through the window's slots
 // with the player's directory on disk.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "content/storage.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"

@@ -1,7 +1,7 @@
 // Crontab rules without a window: the time-field grammar, the task command
 // lines, splitting and building lines, and the file written for a virtual player.
 
-#include "app/atomicfile.h"
+#include "core/atomicfile.h"
 #include "config/schedulerrules.h"
 
 #include <QTemporaryDir>

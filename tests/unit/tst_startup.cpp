@@ -2,9 +2,9 @@
 // command line, the welcome text, the descriptor limit and the backlog.
 
 #include "app/commandline.h"
-#include "app/debuglog.h"
+#include "core/debuglog.h"
 #include "app/descriptorlimit.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "app/startup.h"
 #include "xmlrpc/xrserver.h"
 

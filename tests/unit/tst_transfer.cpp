@@ -2,7 +2,7 @@
 // picture checks and conversions, and the copy into "contents" that runs from
 // the event loop.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "content/repositorylister.h"
 #include "content/transfer.h"
 #include "ui/kvo_form.h"

@@ -1,7 +1,7 @@
 // Virtual players: creation through the name dialog, icons re-created from
 // "MIRRORS", the storage report and deletion.
 
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 #include "content/virtualplayers.h"
 #include "players/playeritem.h"
 #include "ui/kvo_form.h"

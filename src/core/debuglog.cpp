@@ -1,4 +1,4 @@
-#include "app/debuglog.h"
+#include "core/debuglog.h"
 
 #include <QFile>
 

@@ -1,4 +1,4 @@
-#include "content/ftptransfer.h"
+#include "core/ftptransfer.h"
 
 #include <QIODevice>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "app/repositorypath.h"
+#include "core/repositorypath.h"
 
 namespace {
 QString& storedRepositoryPath()

@@ -1,4 +1,4 @@
-#include "app/ownaddress.h"
+#include "core/ownaddress.h"
 
 #include <QHostAddress>
 #include <QNetworkInterface>
