@@ -5,7 +5,7 @@
 //   build/bench/kvo-bench-player-filter [LARGE [BASELINE]]
 
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "ui/prompts.h"
 
 #include <QApplication>

@@ -18,7 +18,7 @@
 #include "app/descriptorlimit.h"
 #include "app/startup.h"
 #include "players/qxrkvoserver.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "ui/prompts.h"
 
 #include <QApplication>

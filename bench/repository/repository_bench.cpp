@@ -10,7 +10,7 @@
 #include "core/repositorypath.h"
 #include "content/mediaprobe.h"
 #include "content/repositorylister.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include <QApplication>
 #include <QDirIterator>

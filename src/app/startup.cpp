@@ -8,7 +8,7 @@
 #include "core/settings.h"
 #include "app/terminationsignals.h"
 #include "players/qxrkvoserver.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // A player's output settings from the main window: the video mode and screen
 // layout menus, the scale-window and volume dialogs, and their replies.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "config/displaydialogs.h"
 #include "config/displaysettings.h"

@@ -1,7 +1,7 @@
 // The main window's side of log management and the watchdog dialog: listing,
 // deleting and downloading a player's log files.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "config/logsdialog.h"
 #include "config/logsdownload.h"

@@ -2,7 +2,7 @@
 // five calls (or environment files of a virtual player) it leads to, and the
 // rule that a settings dialog acts on the player it was opened for.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "core/atomicfile.h"
 #include "core/ownaddress.h"

@@ -2,7 +2,7 @@
 // player's crontab, by call for a real player and as "/sys/root" for a
 // virtual one.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "core/atomicfile.h"
 #include "config/schedulerdialog.h"

@@ -4,7 +4,7 @@
 // opened for; the previous mark comes back afterwards.
 
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 class ConfigDialogScope
 {

@@ -2,7 +2,7 @@
 // delivery of a composed ticker by call and FTP to a real player or as files
 // into a virtual player's "tickers" folder.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "core/atomicfile.h"
 #include "config/schedulertarget.h"

@@ -1,7 +1,7 @@
 #include "content/avinput.h"
 
 #include "core/repositorypath.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "ui/namedwidgets.h"
 #include "ui/prompts.h"
 

@@ -1,7 +1,7 @@
 // The batch download server's life beside the window, the players' download
 // progress reports, and renaming files that arrived with URL escapes.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "core/repositorypath.h"
 #include "content/batchserver.h"

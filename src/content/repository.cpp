@@ -1,7 +1,7 @@
 // The media repository in the main window: the listing, its refresh and the
 // progress of the media probes in the status bar.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "core/repositorypath.h"
 #include "content/repositorylister.h"

@@ -6,7 +6,7 @@
 #include "core/atomicfile.h"
 #include "content/playlists.h"
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "ui/prompts.h"
 
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "content/imageconversion.h"
 #include "content/playlists.h"
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "ui/prompts.h"
 
 #include <QElapsedTimer>

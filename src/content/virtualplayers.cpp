@@ -2,7 +2,7 @@
 
 #include "core/repositorypath.h"
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "ui/namedwidgets.h"
 #include "ui/prompts.h"
 

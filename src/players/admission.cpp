@@ -1,6 +1,6 @@
 // Admission, refresh and removal of players, and what a click on a player does.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "core/ftptransfer.h"
 #include "players/playeritem.h"

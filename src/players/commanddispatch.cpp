@@ -1,6 +1,6 @@
 // Sending commands to players and routing their replies and faults.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "core/ownaddress.h"
 #include "players/playeritem.h"

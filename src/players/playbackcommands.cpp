@@ -1,6 +1,6 @@
 // Playback and status commands of the storage buttons and the player menu.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "players/playeritem.h"
 #include "ui/prompts.h"

@@ -1,7 +1,7 @@
 // The player management menu: a right click on a player offers every action
 // on it, and the chosen entry opens its dialog or sends its command.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "players/playeritem.h"
 #include "players/playermenu.h"

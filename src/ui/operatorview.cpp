@@ -2,12 +2,12 @@
 // accessible names, the players filter, the events pane and the splitter
 // positions kept between runs.
 
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "core/settings.h"
 #include "ui/accessibility.h"
 #include "ui/events.h"
-#include "ui/playerview.h"
+#include "players/playerview.h"
 
 #include <QDir>
 #include <QDockWidget>

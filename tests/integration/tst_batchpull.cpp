@@ -7,7 +7,7 @@
 #include "content/batchserver.h"
 #include "players/playeritem.h"
 #include "players/qxrkvoserver.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/emulatorpeer.h"

@@ -4,7 +4,7 @@
 // while its dialog is open.
 
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/windowwithplayers.h"

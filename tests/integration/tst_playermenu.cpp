@@ -3,7 +3,7 @@
 
 #include "players/playeritem.h"
 #include "players/playermenu.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/windowwithplayers.h"

@@ -5,7 +5,7 @@
 // for a player that went while its dialog was open must reach nobody.
 
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "xmlrpc/xrclient.h"
 
 #include "../peers/boxes.h"

@@ -6,7 +6,7 @@
 // controller and the players understand each other.
 
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "xmlrpc/xrclient.h"
 #include "xmlrpc/xrdocuments.h"
 

@@ -3,7 +3,7 @@
 
 #include "core/repositorypath.h"
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/contentfiles.h"

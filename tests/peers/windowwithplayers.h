@@ -7,7 +7,7 @@
 
 #include "players/playeritem.h"
 #include "players/qxrkvoserver.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "ui/prompts.h"
 
 #include "emulatorpeer.h"

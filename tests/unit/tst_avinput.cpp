@@ -3,7 +3,7 @@
 
 #include "core/repositorypath.h"
 #include "content/repositorylister.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/scratchdir.h"

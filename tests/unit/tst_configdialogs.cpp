@@ -7,7 +7,7 @@
 #include "config/schedulerdialog.h"
 #include "config/tickerdialog.h"
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/scratchdir.h"

@@ -3,7 +3,7 @@
 // layout pictures and the German catalogue.
 
 #include "core/repositorypath.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/scratchdir.h"

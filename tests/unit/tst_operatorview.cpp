@@ -7,8 +7,8 @@
 #include "players/registrationrecord.h"
 #include "ui/accessibility.h"
 #include "ui/events.h"
-#include "ui/kvo_form.h"
-#include "ui/playerview.h"
+#include "window/kvo_form.h"
+#include "players/playerview.h"
 #include "ui/prompts.h"
 
 #include "../peers/scratchdir.h"

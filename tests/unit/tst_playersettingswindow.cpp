@@ -5,7 +5,7 @@
 #include "core/ownaddress.h"
 #include "core/repositorypath.h"
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/scratchdir.h"

@@ -6,7 +6,7 @@
 #include "core/ftptransfer.h"
 #include "players/playeritem.h"
 #include "players/registrationrecord.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 #include "xmlrpc/xrclient.h"
 
 #include "xmlrpc/xrdocuments.h"

@@ -4,7 +4,7 @@
 #include "core/repositorypath.h"
 #include "content/storage.h"
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/contentfiles.h"

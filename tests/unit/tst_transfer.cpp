@@ -5,7 +5,7 @@
 #include "core/repositorypath.h"
 #include "content/repositorylister.h"
 #include "content/transfer.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/contentfiles.h"

@@ -4,7 +4,7 @@
 #include "core/repositorypath.h"
 #include "content/virtualplayers.h"
 #include "players/playeritem.h"
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
 #include "../peers/scratchdir.h"

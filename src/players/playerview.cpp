@@ -1,4 +1,4 @@
-#include "ui/playerview.h"
+#include "players/playerview.h"
 
 #include "players/playeritem.h"
 

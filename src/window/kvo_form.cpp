@@ -1,4 +1,4 @@
-#include "ui/kvo_form.h"
+#include "window/kvo_form.h"
 
 #include "core/repositorypath.h"
 #include "core/settings.h"
