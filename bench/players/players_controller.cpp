@@ -18,6 +18,8 @@
 #include "app/descriptorlimit.h"
 #include "app/startup.h"
 #include "players/qxrkvoserver.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 #include "ui/prompts.h"
 
@@ -93,7 +95,7 @@ int main(int argc, char** argv)
     }
     kvo_Form window(nullptr, nullptr, Qt::Window);
     window.show();
-    QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, &window, &kvo_Form::AddNewPlayer);
+    QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, window.players(), &PlayersController::AddNewPlayer);
 
     // Admissions and removals as the view sees them; a player that is
     // removed while it keeps registering is dropped and admitted again.

@@ -7,6 +7,7 @@
 #include "core/repositorypath.h"
 #include "core/settings.h"
 #include "app/terminationsignals.h"
+#include "players/playerscontroller.h"
 #include "players/qxrkvoserver.h"
 #include "window/kvo_form.h"
 
@@ -94,8 +95,8 @@ int runController(int& argc, char** argv)
     window->resize(window->screen()->availableSize());
     window->showMaximized();
     QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(), &QCoreApplication::quit);
-    QObject::connect(registrationService.get(), &QXRKVOServer::NewPlayerRegistration, window.get(),
-                     &kvo_Form::AddNewPlayer);
+    QObject::connect(registrationService.get(), &QXRKVOServer::NewPlayerRegistration, window->players(),
+                     &PlayersController::AddNewPlayer);
     QObject::connect(registrationService.get(), &QXRKVOServer::update_wget_progress, window.get(),
                      &kvo_Form::set_wget_progress);
 

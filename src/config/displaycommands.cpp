@@ -110,9 +110,7 @@ void kvo_Form::openScaleWindowDialog(PlayerItem* item)
         showCritical(this, tr("Scale Window Menu"), tr("connect(UpdateScaleWindowDimension) fails"), QMessageBox::Ignore);
     if (!connect(this, &kvo_Form::received_scale_window_parameters, dialog.get(), &ScaleWindowDialog::fill_XYWH))
         showCritical(this, tr("Scale Window Menu"), tr("connect(receive new parameters) fails"), QMessageBox::Ignore);
-    const QString method = QStringLiteral("Kivo.GetScaleWindow");
-    if (const int id = sendCommand(item, method))
-        m_commands.record(id, method, item);
+    sendCommand(item, QStringLiteral("Kivo.GetScaleWindow"));
     runSettingsDialog(dialog.get(), item);
 }
 
@@ -156,11 +154,8 @@ void kvo_Form::screenLayoutSetReply()
     showInformation(this, tr("Set Screen Layout"), tr("Restart the player to see the new screen layout."));
 }
 
-void kvo_Form::screenLayoutReply(const QVariant& result)
+void kvo_Form::screenLayoutReply(PlayerItem* item, const QVariant& result)
 {
-    PlayerItem* item = currentPlayer();
-    if (!item)
-        return;
     // A reply without a readable number leaves the layout unknown.
     const std::optional<QList<int>> layout = replyIntegers(result, 1);
     item->setScreenLayout(layout ? layout->first() : -1);
@@ -188,8 +183,5 @@ void kvo_Form::volumeReply(const QVariant& result)
         emit received_player_volume(volume->first());
         return;
     }
-    // After the completion line, which the dispatch shows next.
-    QTimer::singleShot(0, this, [this] {
-        statusBar()->showMessage(tr("The player's volume could not be read from its reply."));
-    });
+    statusBar()->showMessage(tr("The player's volume could not be read from its reply."));
 }

@@ -6,6 +6,7 @@
 #include "config/logsdialog.h"
 #include "config/logsdownload.h"
 #include "config/schedulertarget.h"
+#include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "ui/prompts.h"
 
@@ -41,9 +42,7 @@ void kvo_Form::GetLogList()
     PlayerItem* player = configTarget(&gone);
     if (!player)
         return;
-    const QString method = QStringLiteral("Kivo.GetLogList");
-    if (const int id = sendCommand(player, method))
-        m_commands.record(id, method, player);
+    sendCommand(player, QStringLiteral("Kivo.GetLogList"));
 }
 
 void kvo_Form::showLogListReply(PlayerItem* owner, const QVariant& result)
@@ -65,7 +64,7 @@ void kvo_Form::DeleteLogFile(QString name)
             showInformation(this, tr("Payer File Operation"), tr("No Player is selected."));
         return;
     }
-    if (m_commands.isBusy()) {
+    if (commandChannel().isBusy()) {
         showWarning(this, tr("Delete Log File"), tr("The command channel to this player is busy, try again later."));
         return;
     }

@@ -66,9 +66,7 @@ void kvo_Form::get_crontab()
     if (!player)
         return;
     if (!player->isVirtual()) {
-        const QString method = QStringLiteral("Kivo.GetCrontab");
-        if (const int id = sendCommand(player, method))
-            m_commands.record(id, method, player);
+        sendCommand(player, QStringLiteral("Kivo.GetCrontab"));
         return;
     }
     emit Clear_Crontab_listView();

@@ -6,6 +6,7 @@
 #include "core/repositorypath.h"
 #include "content/batchserver.h"
 #include "players/playeritem.h"
+#include "players/playerscontroller.h"
 #include "ui/prompts.h"
 
 #include <QTimer>
@@ -123,7 +124,7 @@ void kvo_Form::set_wget_progress(QString& ip, QString& progress)
     ui.Xfer_progressBar->setValue(report.percent);
     statusBar()->showMessage(report.line);
     if (report.percent == 100)
-        UpdatePlayerDisplayData(item);
+        m_players->UpdatePlayerDisplayData(item);
 }
 
 void kvo_Form::RenameContentFile(QString& from, QString& to)

@@ -4,6 +4,7 @@
 #include "content/playlists.h"
 
 #include "core/atomicfile.h"
+#include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "window/kvo_form.h"
 #include "ui/prompts.h"
@@ -379,7 +380,7 @@ void kvo_Form::SaveAlbum()
         rows.append(cellsOf(ui.Playlist_listView->topLevelItem(row)));
 
     if (player->isReal()) {
-        if (m_commands.isBusy()) {
+        if (commandChannel().isBusy()) {
             showWarning(this, tr("SaveAlbum"), tr("The command channel to this player is busy, try again later"));
             return;
         }
@@ -399,7 +400,7 @@ void kvo_Form::PlayAlbum()
     PlayerItem* player = currentPlayer();
     if (!player)
         return;
-    if (m_commands.isBusy()) {
+    if (commandChannel().isBusy()) {
         showWarning(this, tr("PlayAlbum"), tr("The command channel to this player is busy, try again later."));
         return;
     }

@@ -6,6 +6,7 @@
 #include "core/atomicfile.h"
 #include "content/playlists.h"
 #include "players/playeritem.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 #include "ui/prompts.h"
 
@@ -78,7 +79,7 @@ void kvo_Form::AddPlayerContent(QListWidgetItem* clicked)
     if (player->isReal()) {
         ui.PlaySingle_pushButton->show();
         ui.PlayALL_pushButton->show();
-        GetFreeSpace(player);
+        m_players->GetFreeSpace(player);
         sendCommand(player, QStringLiteral("Kivo.GetMediaFileList"));
         statusBar()->showMessage(storage::freeSpaceText(player->totalSpace(), player->availableSpace()));
         return;
@@ -159,7 +160,7 @@ void kvo_Form::DeletePlayerFile()
     }
     if (player->isReal()) {
         sendCommand(player, QStringLiteral("Kivo.DeleteMediaFile"), {name});
-        GetFreeSpace(player);
+        m_players->GetFreeSpace(player);
         for (int index = 0; index < playlist::Count; ++index)
             sendCommand(player, QStringLiteral("Kivo.DeletePlaylistItem"), {playlist::playerPath(index), name});
     } else {

@@ -277,6 +277,8 @@ void kvo_Form::DownloadFile(QTreeWidgetItem* row)
         copyToVirtualPlayer(player, path, relative.section(QLatin1Char('/'), -1));
         return;
     }
+    connect(player, &PlayerItem::refresh_player_contents, this, &kvo_Form::refresh_player_contents,
+            Qt::UniqueConnection);
     QString upload = path;
     player->ftp_uploadFile(upload);
 }

@@ -1,41 +1,92 @@
 #include "players/commandchannel.h"
 
 #include "players/playeritem.h"
+#include "ui/events.h"
+#include "ui/prompts.h"
 #include "xmlrpc/xrclient.h"
 
 #include <QCoreApplication>
 
 #include <array>
 
-void CommandChannel::record(int id, const QString& method)
+CommandChannel::CommandChannel(QWidget* window, QObject* parent)
+    : QObject(parent)
+    , m_window(window)
 {
-    m_methods.insert(id, method);
 }
 
-void CommandChannel::record(int id, const QString& method, PlayerItem* owner)
+CommandChannel::~CommandChannel()
 {
-    m_methods.insert(id, method);
-    m_owners.insert(id, owner);
+    // A client destroyed with a call in flight reports a fault, which must not
+    // reach a channel that is half gone.
+    for (XRClient* client : findChildren<XRClient*>(Qt::FindDirectChildrenOnly))
+        client->disconnect(this);
 }
 
-QString CommandChannel::complete(int id)
+int CommandChannel::send(PlayerItem* player, const QString& method, const QVariantList& params)
 {
-    return m_methods.take(id);
-}
-
-PlayerItem* CommandChannel::takeOwner(int id)
-{
-    return m_owners.take(id).data();
+    XRClient* client = player ? player->client() : nullptr;
+    if (!client)
+        return 0;
+    const int id = client->call(method, params);
+    m_requests.insert(id, {method, player});
+    return id;
 }
 
 void CommandChannel::setClient(const QString& playerName, XRClient* client)
 {
+    client->setParent(this);
+    connect(client, &XRClient::methodResponse, this, &CommandChannel::ProcessResponse);
+    connect(client, &XRClient::fault, this, &CommandChannel::ProcessFault);
+    if (XRClient* previous = m_clients.value(playerName); previous && previous != client)
+        retire(previous);
     m_clients.insert(playerName, client);
 }
 
 XRClient* CommandChannel::client(const QString& playerName) const
 {
     return m_clients.value(playerName).data();
+}
+
+void CommandChannel::retire(XRClient* client)
+{
+    // A replaced or departed player's client still completes the requests it
+    // carries, then goes.
+    if (client->pendingCalls() == 0) {
+        client->deleteLater();
+        return;
+    }
+    const auto deleteWhenIdle = [client] {
+        if (client->pendingCalls() == 0)
+            client->deleteLater();
+    };
+    connect(client, &XRClient::methodResponse, client, deleteWhenIdle, Qt::QueuedConnection);
+    connect(client, &XRClient::fault, client, deleteWhenIdle, Qt::QueuedConnection);
+}
+
+void CommandChannel::ProcessResponse(int id, const QVariant& result)
+{
+    const auto request = m_requests.constFind(id);
+    if (request == m_requests.constEnd() || replyBranch(request->method) == ReplyBranch::None)
+        return;
+    const QString method = request->method;
+    const QPointer<PlayerItem> player = request->player;
+    m_requests.erase(request);
+    emit statusMessage(completionText(method, id, outstanding()));
+    // The reply of a player that has gone concerns nobody any more.
+    if (player)
+        emit replied(method, player, result);
+}
+
+void CommandChannel::ProcessFault(int id, int, const QString& message)
+{
+    const Request request = m_requests.take(id);
+    events::commandFault(request.method,
+                         events::faultPlayerName(request.player ? request.player->name() : QString(), sender()),
+                         message);
+    emit failed(request.method, request.player, message);
+    showInformation(m_window, request.method + tr(" Error"), faultMessageText(message));
+    emit statusMessage(faultStatusText(id, message));
 }
 
 ReplyBranch replyBranch(const QString& method)
@@ -57,18 +108,17 @@ ReplyBranch replyBranch(const QString& method)
 
 QString completionText(const QString& method, int id, int remaining)
 {
-    return method + QCoreApplication::translate("kvo_Form", " command completed (%1 of %2)").arg(id).arg(remaining);
+    return method + CommandChannel::tr(" command completed (%1 of %2)").arg(id).arg(remaining);
 }
 
 QString faultMessageText(const QString& message)
 {
     if (message == QLatin1String("Server closed connection unexpectedly"))
         return message
-            + QCoreApplication::translate("kvo_Form", ". Most likely player connection was broken or player was "
-                                                      "reset just now, it is safe to ignore this message.");
+            + CommandChannel::tr(". Most likely player connection was broken or player was reset just now, it is "
+                                 "safe to ignore this message.");
     if (message == QLatin1String("Connection refused"))
-        return message
-            + QCoreApplication::translate("kvo_Form", ". The player is not ready yet. It it safe to ignore this message.");
+        return message + CommandChannel::tr(". The player is not ready yet. It it safe to ignore this message.");
     return message;
 }
 

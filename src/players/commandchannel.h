@@ -1,45 +1,69 @@
 #pragma once
 
-// Book-keeping of the calls sent to players: which method each outstanding
-// request id belongs to, which player some of them concern, and each
-// player's client by name.
+// The calls sent to players and the routing of their outcomes. Every call
+// records the method and the player it was sent to; its reply or fault is
+// handed on for that player only, so that a late answer of one player never
+// fills what belongs to another.
 
 #include <QHash>
 #include <QMap>
+#include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QVariant>
 
 class PlayerItem;
+class QWidget;
 class XRClient;
 
-class CommandChannel
+class CommandChannel : public QObject
 {
+    Q_OBJECT
 public:
     // Commands that check it refuse to send while this many requests are outstanding.
     static constexpr int kBusyLimit = 500;
 
-    // Request map: request id -> method name.
-    void record(int id, const QString& method);
-    // Also remembers the player the reply concerns (request owner map).
-    void record(int id, const QString& method, PlayerItem* owner);
-    bool isRecorded(int id) const { return m_methods.contains(id); }
-    QString method(int id) const { return m_methods.value(id); }
-    // Removes the request; returns its method name (empty when unknown).
-    QString complete(int id);
-    // Removes and returns the owner of the request, or null when there was
-    // none or the player has gone since.
-    PlayerItem* takeOwner(int id);
-    int outstanding() const { return int(m_methods.size()); }
+    // window is the parent of the fault boxes.
+    explicit CommandChannel(QWidget* window, QObject* parent = nullptr);
+    ~CommandChannel() override;
+
+    // Calls method on the player's client and records the request under the
+    // player; returns the request id, or 0 when the player has no client (a
+    // virtual player).
+    int send(PlayerItem* player, const QString& method, const QVariantList& params = {});
+
+    bool isRecorded(int id) const { return m_requests.contains(id); }
+    QString method(int id) const { return m_requests.value(id).method; }
+    int outstanding() const { return int(m_requests.size()); }
     bool isBusy() const { return outstanding() >= kBusyLimit; }
 
-    // Channel map: player name -> client. A later admission under the same
-    // name replaces the entry.
+    // A client made for an admitted player: its outcomes come here. A later
+    // admission under the same name replaces the entry of the channel map;
+    // the replaced client is retired.
     void setClient(const QString& playerName, XRClient* client);
     XRClient* client(const QString& playerName) const;
+    // Deletes a client that no longer sends once its calls are answered.
+    void retire(XRClient* client);
+
+public slots:
+    void ProcessResponse(int id, const QVariant& result);
+    void ProcessFault(int id, int code, const QString& message);
+
+signals:
+    // A reply completed for a player that still exists.
+    void replied(const QString& method, PlayerItem* player, const QVariant& result);
+    // A call failed; player is null when it has gone (or the call was not recorded).
+    void failed(const QString& method, PlayerItem* player, const QString& message);
+    void statusMessage(const QString& text);
 
 private:
-    QMap<int, QString> m_methods;
-    QMap<int, QPointer<PlayerItem>> m_owners;
+    struct Request {
+        QString method;
+        QPointer<PlayerItem> player;
+    };
+
+    QWidget* m_window;
+    QMap<int, Request> m_requests;
     QHash<QString, QPointer<XRClient>> m_clients;
 };
 

@@ -2,6 +2,9 @@
 
 #include "core/repositorypath.h"
 #include "core/settings.h"
+#include "players/commandchannel.h"
+#include "players/playeritem.h"
+#include "players/playerscontroller.h"
 #include "ui/artwork.h"
 #include "ui/prompts.h"
 #include "xmlrpc/xrclient.h"
@@ -47,6 +50,7 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
     for (QTreeWidget* view : {ui.Playlist_listView, ui.PlayerContent_listView, ui.ServerContents_listView})
         sizeContentColumns(view);
     setUpOperatorView();
+    m_players = new PlayersController(ui.Player_iconView, this, this);
     connectWidgets();
     init();
 }
@@ -55,16 +59,35 @@ kvo_Form::~kvo_Form()
 {
     stopBatchServer();
     saveOperatorView();
-    // The players' clients are children of the window; a client destroyed
-    // with a call in flight reports a fault, which must not reach a window
-    // that is half gone.
-    for (XRClient* client : findChildren<XRClient*>(Qt::FindDirectChildrenOnly))
-        client->disconnect(this);
+    // The players go first: their clients report faults for calls in flight,
+    // which must not reach a window that is half gone.
+    m_players->channel().disconnect(this);
+    delete m_players;
+}
+
+CommandChannel& kvo_Form::commandChannel()
+{
+    return m_players->channel();
+}
+
+PlayerItem* kvo_Form::currentPlayer() const
+{
+    return asPlayer(ui.Player_iconView->currentItem());
+}
+
+int kvo_Form::sendCommand(PlayerItem* item, const QString& method, const QVariantList& params)
+{
+    return commandChannel().send(item, method, params);
 }
 
 void kvo_Form::connectWidgets()
 {
-    connect(ui.Player_iconView, &QListWidget::itemClicked, this, &kvo_Form::UpdatePlayerDisplayData);
+    connect(m_players, &PlayersController::statusMessage, this, [this](const QString& text) {
+        statusBar()->showMessage(text);
+    });
+    connect(m_players, &PlayersController::playerChosen, this, &kvo_Form::showChosenPlayer);
+    connect(m_players, &PlayersController::playerRemoved, this, &kvo_Form::forgetPlayer);
+    connect(&commandChannel(), &CommandChannel::replied, this, &kvo_Form::handleReply);
     connect(ui.PlaySingle_pushButton, &QPushButton::clicked, this, &kvo_Form::PlaySingleButton);
     connect(ui.PlayALL_pushButton, &QPushButton::clicked, this, &kvo_Form::PlayALL);
     connectStorageWidgets();

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "content/transfer.h"
-#include "players/commandchannel.h"
 #include "ui_kvo_form.h"
 
 #include <QDir>
@@ -15,7 +14,9 @@
 
 #include <array>
 
+class CommandChannel;
 class PlayerItem;
+class PlayersController;
 class QTreeWidgetItem;
 class QDialog;
 class TickerUploader;
@@ -43,36 +44,19 @@ public:
 
     Ui::kvo_Form ui;
 
+    PlayersController* players() const { return m_players; }
     // Outstanding requests, their owners and the players' clients.
-    CommandChannel& commandChannel() { return m_commands; }
+    CommandChannel& commandChannel();
     // The icon view's current item when it is a player, else null.
     PlayerItem* currentPlayer() const;
-
-    // Sends "Kivo.Sleep" through the client held for the player's name.
-    void SleepPlayer(QListWidgetItem* item);
 
 public slots:
     void ChangeMediaCenterPath_Slot(const QString& path);
 
-    // Admission and liveness.
-    void AddNewPlayer(QStringList record);
-    void delete_player(PlayerItem* item);
-    void UpdatePlayerDisplayData(QListWidgetItem* item);
-
-    // Reply dispatch.
-    void ProcessResponse(int id, const QVariant& result);
-    void ProcessFault(int id, int code, const QString& message);
-
-    // Playback and status commands.
+    // Playback commands of the storage pane.
     void PlaySingle(QTreeWidgetItem* row);
-    void GetFreeSpace(QListWidgetItem* item);
     void PlayALL();
-    void FirmwareVersion();
-    void Reboot_player();
     void PlaySingleButton();
-
-    // Player management menu (src/players/playermenu.cpp).
-    void PlayerManagementMenu(QListWidgetItem* item, const QPoint& pos);
 
     // Player storage, playlists and file transfer.
     void AddPlayerContent(QListWidgetItem* item);
@@ -159,23 +143,17 @@ protected:
 
 private:
     void connectPlayerMenu();
-    void runPlayerMenuEntry(PlayerItem* item, int id, const QPoint& pos);
-    void showStorageReport(PlayerItem* item);
-    void requestFirmwareVersion(PlayerItem* item);
-    void rebootPlayer(PlayerItem* item);
     void connectWidgets();
+    void handleReply(const QString& method, PlayerItem* owner, const QVariant& result);
+    void showChosenPlayer(PlayerItem* item);
+    void forgetPlayer(PlayerItem* item);
     // The current player, or null after telling the operator that none is selected.
     PlayerItem* currentPlayerOrWarning();
     void init();
     // Calls method on the item's client and records the request; returns the
     // request id, or 0 when the item has no client (a virtual player).
     int sendCommand(PlayerItem* item, const QString& method, const QVariantList& params = {});
-    void admitPlayer(const QString& name, const QStringList& record);
-    void refreshPlayer(PlayerItem* item, const QStringList& record);
-    void showDuplicateWarning(const QString& name, const QString& address, const PlayerItem* registered);
     void followTransferProgressOf(PlayerItem* selected);
-    // Deletes a client replaced by a new admission once its calls are answered.
-    void retireClient(XRClient* client);
 
     void loadLayoutPictures();
 
@@ -199,10 +177,7 @@ private:
     QListWidget* m_eventsView = nullptr;
 
     std::array<QPixmap, layoutPictureCount> m_layoutPictures;
-    CommandChannel m_commands;
-    // Name and address of duplicates whose warning is open, so that a
-    // duplicate's heartbeats do not stack up boxes.
-    QSet<QString> m_openDuplicateWarnings;
+    PlayersController* m_players = nullptr;
 
     // Player configuration: network, display and audio settings (src/config).
 public:
@@ -234,7 +209,7 @@ private:
     void writeVirtualSettings(PlayerItem* item, const QString& file, const QByteArray& text);
     void videoModeReply();
     void screenLayoutSetReply();
-    void screenLayoutReply(const QVariant& result);
+    void screenLayoutReply(PlayerItem* item, const QVariant& result);
     void scaleWindowSetReply();
     void scaleWindowReply(const QVariant& result);
     void volumeReply(const QVariant& result);

@@ -7,6 +7,8 @@
 #include "content/batchserver.h"
 #include "players/playeritem.h"
 #include "players/qxrkvoserver.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
@@ -100,7 +102,7 @@ private slots:
         QVERIFY(m_service->isListening());
         m_form = std::make_unique<kvo_Form>();
         // Wired as at start-up.
-        connect(m_service.get(), &QXRKVOServer::NewPlayerRegistration, m_form.get(), &kvo_Form::AddNewPlayer);
+        connect(m_service.get(), &QXRKVOServer::NewPlayerRegistration, m_form->players(), &PlayersController::AddNewPlayer);
         connect(m_service.get(), &QXRKVOServer::update_wget_progress, m_form.get(), &kvo_Form::set_wget_progress);
         QTcpSocket probe;
         QTRY_VERIFY_WITH_TIMEOUT((probe.connectToHost(QHostAddress::LocalHost, batchserver::kPort),

@@ -4,6 +4,8 @@
 // while its dialog is open.
 
 #include "players/playeritem.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
@@ -245,26 +247,6 @@ private slots:
         QCOMPARE(m_fleet.form.ui.Xfer_progressBar->value(), -1);
     }
 
-    void busyLimitBlocksLogDeletion()
-    {
-        CommandChannel& channel = m_fleet.form.commandChannel();
-        QTRY_COMPARE_WITH_TIMEOUT(channel.outstanding(), 0, 10000);
-        m_fleet.form.ui.Player_iconView->setCurrentItem(m_fleet.waitForPlayer("Cfg2", false));
-        for (int id = 900000; channel.outstanding() < CommandChannel::kBusyLimit - 1; ++id)
-            channel.record(id, "Kivo.GetList");
-        m_fleet.form.DeleteLogFile("slow.log"); // 499 outstanding: sent, and left unanswered
-        QCOMPARE(channel.outstanding(), CommandChannel::kBusyLimit);
-        QTRY_COMPARE_WITH_TIMEOUT(calls(m_second, "Kivo.DeleteLogFile").size(), 1, 10000);
-        QVERIFY(m_fleet.prompts.messages.isEmpty());
-        m_fleet.form.DeleteLogFile("other.log"); // 500 outstanding: refused
-        QCOMPARE(boxes(m_fleet.prompts), QStringList{"Warning | Delete Log File | The command channel to this player is busy, "
-                                               "try again later."});
-        QTest::qWait(300);
-        QCOMPARE(calls(m_second, "Kivo.DeleteLogFile").size(), 1);
-        for (int id = 900000; id < 900000 + CommandChannel::kBusyLimit; ++id)
-            channel.complete(id);
-    }
-
     void playerGoneWhileItsDialogIsOpen_data()
     {
         QTest::addColumn<QString>("dialog");
@@ -291,7 +273,7 @@ private slots:
             if (dialog.startsWith("log"))
                 QVERIFY(selectRow(open, "Log_listView", "player.log"));
             // Silent for too long: removed, as its liveness check would.
-            m_fleet.form.delete_player(doomed);
+            m_fleet.form.players()->delete_player(doomed);
             if (dialog == "scheduler") {
                 click(open, "Commit_pushButton");
             } else if (dialog == "ticker") {

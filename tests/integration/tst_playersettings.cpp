@@ -5,6 +5,8 @@
 // for a player that went while its dialog was open must reach nobody.
 
 #include "players/playeritem.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 #include "xmlrpc/xrclient.h"
 
@@ -108,7 +110,7 @@ private slots:
                                                "screen layout."}),
                                   10000);
         QCOMPARE(item->videoMode(), QString("VGA_1024x768x60"));  // until the player reports the new one
-        m_fleet.form.UpdatePlayerDisplayData(item);
+        m_fleet.form.players()->UpdatePlayerDisplayData(item);
         QTRY_COMPARE_WITH_TIMEOUT(item->screenLayout(), 9, 10000);
         clearRecords();
 
@@ -173,7 +175,7 @@ private slots:
             return [this, okButton](QDialog* dialog) {
                 PlayerItem* player = m_fleet.waitForPlayer("Net1");
                 QVERIFY(player);
-                m_fleet.form.delete_player(player);
+                m_fleet.form.players()->delete_player(player);
                 m_fleet.form.ui.Player_iconView->setCurrentItem(m_fleet.waitForPlayer("Net2"));
                 QTest::mouseClick(dialog->findChild<QPushButton*>(okButton), Qt::LeftButton);
             };
@@ -187,7 +189,7 @@ private slots:
         QCOMPARE(boxes(m_fleet.prompts), QStringList(3, "Warning | Operational error | No player is selected"));
 
         // A call sent after the dialogs arrives after anything they sent.
-        m_fleet.form.GetFreeSpace(other);
+        m_fleet.form.players()->GetFreeSpace(other);
         QTRY_VERIFY_WITH_TIMEOUT(!m_fleet.players.journal("call", kSecond, "Kivo.FreeSpace").isEmpty(), 10000);
         QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
         QCOMPARE(settingCalls(kSecond), before[1]);

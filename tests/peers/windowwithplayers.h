@@ -7,6 +7,8 @@
 
 #include "players/playeritem.h"
 #include "players/qxrkvoserver.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 #include "ui/prompts.h"
 
@@ -25,7 +27,7 @@ struct WindowWithPlayers
 
     WindowWithPlayers()
     {
-        QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, &form, &kvo_Form::AddNewPlayer);
+        QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, form.players(), &PlayersController::AddNewPlayer);
     }
     bool isReady() const { return workDir.isValid() && server.isListening(); }
     bool startPlayers(const QString& firstAddress, int count, const QStringList& arguments)

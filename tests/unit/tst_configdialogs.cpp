@@ -7,6 +7,8 @@
 #include "config/schedulerdialog.h"
 #include "config/tickerdialog.h"
 #include "players/playeritem.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
@@ -304,103 +306,6 @@ private slots:
         QCOMPARE(stored->value("/Ticker/ForegroundColor").toString(), QString("#f8f8f8"));
     }
 
-    void lateRepliesFillOnlyTheirPlayersDialog()
-    {
-        PlayerItem* hall = virtualPlayer("Hall");
-        PlayerItem* lobby = virtualPlayer("Lobby");
-        QStringList crontab;
-        QStringList logs;
-        const auto reply = [&](int id, const char* method, PlayerItem* owner, const QVariantList& result) {
-            m_form->commandChannel().record(id, method, owner);
-            m_form->ProcessResponse(id, result);
-        };
-        m_prompts->dialogScripts.append([&](QDialog* dialog) {
-            reply(1, "Kivo.GetCrontab", lobby, {"1 1 1 1 1 /other"});
-            reply(2, "Kivo.GetCrontab", hall, {"# note", "  ", " 0 7 * * 1-5 /usr/local/bin/psudon "});
-            crontab = rows(dialog, "Crontab_listView");
-        });
-        m_prompts->dialogScripts.append([&](QDialog* dialog) {
-            reply(3, "Kivo.GetLogList", lobby, {"lobby.log"});
-            reply(4, "Kivo.GetLogList", hall, {"hall.log"});
-            logs = rows(dialog, "Log_listView");
-        });
-        m_form->openSchedulerDialog(hall);
-        m_form->openLogDialog(hall);
-        QCOMPARE(crontab, QStringList{"0|7|*|*|1-5|/usr/local/bin/psudon"});
-        QCOMPARE(logs, QStringList{"hall.log"});
-        QCOMPARE(m_form->commandChannel().outstanding(), 0);
-    }
-
-    void tickerComposerKeepsWhatWasNotSent()
-    {
-        // A first composition stores text and speed.
-        TickerDialog first(nullptr, "Ticker Composer");
-        child<QLineEdit>(&first, "TickerLineEdit")->setText("Stored text");
-        child<QSlider>(&first, "TickerSpeed_slider")->setValue(7);
-        QSignalSpy firstReady(&first, &TickerDialog::NewTickerReady);
-        first.NewTickerSlot();
-        QCOMPARE(firstReady.size(), 1);
-
-        // A cancelled colour chooser keeps the colour; an empty text sends nothing
-        // and keeps text and speed, while colours and direction are saved.
-        TickerDialog second(nullptr, "Ticker Composer");
-        QCOMPARE(child<QLineEdit>(&second, "TickerLineEdit")->text(), QString("Stored text"));
-        QCOMPARE(child<QSlider>(&second, "TickerSpeed_slider")->value(), 7);
-        second.TcikerBGColorSlot();
-        m_prompts->colorAnswers.append(QColor("#FF8000"));
-        second.TickerFGColorSlot();
-        second.TickerFGColorSlot();
-        QCOMPARE(second.backgroundColor(), QColor("#000000"));
-        QCOMPARE(second.foregroundColor(), QColor("#ff8000"));
-        child<QLineEdit>(&second, "TickerLineEdit")->clear();
-        child<QSlider>(&second, "TickerSpeed_slider")->setValue(1);
-        child<QRadioButton>(&second, "TickerL2R_radioButton")->setChecked(true);
-        QSignalSpy secondReady(&second, &TickerDialog::NewTickerReady);
-        second.NewTickerSlot();
-        QCOMPARE(secondReady.size(), 0);
-        QCOMPARE(boxes(*m_prompts), (QStringList{"Information | Set Ticker Background Color | invalid color",
-                                                 "Information | Set Ticker Foreground Colorr | invalid color",
-                                                 "Information | Ticker | No text is entered, no action."}));
-
-        TickerDialog third(nullptr, "Ticker Composer");
-        QCOMPARE(child<QLineEdit>(&third, "TickerLineEdit")->text(), QString("Stored text"));
-        QCOMPARE(child<QSlider>(&third, "TickerSpeed_slider")->value(), 7);
-        QCOMPARE(third.foregroundColor(), QColor("#ff8000"));
-        QVERIFY(child<QRadioButton>(&third, "TickerL2R_radioButton")->isChecked());
-        QCOMPARE(third.tickerFont().family(), QString("Arial"));
-        QCOMPARE(third.tickerFont().pointSize(), 36);
-    }
-
-    void tickerLimitsAndEmptyDelivery()
-    {
-        PlayerItem* item = virtualPlayer("Hall");
-        m_form->ui.Player_iconView->setCurrentItem(item);
-        QFont tall("DejaVu Sans");
-        tall.setPixelSize(300);
-        m_prompts->fontAnswers.append(tall);
-        TickerDialog dialog(m_form, "Ticker Composer");
-        connect(&dialog, &TickerDialog::NewTickerReady, m_form, &kvo_Form::StartTickerFunction);
-        dialog.TickerFontSlot();
-        child<QLineEdit>(&dialog, "TickerLineEdit")->setText(QString("Very long and tall news. ").repeated(40));
-        dialog.NewTickerSlot();
-        QCOMPARE(boxes(*m_prompts),
-                 (QStringList{"Information | Ticker | Ticker message may be too long. It will be truncated.",
-                              "Information | Ticker | Ticker message letters may be too tall. It will be truncated."}));
-        const QImage bitmap("ticker.bmp");
-        QCOMPARE(bitmap.size(), QSize(8192, 256));
-        QCOMPARE(bitmap.depth(), 8);
-        QCOMPARE(QImage(item->virtualDirectory() + "/tickers/ticker.bmp").size(), QSize(8192, 256));
-
-        m_prompts->messages.clear();
-        m_form->StartTickerFunction(QString());
-        QCOMPARE(boxes(*m_prompts),
-                 QStringList{"Information | STartTickerFunction | empty ticker message, nothing to do"});
-        m_prompts->messages.clear();
-        m_form->ui.Player_iconView->setCurrentItem(nullptr);
-        m_form->StartTickerFunction("text");
-        QCOMPARE(boxes(*m_prompts), QStringList{"Warning | Operational error | No player is selected"});
-    }
-
     void logDialogRowsAndRequests()
     {
         Log_Dialog dialog(nullptr, "log");
@@ -412,13 +317,10 @@ private slots:
         click(&dialog, "Log_buttonDownload");
         QCOMPARE(deletions.size() + downloads.size(), 0);
 
-        // The reply of GetLogList, names trimmed and in reply order.
-        connect(m_form, &kvo_Form::NewLogEntry, &dialog, &Log_Dialog::AddLogEntry);
-        m_form->commandChannel().record(90, "Kivo.GetLogList");
-        m_form->ProcessResponse(90, QVariantList{" player.log ", "boot.log", "", "player.log.1"});
-        QCOMPARE(rows(&dialog, "Log_listView"), (QStringList{"player.log", "boot.log", "", "player.log.1"}));
-        QCOMPARE(m_form->statusBar()->currentMessage(), QString("Kivo.GetLogList command completed (90 of 0)"));
-
+        for (const char* name : {"player.log", "boot.log", "", "player.log.1"}) {
+            QString entry = name;
+            dialog.AddLogEntry(entry);
+        }
         dialog.listView()->topLevelItem(1)->setSelected(true);
         click(&dialog, "Log_buttonDownload");
         QCOMPARE(downloads.takeFirst(), QVariantList{"boot.log"});

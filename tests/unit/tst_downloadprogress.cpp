@@ -6,6 +6,8 @@
 #include "content/batchserver.h"
 #include "players/playeritem.h"
 #include "players/registrationrecord.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
@@ -50,7 +52,7 @@ private:
 
     PlayerItem* admit(const QString& name, const QString& address)
     {
-        m_form->AddNewPlayer(registration(name, address));
+        m_form->players()->AddNewPlayer(registration(name, address));
         const auto found = m_form->ui.Player_iconView->findItems(name, Qt::MatchFixedString);
         return found.isEmpty() ? nullptr : static_cast<PlayerItem*>(found.first());
     }

@@ -7,6 +7,8 @@
 #include "players/registrationrecord.h"
 #include "ui/accessibility.h"
 #include "ui/events.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 #include "players/playerview.h"
 #include "ui/prompts.h"
@@ -122,8 +124,8 @@ private slots:
     void playersAreShownByNameWithToolTips()
     {
         for (const QString name : {"Emu10", "emu2", "Alpha", "Emu1"})
-            m_form->AddNewPlayer(registration(name, "127.0.0." + QString::number(name.size() + 230)));
-        m_form->AddNewPlayer(registration("Dark", "127.0.0.240", "PWROFF"));
+            m_form->players()->AddNewPlayer(registration(name, "127.0.0." + QString::number(name.size() + 230)));
+        m_form->players()->AddNewPlayer(registration("Dark", "127.0.0.240", "PWROFF"));
         QCOMPARE(shownNames(), QStringList({"Alpha", "Dark", "Emu1", "emu2", "Emu10"}));
 
         const auto* dark = static_cast<PlayerItem*>(m_form->ui.Player_iconView->findItems("Dark", Qt::MatchExactly)[0]);
@@ -153,10 +155,10 @@ private slots:
     {
         QFETCH(QString, filter);
         QFETCH(QStringList, shown);
-        m_form->AddNewPlayer(registration("Cafe", "127.0.0.241"));
-        m_form->AddNewPlayer(registration("Lobby 1", "127.0.0.242"));
-        m_form->AddNewPlayer(registration("Lobby 2", "127.0.0.243"));
-        m_form->AddNewPlayer(registration("Shop", "127.0.0.244"));
+        m_form->players()->AddNewPlayer(registration("Cafe", "127.0.0.241"));
+        m_form->players()->AddNewPlayer(registration("Lobby 1", "127.0.0.242"));
+        m_form->players()->AddNewPlayer(registration("Lobby 2", "127.0.0.243"));
+        m_form->players()->AddNewPlayer(registration("Shop", "127.0.0.244"));
         QTest::keyClicks(filterField(), filter);
         QCOMPARE(shownNames(), shown);
         filterField()->clear();
@@ -165,8 +167,8 @@ private slots:
 
     void filterKeepsTheCurrentPlayerAndCoversNewArrivals()
     {
-        m_form->AddNewPlayer(registration("Cafe", "127.0.0.241"));
-        m_form->AddNewPlayer(registration("Shop", "127.0.0.244"));
+        m_form->players()->AddNewPlayer(registration("Cafe", "127.0.0.241"));
+        m_form->players()->AddNewPlayer(registration("Shop", "127.0.0.244"));
         QListWidgetItem* cafe = m_form->ui.Player_iconView->findItems("Cafe", Qt::MatchExactly)[0];
         m_form->ui.Player_iconView->setCurrentItem(cafe);
         filterField()->setText("127.0.0.244");
@@ -174,18 +176,18 @@ private slots:
         QCOMPARE(m_form->currentPlayer(), static_cast<PlayerItem*>(cafe));
 
         // The address is set after the icon enters the view; the filter still sees it.
-        m_form->AddNewPlayer(registration("Annex", "127.0.0.244"));
-        m_form->AddNewPlayer(registration("Bar", "127.0.0.246"));
+        m_form->players()->AddNewPlayer(registration("Annex", "127.0.0.244"));
+        m_form->players()->AddNewPlayer(registration("Bar", "127.0.0.246"));
         QTRY_COMPARE(shownNames(), QStringList({"Annex", "Shop"}));
     }
 
     void eventsOfPlayers()
     {
-        m_form->AddNewPlayer(registration("Cafe", "127.0.0.245"));
-        m_form->AddNewPlayer(registration("Cafe", "127.0.0.245"));   // a heartbeat is no event
-        m_form->AddNewPlayer(registration("cafe", "127.0.0.247"));   // a duplicate
+        m_form->players()->AddNewPlayer(registration("Cafe", "127.0.0.245"));
+        m_form->players()->AddNewPlayer(registration("Cafe", "127.0.0.245"));   // a heartbeat is no event
+        m_form->players()->AddNewPlayer(registration("cafe", "127.0.0.247"));   // a duplicate
         auto* cafe = static_cast<PlayerItem*>(m_form->ui.Player_iconView->item(0));
-        m_form->delete_player(cafe);
+        m_form->players()->delete_player(cafe);
         const QStringList expected{"Player Cafe (127.0.0.245) is on line",
                                    "Duplicated player refused: cafe (127.0.0.247) uses the name of Cafe (127.0.0.245)",
                                    "Player Cafe goes offline!"};

@@ -5,6 +5,8 @@
 #include "core/ownaddress.h"
 #include "core/repositorypath.h"
 #include "players/playeritem.h"
+#include "players/commandchannel.h"
+#include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
@@ -168,7 +170,7 @@ private slots:
         QCOMPARE(hall->screenLayout(), -1);
 
         // A click reads both back; the layout menu then checks 9.
-        m_form->UpdatePlayerDisplayData(hall);
+        m_form->players()->UpdatePlayerDisplayData(hall);
         QCOMPARE(hall->screenLayout(), 9);
         m_prompts->menuAnswers = {QVariant()};
         m_form->ScreenLayoutMenu(hall, QPoint());
@@ -177,7 +179,7 @@ private slots:
         // An unreadable layout is no layout; a cancelled menu writes nothing.
         QVERIFY(writeFile(file(hall, "/sys/screen.env"), "LAYOUT=abc\n"));
         QVERIFY(writeFile(file(hall, "/sys/video.env"), "VIDEO= HDMI_AUTO =x\n"));
-        m_form->UpdatePlayerDisplayData(hall);
+        m_form->players()->UpdatePlayerDisplayData(hall);
         QCOMPARE(hall->screenLayout(), -1);
         QCOMPARE(hall->videoMode(), QString("HDMI_AUTO"));
         m_form->ScreenLayoutMenu(hall, QPoint());
