@@ -4,12 +4,12 @@ import http.server
 import queue
 import selectors
 import socket
+import struct
 import sys
 import threading
+import time
 import traceback
 import xml.parsers.expat
-import struct
-import time
 import xmlrpc.client
 import zlib
 
@@ -242,10 +242,10 @@ class RpcHandler(http.server.BaseHTTPRequestHandler):
                 reply = xmlrpc.client.dumps(fault, methodresponse=True, encoding="utf-8")
             if mode == "close":
                 self._send_half(reply.encode("utf-8"))
-            elif mode in ("huge", "status"):
-                self._send(plan["status"] if mode == "status" else 200, "text/xml", reply.encode("utf-8"))
             else:
-                self._send(200, "text/xml", reply.encode("utf-8"), compressible=True)
+                # A huge reply goes out as it is, so that its bytes arrive as they are counted.
+                self._send(plan["status"] if mode == "status" else 200, "text/xml", reply.encode("utf-8"),
+                           compressible=mode != "huge")
                 if after is not None:
                     after()
         elif mode == "drop":
