@@ -225,7 +225,8 @@ private slots:
     }
 
     // Each bad reply ends in a fault (or, for text the window must show as
-    // plain text, a value) and costs no more memory than an honest reply.
+    // plain text, a value), and its memory peak stays within one reply
+    // budget of an honest reply's of nearly the largest size.
     void hostilePlayerRepliesAreBounded_data()
     {
         QTest::addColumn<QString>("setting");
