@@ -90,8 +90,9 @@ class FaultInjectionTest(FleetCase, unittest.TestCase):
         rpc = self.proxy()
         self.assertEqual([36], rpc.Kivo.GetVolume())
         for _ in range(2):
-            with self.assertRaises(xmlrpc.client.Fault):
+            with self.assertRaises(xmlrpc.client.Fault) as caught:
                 rpc.Kivo.FreeSpace()
+            self.assertEqual((7, "busy"), (caught.exception.faultCode, caught.exception.faultString))
         self.assertEqual(2, len(rpc.Kivo.FreeSpace()))
 
     def test_ftp_down_answers_421(self):

@@ -53,6 +53,13 @@
     </message>
 </context>
 <context>
+    <name>DisplayText</name>
+    <message>
+        <source>(%1 characters)</source>
+        <translation>(%1 Zeichen)</translation>
+    </message>
+</context>
+<context>
     <name>FileChooser</name>
     <message>
         <source>Choose a directory</source>
@@ -161,6 +168,17 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>LogDownload</name>
+    <message>
+        <source>The log is larger than %1 MiB</source>
+        <translation>Das Protokoll ist größer als %1 MiB</translation>
+    </message>
+    <message>
+        <source>Less than %1 MiB would be left free on the disk</source>
+        <translation>Auf dem Datenträger blieben weniger als %1 MiB frei</translation>
     </message>
 </context>
 <context>

@@ -2,7 +2,51 @@
 
 #include "core/ftptransfer.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QStorageInfo>
+
+// A save file that refuses to grow past a budget or to fill its disk. It is
+// written on the transfer's worker thread; a refused write fails the download.
+class BoundedSaveFile : public QSaveFile
+{
+public:
+    using QSaveFile::QSaveFile;
+
+    qint64 maxBytes = LogDownload::kMaxLogBytes;
+    qint64 keepFreeBytes = LogDownload::kKeepFreeBytes;
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        constexpr qint64 MiB = 1024 * 1024;
+        if (m_written + length > maxBytes) {
+            setErrorString(LogDownload::tr("The log is larger than %1 MiB").arg(maxBytes / MiB));
+            return -1;
+        }
+        // The disk is asked again after every MiB written.
+        if (m_written >= m_nextDiskCheck) {
+            const QStorageInfo disk(QFileInfo(fileName()).absolutePath());
+            m_freeAtCheck = disk.isValid() ? disk.bytesAvailable() : -1;
+            m_writtenAtCheck = m_written;
+            m_nextDiskCheck = m_written + MiB;
+        }
+        if (m_freeAtCheck >= 0 && m_freeAtCheck - (m_written + length - m_writtenAtCheck) < keepFreeBytes) {
+            setErrorString(LogDownload::tr("Less than %1 MiB would be left free on the disk").arg(keepFreeBytes / MiB));
+            return -1;
+        }
+        const qint64 written = QSaveFile::writeData(data, length);
+        if (written > 0)
+            m_written += written;
+        return written;
+    }
+
+private:
+    qint64 m_written = 0;
+    qint64 m_nextDiskCheck = 0;
+    qint64 m_freeAtCheck = -1;
+    qint64 m_writtenAtCheck = 0;
+};
 
 QString logs::saveFileName(const QString& chosen)
 {
@@ -15,7 +59,7 @@ LogDownload::LogDownload(const QString& host, quint16 port, const QString& logNa
                          QObject* parent)
     : QObject(parent)
     , m_ftp(new FtpTransfer(this))
-    , m_file(new QSaveFile(localFile, this))
+    , m_file(new BoundedSaveFile(localFile, this))
     , m_host(host)
     , m_port(port)
     , m_logName(logName)
@@ -31,6 +75,12 @@ LogDownload::~LogDownload()
     m_ftp->disconnect(this);
     m_ftp->abort();
     m_file->cancelWriting();
+}
+
+void LogDownload::setLimits(qint64 maxLogBytes, qint64 keepFreeBytes)
+{
+    m_file->maxBytes = maxLogBytes;
+    m_file->keepFreeBytes = keepFreeBytes;
 }
 
 void LogDownload::start()

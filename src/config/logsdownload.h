@@ -2,13 +2,15 @@
 
 // Downloads one log file from a player's "log" FTP account into a local
 // file chosen by the operator. The local file is replaced only by a complete
-// download; a failed one leaves an earlier file of that name as it was.
+// download; a failed one leaves an earlier file of that name as it was. A
+// download stops, and fails, once the log passes kMaxLogBytes or when
+// writing on would leave less than kKeepFreeBytes free on the disk.
 
 #include <QObject>
 #include <QString>
 
+class BoundedSaveFile;
 class FtpTransfer;
-class QSaveFile;
 
 namespace logs {
 // The file a log is saved as: the chosen name, with ".txt" appended unless
@@ -21,11 +23,15 @@ class LogDownload : public QObject
     Q_OBJECT
 public:
     static constexpr const char* user = "log";
+    static constexpr qint64 kMaxLogBytes = 128LL * 1024 * 1024;
+    static constexpr qint64 kKeepFreeBytes = 256LL * 1024 * 1024;
 
     LogDownload(const QString& host, quint16 port, const QString& logName, const QString& localFile,
                 QObject* parent = nullptr);
     ~LogDownload() override;
 
+    // Replaces kMaxLogBytes and kKeepFreeBytes; before start().
+    void setLimits(qint64 maxLogBytes, qint64 keepFreeBytes);
     // Starts the transfer; finished follows in any case.
     void start();
     QString logName() const { return m_logName; }
@@ -40,7 +46,7 @@ private:
     void done(bool error);
 
     FtpTransfer* m_ftp;
-    QSaveFile* m_file;
+    BoundedSaveFile* m_file;
     QString m_host;
     quint16 m_port;
     QString m_logName;

@@ -1,11 +1,14 @@
 #include "core/debuglog.h"
 
+#include "core/displaytext.h"
+
 #include <QFile>
 
 #include <cstdlib>
 
-QString debugLogLine(QtMsgType type, const QString& message)
+QString debugLogLine(QtMsgType type, const QString& rawMessage)
 {
+    const QString message = elideForDisplay(rawMessage, kDebugLogLineLength);
     switch (type) {
     case QtDebugMsg:
     case QtInfoMsg:

@@ -4,11 +4,14 @@
 #include <QtGlobal>
 
 // The developer's diagnostics: "debug.log" in the current directory, one line
-// per message, prefixed "Debug: ", "Warning: " or "Fatal: ". The file is
+// per message, prefixed "Debug: ", "Warning: " or "Fatal: ", its line breaks
+// flattened and its length cut at kDebugLogLineLength characters (a player's
+// text of megabytes leaves a line of readable size). The file is
 // opened and closed for every message so that it is complete on disk after
 // each line. Qt's info messages are written as debug lines and its critical
 // messages as warnings, so that no diagnostic is lost.
 inline constexpr const char* kDebugLogFileName = "debug.log";
+inline constexpr qsizetype kDebugLogLineLength = 16 * 1024;
 
 void debugLogMessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message);
 

@@ -1,5 +1,8 @@
 #include "ui/events.h"
 
+#include "core/displaytext.h"
+#include "xmlrpc/xrclient.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QListWidget>
@@ -57,11 +60,8 @@ bool EventLog::openFile()
 
 void EventLog::record(const QString& text)
 {
-    // One event is one line, whatever the text holds.
-    QString flat = text;
-    flat.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
     const QString line = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
-        + QStringLiteral("  ") + flat;
+        + QStringLiteral("  ") + elideForDisplay(text, kLineLength);
 
     if (m_view) {
         // Follows new lines unless the operator has scrolled up to read older ones.
@@ -132,12 +132,7 @@ QString faultPlayerName(const QString& ownerName, const QObject* client)
 {
     if (!ownerName.isEmpty() || !client)
         return ownerName;
-    static const QLatin1String prefix("xml-rpc_client");
-    const QString objectName = client->objectName();
-    const qsizetype colon = objectName.lastIndexOf(QLatin1Char(':'));
-    if (!objectName.startsWith(prefix) || colon < prefix.size())
-        return QString();
-    return objectName.mid(prefix.size(), colon - prefix.size());
+    return XRClient::playerName(client->objectName());
 }
 
 } // namespace events

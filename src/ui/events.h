@@ -18,6 +18,9 @@ class EventLog : public QObject
     Q_OBJECT
 public:
     static constexpr int kViewLines = 1000;
+    // Longer event texts are cut (elideForDisplay): the file then keeps
+    // hundreds of events however long the texts a player sends.
+    static constexpr int kLineLength = 500;
     static constexpr qint64 kFileLimit = 1024 * 1024;
     static constexpr const char* kFileName = "events.log";
 
@@ -29,6 +32,7 @@ public:
              QObject* parent = nullptr);
     ~EventLog() override;
 
+    // One line, whatever the text holds.
     void record(const QString& text);
     QString filePath() const { return m_path; }
 

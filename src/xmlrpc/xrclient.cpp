@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QNetworkProxy>
+#include <QScopeGuard>
 #include <QTcpSocket>
 #include <QtEndian>
 
@@ -59,7 +60,6 @@ InflateResult inflateBody(const QByteArray& compressed, qint64 limit, QByteArray
     return InflateResult::Ok;
 }
 
-const QString kResponseTooLarge = QStringLiteral("Response too large");
 const QString kClosedUnexpectedly = QStringLiteral("Server closed connection unexpectedly");
 const QString kInvalidResponse = QStringLiteral("Invalid HTTP response");
 // A chunk-size line or trailer field longer than this is not HTTP.
@@ -67,7 +67,7 @@ constexpr qsizetype kMaxLineBytes = 4096;
 
 // Index just past the end of the first line in bytes, and the line's length
 // without its CR LF (or bare LF); -1 when no line is complete.
-qsizetype lineEnd(const QByteArray& bytes, qsizetype* length)
+qsizetype lineEnd(QByteArrayView bytes, qsizetype* length)
 {
     const qsizetype lf = bytes.indexOf('\n');
     if (lf < 0)
@@ -77,6 +77,15 @@ qsizetype lineEnd(const QByteArray& bytes, qsizetype* length)
 }
 
 } // namespace
+
+QString XRClient::playerName(const QString& clientName)
+{
+    static const QLatin1String prefix("xml-rpc_client");
+    const qsizetype colon = clientName.lastIndexOf(QLatin1Char(':'));
+    if (!clientName.startsWith(prefix) || colon < prefix.size())
+        return QString();
+    return clientName.mid(prefix.size(), colon - prefix.size());
+}
 
 XRClient::XRClient(const QUrl& url, QObject* parent, const QString& name)
     : QObject(parent), m_url(url)
@@ -127,6 +136,11 @@ void XRClient::startNext()
         return;
     m_current = m_queue.dequeue();
     m_received.clear();
+    m_receivedTotal = 0;
+    m_headerScanFrom = 0;
+    m_headerBytes = 0;
+    m_interimResponses = 0;
+    m_status = 0;
     m_body.clear();
     m_headerDone = false;
     m_framing = BodyFraming::UntilClose;
@@ -179,12 +193,8 @@ void XRClient::readResponse()
 {
     if (!m_socket || sender() != m_socket)
         return;
-    const qint64 available = m_socket->bytesAvailable();
-    if (m_received.size() + available > kMaxResponseBytes + kMaxResponseHeaderBytes) {
-        fail(kResponseTooLarge);
+    if (!takeReceived())
         return;
-    }
-    m_received += m_socket->readAll();
     if (!m_headerDone && takeHeader() != Progress::Done)
         return;
     if (takeBody(false) == Progress::Done)
@@ -195,7 +205,8 @@ void XRClient::connectionClosed()
 {
     if (!m_socket || sender() != m_socket)
         return;
-    m_received += m_socket->readAll();
+    if (!takeReceived())
+        return;
     if (!m_headerDone) {
         const Progress header = takeHeader();
         if (header == Progress::Failed)
@@ -244,29 +255,61 @@ void XRClient::requestTimedOut()
         fail(QStringLiteral("Request timed out"));
 }
 
+bool XRClient::takeReceived()
+{
+    // Counted before reading: bytes past the budget are never taken in.
+    constexpr qint64 budget = kMaxResponseBytes + kMaxResponseHeaderBytes;
+    if (m_receivedTotal + m_socket->bytesAvailable() > budget) {
+        failTooLarge();
+        return false;
+    }
+    const QByteArray bytes = m_socket->readAll();
+    m_receivedTotal += bytes.size();
+    if (m_receivedTotal > budget) {
+        failTooLarge();
+        return false;
+    }
+    m_received += bytes;
+    return true;
+}
+
 XRClient::Progress XRClient::takeHeader()
 {
     for (;;) {
-        qsizetype end = m_received.indexOf("\r\n\r\n");
-        qsizetype headerLength = end < 0 ? -1 : end + 4;
-        const qsizetype bare = m_received.indexOf("\n\n");
+        // The header ends with an empty line; the search resumes where the
+        // last one stopped, so a header arriving in pieces is scanned once.
+        const QByteArrayView received(m_received);
+        qsizetype end = received.indexOf("\n\r\n", m_headerScanFrom);
+        qsizetype headerLength = end < 0 ? -1 : end + 3;
+        const qsizetype bare = received.indexOf("\n\n", m_headerScanFrom);
         if (bare >= 0 && (headerLength < 0 || bare + 2 < headerLength))
             headerLength = bare + 2;
-        if (headerLength < 0)
-            return m_received.size() > kMaxResponseHeaderBytes ? fail(kInvalidResponse) : Progress::More;
-        if (headerLength > kMaxResponseHeaderBytes)
+        if (headerLength < 0) {
+            m_headerScanFrom = qMax<qsizetype>(0, m_received.size() - 2);
+            return m_headerBytes + m_received.size() > kMaxResponseHeaderBytes ? fail(kInvalidResponse)
+                                                                                : Progress::More;
+        }
+        m_headerBytes += headerLength;
+        if (m_headerBytes > kMaxResponseHeaderBytes)
             return fail(kInvalidResponse);
 
         const QList<QByteArray> lines = m_received.left(headerLength).trimmed().split('\n');
         m_received.remove(0, headerLength);
+        m_headerScanFrom = 0;
         const QList<QByteArray> status = lines.first().trimmed().split(' ');
         bool isNumber = false;
         const int code = status.value(1).toInt(&isNumber);
         if (!status.first().startsWith("HTTP/1.") || !isNumber || code < 100 || code > 999)
             return fail(kInvalidResponse);
         // An interim answer (100 Continue) is followed by the real one.
-        if (code < 200)
+        if (code < 200) {
+            if (++m_interimResponses > kMaxInterimResponses)
+                return fail(QStringLiteral("Invalid HTTP response: reply from %1 sent more than %2 interim responses")
+                                .arg(peer())
+                                .arg(kMaxInterimResponses));
             continue;
+        }
+        m_status = code;
 
         bool chunked = false;
         qint64 length = -1;
@@ -292,7 +335,7 @@ XRClient::Progress XRClient::takeHeader()
             m_framing = BodyFraming::Chunked;
         } else if (length >= 0) {
             if (length > kMaxResponseBytes)
-                return fail(kResponseTooLarge);
+                return failTooLarge();
             m_framing = BodyFraming::Length;
             m_contentLength = length;
         } else {
@@ -320,7 +363,7 @@ XRClient::Progress XRClient::takeBody(bool closed)
     case BodyFraming::UntilClose:
         m_body += std::exchange(m_received, QByteArray());
         if (m_body.size() > kMaxResponseBytes)
-            return fail(kResponseTooLarge);
+            return failTooLarge();
         return closed ? Progress::Done : Progress::More;
     }
     return Progress::More;
@@ -328,14 +371,19 @@ XRClient::Progress XRClient::takeBody(bool closed)
 
 XRClient::Progress XRClient::takeChunks()
 {
+    // Consumed bytes leave the buffer once, not chunk by chunk: a burst of
+    // tiny chunks costs time linear in its size.
+    qsizetype pos = 0;
+    const auto consume = qScopeGuard([&] { m_received.remove(0, pos); });
     for (;;) {
+        const QByteArrayView rest = QByteArrayView(m_received).sliced(pos);
         qsizetype length = 0;
         switch (m_chunkState) {
         case ChunkState::SizeLine: {
-            const qsizetype end = lineEnd(m_received, &length);
+            const qsizetype end = lineEnd(rest, &length);
             if (end < 0)
-                return m_received.size() > kMaxLineBytes ? fail(kInvalidResponse) : Progress::More;
-            QByteArray sizeText = m_received.left(length);
+                return rest.size() > kMaxLineBytes ? fail(kInvalidResponse) : Progress::More;
+            QByteArrayView sizeText = rest.first(length);
             const qsizetype extension = sizeText.indexOf(';');
             if (extension >= 0)
                 sizeText.truncate(extension);
@@ -344,16 +392,16 @@ XRClient::Progress XRClient::takeChunks()
             if (!valid || size < 0)
                 return fail(kInvalidResponse);
             if (m_body.size() + size > kMaxResponseBytes)
-                return fail(kResponseTooLarge);
-            m_received.remove(0, end);
+                return failTooLarge();
+            pos += end;
             m_chunkLeft = size;
             m_chunkState = size == 0 ? ChunkState::Trailer : ChunkState::Data;
             break;
         }
         case ChunkState::Data: {
-            const qsizetype take = qsizetype(qMin<qint64>(m_chunkLeft, m_received.size()));
-            m_body += QByteArrayView(m_received).first(take);
-            m_received.remove(0, take);
+            const qsizetype take = qsizetype(qMin<qint64>(m_chunkLeft, rest.size()));
+            m_body += rest.first(take);
+            pos += take;
             m_chunkLeft -= take;
             if (m_chunkLeft > 0)
                 return Progress::More;
@@ -361,20 +409,20 @@ XRClient::Progress XRClient::takeChunks()
             break;
         }
         case ChunkState::DataEnd: {
-            const qsizetype end = lineEnd(m_received, &length);
+            const qsizetype end = lineEnd(rest, &length);
             if (end < 0)
-                return m_received.size() > 2 ? fail(kInvalidResponse) : Progress::More;
+                return rest.size() > 2 ? fail(kInvalidResponse) : Progress::More;
             if (length != 0)
                 return fail(kInvalidResponse);
-            m_received.remove(0, end);
+            pos += end;
             m_chunkState = ChunkState::SizeLine;
             break;
         }
         case ChunkState::Trailer: {
-            const qsizetype end = lineEnd(m_received, &length);
+            const qsizetype end = lineEnd(rest, &length);
             if (end < 0)
-                return m_received.size() > kMaxLineBytes ? fail(kInvalidResponse) : Progress::More;
-            m_received.remove(0, end);
+                return rest.size() > kMaxLineBytes ? fail(kInvalidResponse) : Progress::More;
+            pos += end;
             if (length == 0)
                 return Progress::Done;
             break;
@@ -394,7 +442,7 @@ void XRClient::finishWithBody()
             body = inflated;
             break;
         case InflateResult::TooLarge:
-            finish({id, true, -32300, kResponseTooLarge, {}});
+            failTooLarge();
             return;
         case InflateResult::Corrupt:
             finish({id, true, -32700, QStringLiteral("Compressed response body is corrupt"), {}});
@@ -415,16 +463,37 @@ void XRClient::finishWithBody()
     }
     int faultCode = 0;
     QString faultString;
-    if (response.getFault(faultCode, faultString))
+    if (response.getFault(faultCode, faultString)) {
         finish({id, true, faultCode, faultString, {}});
-    else
+    } else if (!response.documentElement().firstChildElement(QStringLiteral("fault")).isNull()) {
+        finish({id, true, -32600,
+                QStringLiteral("Invalid fault: reply from %1 has a fault without faultCode and faultString")
+                    .arg(peer()),
+                {}});
+    } else if (m_status != 200) {
+        fail(QStringLiteral("HTTP error: reply from %1 has status %2").arg(peer()).arg(m_status));
+    } else {
         finish({id, false, 0, {}, response.value()});
+    }
 }
 
 XRClient::Progress XRClient::fail(const QString& text)
 {
     finish({m_current.id, true, -32300, text, {}});
     return Progress::Failed;
+}
+
+XRClient::Progress XRClient::failTooLarge()
+{
+    return fail(QStringLiteral("Response too large: reply from %1 exceeded %2 MiB")
+                    .arg(peer())
+                    .arg(kMaxResponseBytes / (1024 * 1024)));
+}
+
+QString XRClient::peer() const
+{
+    const QString name = playerName(objectName());
+    return name.isEmpty() ? m_current.url.host() : name;
 }
 
 // Closes the connection of the call in flight; it is freed from the event

@@ -10,12 +10,24 @@
 // holds no connection. Outcomes are emitted from the event loop, never from
 // inside the socket handler that read them, so receivers may open modal boxes.
 //
+// A player's reply is bounded as it arrives: its body (and what a compressed
+// body expands to) by kMaxResponseBytes, its status line and fields, interim
+// (1xx) answers included, by kMaxResponseHeaderBytes, the number of interim
+// answers by kMaxInterimResponses, and the whole exchange by the request
+// timeout, which runs through interim answers. Headers are scanned once, so
+// the work per reply grows linearly with its size.
+//
 // Client-side faults: -32300 transport failures (texts "Connection refused",
 // "Server closed connection unexpectedly", "Request timed out", "Response
-// too large", "Request aborted", "Invalid HTTP response" or the socket's own
-// text), -32700 a body that is not XML (the parser's message) or cannot be
-// decompressed, -32600 XML that is no methodResponse. The HTTP status is not
-// examined.
+// too large: reply from PLAYER exceeded 4 MiB", "Request aborted", "Invalid
+// HTTP response", "Invalid HTTP response: reply from PLAYER sent more than 16
+// interim responses", "HTTP error: reply from PLAYER has status N" for a
+// result that came with a status other than 200, or the socket's own text),
+// -32700 a body that is not XML (the parser's message) or cannot be
+// decompressed, -32600 XML that is no methodResponse, and "Invalid fault:
+// reply from PLAYER has a fault without faultCode and faultString". A fault
+// the player sent is delivered whatever the status. PLAYER is the player's
+// name taken from the client's name (see playerName()), else the URL's host.
 
 #include <QByteArray>
 #include <QList>
@@ -35,9 +47,12 @@ class XRClient : public QObject
 
 public:
     static constexpr int kDefaultRequestTimeoutMs = 60000;
-    static constexpr qint64 kMaxResponseBytes = 64 * 1024 * 1024;
+    static constexpr qint64 kMaxResponseBytes = 4 * 1024 * 1024;
     static constexpr qsizetype kMaxResponseHeaderBytes = 64 * 1024;
+    static constexpr int kMaxInterimResponses = 16;
 
+    // name becomes the object name; a player's client is named
+    // "xml-rpc_client" + player name + ":" + address.
     explicit XRClient(const QUrl& url, QObject* parent = nullptr, const QString& name = QString());
     // Aborts the call in flight, which ends in fault -32300 "Request aborted"
     // during destruction (after any outcomes not yet delivered); queued calls
@@ -49,6 +64,9 @@ public:
     int call(const QString& method, const QVariantList& params);
 
     QUrl url() const { return m_url; }
+    // The player name within a client's name ("xml-rpc_client" NAME ":"
+    // ADDRESS; the address follows the last colon), or empty for another name.
+    static QString playerName(const QString& clientName);
     // Calls made whose outcome has not been emitted yet, the one in flight included.
     int pendingCalls() const { return int(m_queue.size() + m_outcomes.size()) + (m_socket ? 1 : 0); }
     // Whether a connection is open (only while a call is in flight).
@@ -91,6 +109,9 @@ private:
     void connectionClosed();
     void socketFailed();
     void requestTimedOut();
+    // Moves what arrived into m_received; false (the call has failed) when
+    // the reply grows past its budget.
+    bool takeReceived();
     // Reads the status line and fields once they are complete.
     Progress takeHeader();
     // Moves received body bytes into m_body; Done once the body is complete.
@@ -98,6 +119,9 @@ private:
     Progress takeChunks();
     void finishWithBody();
     Progress fail(const QString& text);
+    Progress failTooLarge();
+    // Who answered, for fault texts: the player's name, else the host.
+    QString peer() const;
     void dropConnection();
     // Ends the call in flight, queues its outcome and moves on to the next call.
     void finish(const Outcome& outcome);
@@ -114,6 +138,11 @@ private:
     QTcpSocket* m_socket = nullptr;
     QueuedCall m_current;
     QByteArray m_received;     // bytes not yet consumed
+    qint64 m_receivedTotal = 0; // every byte of the reply so far
+    qsizetype m_headerScanFrom = 0; // where the search for the header's end resumes
+    qsizetype m_headerBytes = 0;    // of the headers taken so far, interim ones included
+    int m_interimResponses = 0;
+    int m_status = 0;
     bool m_headerDone = false;
     BodyFraming m_framing = BodyFraming::UntilClose;
     qint64 m_contentLength = 0;

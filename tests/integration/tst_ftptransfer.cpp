@@ -1,7 +1,8 @@
 // Transfers against a player's FTP service (the emulator's, served by
-// pyftpdlib at the players' port 2121), through FtpTransfer and through
-// PlayerItem's upload.
+// pyftpdlib at the players' port 2121), through FtpTransfer, PlayerItem's
+// upload and the log download.
 
+#include "config/logsdownload.h"
 #include "core/ftptransfer.h"
 #include "players/playeritem.h"
 #include "players/qxrkvoserver.h"
@@ -15,6 +16,7 @@
 #include <QBuffer>
 #include <QListWidget>
 #include <QRandomGenerator>
+#include <QStorageInfo>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -339,6 +341,44 @@ private slots:
         QVERIFY(item->findChildren<QFile*>().isEmpty());
         QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 20000);
         QCOMPARE(item->ftp()->state(), FtpTransfer::Unconnected);
+    }
+
+    // A log download stops at its size budget and before the disk runs low,
+    // leaving the earlier file and no temporary one.
+    void logDownloadStopsAtItsLimits_data()
+    {
+        QTest::addColumn<qint64>("maxBytes");
+        QTest::addColumn<qint64>("keepFreeBytes");
+        QTest::addColumn<QString>("reason");
+        constexpr qint64 MiB = 1024 * 1024;
+        QTest::newRow("size budget") << MiB << qint64(0) << "The log is larger than 1 MiB";
+        const qint64 keepFree = (QStorageInfo(m_workDir.filePath("")).bytesAvailable() / MiB + 1024) * MiB;
+        QTest::newRow("disk running low") << 16 * MiB << keepFree
+                                          << QString("Less than %1 MiB would be left free on the disk").arg(keepFree / MiB);
+    }
+    void logDownloadStopsAtItsLimits()
+    {
+        QFETCH(qint64, maxBytes);
+        QFETCH(qint64, keepFreeBytes);
+        QFETCH(QString, reason);
+        QFile log(folder("logs") + "/long.log");
+        QVERIFY(log.open(QIODevice::WriteOnly) && log.write(QByteArray(3 * 1024 * 1024 / 2, 'L')) > 0);
+        log.close();
+        QDir saved(m_workDir.filePath("saved"));
+        QVERIFY(saved.mkpath("."));
+        QFile earlier(saved.filePath("long.txt"));
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier download\n") > 0);
+        earlier.close();
+
+        LogDownload download(playerHost, 2121, "long.log", earlier.fileName());
+        download.setLimits(maxBytes, keepFreeBytes);
+        QSignalSpy finished(&download, &LogDownload::finished);
+        download.start();
+        QVERIFY(finished.wait(20000));
+        QCOMPARE(finished.first().at(0).toBool(), true);
+        QVERIFY2(finished.first().at(1).toString().endsWith(reason), qPrintable(finished.first().at(1).toString()));
+        QCOMPARE(readFile(earlier.fileName()), QByteArray("earlier download\n"));
+        QCOMPARE(saved.entryList(QDir::Files | QDir::Hidden), QStringList{"long.txt"});
     }
 };
 

@@ -216,11 +216,13 @@ private slots:
             EventLog log(&view, path, 4096);
             QCOMPARE(EventLog::current(), &log);
             for (int i = 0; i < EventLog::kViewLines + 50; ++i)
-                recordEvent(QString("event %1\nsecond line").arg(i));
+                recordEvent(QString("event %1\nsecond line").arg(i) + (i == EventLog::kViewLines + 48 ? QString(1000000, 'x') : QString()));
         }
         QCOMPARE(EventLog::current(), nullptr);
         recordEvent("after the log is gone");   // nothing to write to, nothing breaks
         QCOMPARE(view.count(), EventLog::kViewLines);
+        // A text of a megabyte just before the end is cut: the files keep their history.
+        QVERIFY(view.item(view.count() - 2)->text().size() < EventLog::kLineLength + 60);
         QVERIFY(view.item(view.count() - 1)->text().endsWith(QString("event %1 second line").arg(EventLog::kViewLines + 49)));
         QVERIFY(QFileInfo(path).size() <= 4096);
         QVERIFY(QFileInfo(path + ".1").size() <= 4096);

@@ -120,6 +120,12 @@ private slots:
         QCOMPARE(readLog(), QByteArray("Debug: second run: 2\n"));
         qWarning("non-ASCII \xc3\xa9");
         QCOMPARE(readLog(), QByteArray("Debug: second run: 2\nWarning: non-ASCII \xc3\xa9\n"));
+        // A message of megabytes with line breaks, as a player may send, is one line of bounded length.
+        qWarning("%s", qPrintable(QString("fake line\nWarning: ").repeated(200000)));
+        const QList<QByteArray> lines = readLog().split('\n');
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[2].startsWith("Warning: fake line Warning: fake line"));
+        QVERIFY(lines[2].size() < kDebugLogLineLength + 100);
         removeDebugLog();
         removeDebugLog(); // a missing file is no error
         QCOMPARE(readLog(), QByteArray("<missing>"));

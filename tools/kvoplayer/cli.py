@@ -45,8 +45,9 @@ Values saved in an existing --state-dir win over defaults, not over values given
 
 fault settings (--fault TARGET=SETTING, repeatable; TARGET is *, an address, a name or a number):
 %s
-  or a JSON object with the keys mode (none, close, drop, fault, malformed, grammar, html),
-  delay, code, text, status, methods (only these methods), times (only this many calls),
+  or a JSON object with the keys mode (none, close, drop, fault, malformed, grammar, html, huge, bomb,
+  interim, status, empty-fault), delay, code, text, size (huge and bomb; a fault's text is repeated to
+  it), fill (huge), status, methods (only these methods), times (only this many calls),
   refuse, ftp_down, heartbeat, power, clear; e.g.
   --fault '127.0.0.3={"mode": "fault", "code": 4, "text": "bad path", "methods": ["Kivo.GetList"]}'
 

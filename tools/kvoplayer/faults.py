@@ -4,7 +4,11 @@ import json
 import threading
 
 # Ways of answering a call other than the normal reply.
-MODES = ("none", "close", "drop", "fault", "malformed", "grammar", "html")
+MODES = ("none", "close", "drop", "fault", "malformed", "grammar", "html", "huge", "bomb", "interim", "status",
+         "empty-fault")
+# Sizes of the oversized replies unless a setting gives one.
+HUGE_SIZE = 60 * 1000 * 1000
+BOMB_SIZE = 60 * 1024 * 1024
 SHORT_FORMS = """\
   refuse | accept            stop / resume listening on the XML-RPC port
   delay:SECONDS              wait before answering (0 = no delay)
@@ -14,6 +18,12 @@ SHORT_FORMS = """\
   malformed                  answer with XML that is not well-formed
   grammar                    answer with well-formed XML that is not a methodResponse
   html[:STATUS]              answer with an HTML error page (default status 500)
+  huge[:SIZE[:FILL]]         the normal reply with every string made SIZE characters long with FILL
+                             (default 60,000,000 and "x"); a reply without strings becomes one
+  bomb[:SIZE]                a small compressed reply that expands to SIZE bytes (default 60 MiB)
+  interim                    "100 Continue" answers without end, never the reply
+  status[:STATUS]            the normal reply with that HTTP status (default 500)
+  empty-fault                a fault whose struct has no members
   ftp-down | ftp-up          FTP answers 421 and closes / serves again
   heartbeat-off | heartbeat-on   stop / resume registrations
   power:WORD | pwroff | pwron    report WORD (PWROFF, PWRON) as power state from now on
@@ -64,15 +74,23 @@ def parse(setting):
         if fault_text:
             changes["text"] = fault_text
         return _checked(changes)
-    if word == "html":
-        return _checked({"mode": "html", "status": rest or 500})
+    if word in ("html", "status"):
+        return _checked({"mode": word, "status": rest or 500})
+    if word in ("huge", "bomb"):
+        size, _, fill = rest.partition(":")
+        changes = {"mode": word}
+        if size.strip():
+            changes["size"] = size
+        if fill:
+            changes["fill"] = fill
+        return _checked(changes)
     if word in MODES and not rest:
         return {"mode": word}
     raise FaultError("unknown fault setting %r; one of:\n%s" % (text, SHORT_FORMS))
 
 
 def _checked(changes):
-    known = {"mode", "delay", "code", "text", "status", "methods", "times", "refuse", "ftp_down",
+    known = {"mode", "delay", "code", "text", "size", "fill", "status", "methods", "times", "refuse", "ftp_down",
              "heartbeat", "clear", "player", "power"}
     unknown = set(changes) - known
     if unknown:
@@ -90,6 +108,14 @@ def _checked(changes):
             changes["power"] = str(changes["power"])
         if "text" in changes:
             changes["text"] = str(changes["text"])
+        if changes.get("size") is not None:
+            changes["size"] = int(changes["size"])
+            if not 0 <= changes["size"] <= 2 ** 31:
+                raise FaultError("size must lie between 0 and 2147483648")
+        if "fill" in changes:
+            changes["fill"] = str(changes["fill"])
+            if not changes["fill"]:
+                raise FaultError("fill must not be empty")
         if "status" in changes:
             changes["status"] = int(changes["status"])
             if not 400 <= changes["status"] <= 599:
@@ -123,6 +149,8 @@ class FaultPlan:
         self.delay = 0.0
         self.code = 1
         self.text = "injected fault"
+        self.size = None  # a fault's text is repeated to this length; huge and bomb have their own default
+        self.fill = "x"
         self.status = 500
         self.methods = None
         self.times = None
@@ -132,25 +160,28 @@ class FaultPlan:
         with self._lock:
             if changes.get("clear"):
                 self._reset()
-            for key in ("mode", "delay", "code", "text", "status", "methods", "times"):
+            for key in ("mode", "delay", "code", "text", "size", "fill", "status", "methods", "times"):
                 if key in changes:
                     setattr(self, key, changes[key])
 
     def take(self, method):
-        """(mode, delay) for a call of method; counts the call against a limited number of times."""
+        """The settings (snapshot()) that apply to a call of method; counts the call against a limited number
+        of times, so the last counted call still gets the settings it was counted under."""
         with self._lock:
-            if self.mode == "none" and self.delay == 0:
-                return "none", 0.0
-            if self.methods is not None and method not in self.methods:
-                return "none", 0.0
-            mode, delay = self.mode, self.delay
-            if self.times is not None:
+            plan = self._snapshot()
+            if self.mode == "none" and self.delay == 0 or self.methods is not None and method not in self.methods:
+                plan.update(mode="none", delay=0.0)
+            elif self.times is not None:
                 self.times -= 1
                 if self.times <= 0:
                     self._reset()
-            return mode, delay
+            return plan
 
     def snapshot(self):
         with self._lock:
-            return {"mode": self.mode, "delay": self.delay, "code": self.code, "text": self.text,
-                    "status": self.status, "methods": self.methods, "times": self.times}
+            return self._snapshot()
+
+    def _snapshot(self):
+        return {"mode": self.mode, "delay": self.delay, "code": self.code, "text": self.text,
+                    "size": self.size, "fill": self.fill, "status": self.status, "methods": self.methods,
+                    "times": self.times}

@@ -4,13 +4,16 @@ import http.server
 import queue
 import selectors
 import socket
+import struct
 import sys
 import threading
+import time
 import traceback
 import xml.parsers.expat
 import xmlrpc.client
+import zlib
 
-from . import values
+from . import faults, values
 
 MAX_BODY = 4 * 1024 * 1024
 IDLE_TIMEOUT = 60
@@ -20,6 +23,36 @@ MALFORMED_XML = (b"<?xml version=\"1.0\"?>\n<methodResponse><params><param><valu
                  b"broken reply</value></param></params>")
 NOT_A_RESPONSE = (b"<?xml version=\"1.0\"?>\n<methodCall><methodName>not.a.response</methodName>"
                   b"<params/></methodCall>")
+EMPTY_FAULT = b"<?xml version=\"1.0\"?>\n<methodResponse><fault><value><struct/></value></fault></methodResponse>"
+CONTINUE = b"HTTP/1.1 100 Continue\r\n\r\n"
+_bombs = {}
+
+
+def lengthened(value, size, fill):
+    """value with every string made size characters long by repeating fill after it; (value, whether one was)."""
+    if isinstance(value, str):
+        return (value + fill * ((size - len(value)) // len(fill) + 1))[:max(size, len(value))], True
+    if isinstance(value, (list, tuple)):
+        items = [lengthened(item, size, fill) for item in value]
+        return [item for item, _ in items], any(found for _, found in items)
+    if isinstance(value, dict):
+        items = {key: lengthened(item, size, fill) for key, item in value.items()}
+        return {key: item for key, (item, _) in items.items()}, any(found for _, found in items.values())
+    return value, False
+
+
+def deflate_bomb(size):
+    """A compressed reply body whose stream expands to size bytes while its length prefix claims 1 KiB."""
+    if size not in _bombs:
+        packer = zlib.compressobj(9)
+        head = b"<?xml version=\"1.0\"?>\n<methodResponse><params><param><value><string>"
+        parts = [packer.compress(head)]
+        block = b"x" * (1024 * 1024)
+        for offset in range(0, max(0, size - len(head)), len(block)):
+            parts.append(packer.compress(block[:size - len(head) - offset]))
+        parts.append(packer.flush())
+        _bombs[size] = struct.pack(">I", 1024) + b"".join(parts)
+    return _bombs[size]
 
 
 def html_page(status):
@@ -177,7 +210,8 @@ class RpcHandler(http.server.BaseHTTPRequestHandler):
             self._send_fault(-32600, "Invalid XML-RPC methodCall: %s" % error)
             return
 
-        mode, delay = player.faults.take(method)
+        plan = player.faults.take(method)
+        mode, delay = plan["mode"], plan["delay"]
         record = {"method": method, "params": journal_params}
         if mode != "none":
             record["injected"] = mode
@@ -188,10 +222,15 @@ class RpcHandler(http.server.BaseHTTPRequestHandler):
             self.close_connection = True
             return
 
-        if mode == "none" or mode == "close":
+        if mode in ("none", "close", "huge", "status"):
             after = None
             try:
                 result, after = player.methods.call(method, params)
+                if mode == "huge":
+                    size = faults.HUGE_SIZE if plan["size"] is None else plan["size"]
+                    result, found = lengthened(result, size, plan["fill"])
+                    if not found:
+                        result, _ = lengthened("", size, plan["fill"])
                 reply = xmlrpc.client.dumps((result,), methodresponse=True, encoding="utf-8")
             except xmlrpc.client.Fault as fault:
                 player.journal_fault(method, fault.faultCode, fault.faultString)
@@ -204,21 +243,33 @@ class RpcHandler(http.server.BaseHTTPRequestHandler):
             if mode == "close":
                 self._send_half(reply.encode("utf-8"))
             else:
-                self._send(200, "text/xml", reply.encode("utf-8"), compressible=True)
+                # A huge reply goes out as it is, so that its bytes arrive as they are counted.
+                self._send(plan["status"] if mode == "status" else 200, "text/xml", reply.encode("utf-8"),
+                           compressible=mode != "huge")
                 if after is not None:
                     after()
         elif mode == "drop":
             self._drop()
         elif mode == "fault":
-            plan = player.faults.snapshot()
-            self._send_fault(plan["code"], plan["text"])
+            text = plan["text"]
+            if plan["size"] is not None:
+                text = (text * (plan["size"] // max(1, len(text)) + 1))[:plan["size"]]
+            self._send_fault(plan["code"], text)
+        elif mode == "empty-fault":
+            self._send(200, "text/xml", EMPTY_FAULT)
+        elif mode == "bomb":
+            size = faults.BOMB_SIZE if plan["size"] is None else plan["size"]
+            self._headers(200, "text/xml", len(deflate_bomb(size)), "deflate")
+            self.wfile.write(deflate_bomb(size))
+            self.wfile.flush()
+        elif mode == "interim":
+            self._send_interim_answers()
         elif mode == "malformed":
             self._send(200, "text/xml", MALFORMED_XML)
         elif mode == "grammar":
             self._send(200, "text/xml", NOT_A_RESPONSE)
         elif mode == "html":
-            status = player.faults.snapshot()["status"]
-            self._send(status, "text/html; charset=utf-8", html_page(status))
+            self._send(plan["status"], "text/html; charset=utf-8", html_page(plan["status"]))
 
     def _journal_rejected(self, error, method=None):
         self.player.journal_call({"method": method, "params": None, "error": error})
@@ -246,6 +297,16 @@ class RpcHandler(http.server.BaseHTTPRequestHandler):
         self._headers(status, content_type, len(body), encoding)
         self.wfile.write(body)
         self.wfile.flush()
+
+    def _send_interim_answers(self):
+        """Interim answers until the caller goes away, for at most IDLE_TIMEOUT seconds; then closes."""
+        self.close_connection = True
+        deadline = time.monotonic() + IDLE_TIMEOUT
+        batch = CONTINUE * 1000
+        while time.monotonic() < deadline and not self.player.fleet.stopping.is_set():
+            self.wfile.write(batch)
+            self.wfile.flush()
+        self._drop()
 
     def _send_half(self, body):
         """Announces the whole reply, sends half of it and closes: a player reset in mid-answer."""
