@@ -7,9 +7,11 @@
 //   which is how long the window would be frozen without the worker.
 // Usage: kvo-bench-repository REPOSITORY
 
-#include "core/repositorypath.h"
+#include "content/contentcontroller.h"
 #include "content/mediaprobe.h"
+#include "content/mediarepository.h"
 #include "content/repositorylister.h"
+#include "core/repositorypath.h"
 #include "window/kvo_form.h"
 
 #include <QApplication>
@@ -76,13 +78,13 @@ int main(int argc, char** argv)
     timer.start(10);
     kvo_Form form;  // lists the repository as it starts
     const double construction = double(clock.nsecsElapsed()) / 1e6;
-    RepositoryLister* lister = form.repositoryLister();
+    RepositoryLister* lister = form.content()->repository()->lister();
     const double first = construction + waitUntilListed(lister);
     timer.stop();
     const int probed = lister->filesProbed();
 
     clock.start();
-    form.RefreshServerContents();
+    form.content()->RefreshServerContents();
     const double refresh = waitUntilListed(lister);
     const int probedAgain = lister->filesProbed() - probed;
 

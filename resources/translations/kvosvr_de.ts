@@ -406,6 +406,17 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
 </context>
 <context>
+    <name>PlaylistPane</name>
+    <message>
+        <source>Playlists</source>
+        <translation>Wiedergabelisten</translation>
+    </message>
+    <message>
+        <source>Playlists: %1</source>
+        <translation>Wiedergabelisten: %1</translation>
+    </message>
+</context>
+<context>
     <name>QObject</name>
     <message>
         <source>The file name &quot;%1&quot; contains a comma, which a playlist cannot hold. Rename the file in the repository, download it again and add it then.</source>
@@ -469,6 +480,28 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>The scaled window extends outside of the bottom border. It will be clipped.</source>
         <translation>Das skalierte Fenster ragt über den unteren Rand hinaus. Es wird abgeschnitten.</translation>
+    </message>
+</context>
+<context>
+    <name>ShownPlayer</name>
+    <message>
+        <source>%1 (offline)</source>
+        <translation>%1 (offline)</translation>
+    </message>
+    <message>
+        <source>%1 (deleted)</source>
+        <translation>%1 (gelöscht)</translation>
+    </message>
+</context>
+<context>
+    <name>StoragePane</name>
+    <message>
+        <source>Player Storage Content</source>
+        <translation>Speicherinhalt des Players</translation>
+    </message>
+    <message>
+        <source>Player Storage Content: %1</source>
+        <translation>Speicherinhalt des Players: %1</translation>
     </message>
 </context>
 <context>

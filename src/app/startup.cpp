@@ -7,6 +7,7 @@
 #include "core/repositorypath.h"
 #include "core/settings.h"
 #include "app/terminationsignals.h"
+#include "content/contentcontroller.h"
 #include "players/playerscontroller.h"
 #include "players/qxrkvoserver.h"
 #include "window/kvo_form.h"
@@ -97,8 +98,8 @@ int runController(int& argc, char** argv)
     QObject::connect(app.get(), &QGuiApplication::lastWindowClosed, app.get(), &QCoreApplication::quit);
     QObject::connect(registrationService.get(), &QXRKVOServer::NewPlayerRegistration, window->players(),
                      &PlayersController::AddNewPlayer);
-    QObject::connect(registrationService.get(), &QXRKVOServer::update_wget_progress, window.get(),
-                     &kvo_Form::set_wget_progress);
+    QObject::connect(registrationService.get(), &QXRKVOServer::update_wget_progress, window->content(),
+                     &ContentController::set_wget_progress);
 
     const int result = QApplication::exec();
     qDebug("Event loop ended (%d)", result);

@@ -1,7 +1,6 @@
 #include "content/avinput.h"
 
 #include "core/repositorypath.h"
-#include "window/kvo_form.h"
 #include "ui/namedwidgets.h"
 #include "ui/prompts.h"
 
@@ -102,15 +101,21 @@ QByteArray avInputFileContents(const QString& first, const QString& second)
     return (first + QLatin1Char('\n') + second + QLatin1Char('\n')).toUtf8();
 }
 
-void kvo_Form::CreateExtAVinItem()
+AVInputItems::AVInputItems(QWidget* window, QObject* parent)
+    : QObject(parent)
+    , m_window(window)
 {
-    auto* dialog = new AVInputDialog(this, "AVInputDialog");
-    connect(dialog, &AVInputDialog::new_VIN_config_ready, this, &kvo_Form::Save_AVIN_file);
+}
+
+void AVInputItems::CreateExtAVinItem()
+{
+    auto* dialog = new AVInputDialog(m_window, "AVInputDialog");
+    connect(dialog, &AVInputDialog::new_VIN_config_ready, this, &AVInputItems::Save_AVIN_file);
     prompts().execDialog(dialog);
     delete dialog;
 }
 
-void kvo_Form::Save_AVIN_file(QString first, QString second)
+void AVInputItems::Save_AVIN_file(QString first, QString second)
 {
     bool accepted = false;
     const QString name = prompts()
@@ -121,7 +126,7 @@ void kvo_Form::Save_AVIN_file(QString first, QString second)
         return;
     // The item belongs in the "Video" folder: a name that reaches elsewhere is refused.
     if (name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))) {
-        showWarning(this, tr("Saving capture file"),
+        showWarning(m_window, tr("Saving capture file"),
                     tr("The name %1 must not contain \"/\" or \"\\\".").arg(name));
         return;
     }
@@ -131,8 +136,8 @@ void kvo_Form::Save_AVIN_file(QString first, QString second)
     QSaveFile file(path);
     const QByteArray contents = avInputFileContents(first, second);
     if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit()) {
-        showWarning(this, tr("Saving capture file"), tr("Fail saving file ") + path);
+        showWarning(m_window, tr("Saving capture file"), tr("Fail saving file ") + path);
         return;
     }
-    RefreshServerContents();
+    emit itemSaved();
 }

@@ -4,6 +4,7 @@
 // connector and the video standard, as the two lines of a ".cap" file.
 
 #include <QDialog>
+#include <QObject>
 #include <QString>
 
 class QComboBox;
@@ -40,3 +41,24 @@ private:
 
 // The text of an AV input item file: the two lines, each ended by "\n".
 QByteArray avInputFileContents(const QString& first, const QString& second);
+
+// Creates AV input items: the dialog, then the name, then the file in the
+// repository's "Video" folder, replaced atomically.
+class AVInputItems : public QObject
+{
+    Q_OBJECT
+public:
+    // window: the parent of the dialogs and boxes.
+    explicit AVInputItems(QWidget* window, QObject* parent = nullptr);
+
+public slots:
+    void CreateExtAVinItem();
+    void Save_AVIN_file(QString first, QString second);
+
+signals:
+    // A new item lies in the repository.
+    void itemSaved();
+
+private:
+    QWidget* m_window;
+};

@@ -1,5 +1,7 @@
 #include "content/batchserver.h"
 
+#include "content/storage.h"
+
 #include <QCoreApplication>
 #include <QDir>
 
@@ -44,13 +46,6 @@ void resetProgram()
 
 } // namespace batchserver
 
-QString replaceUrlNameEscapes(QString text)
-{
-    return text.replace(QLatin1String("%20"), QLatin1String(" "))
-        .replace(QLatin1String("%28"), QLatin1String("("))
-        .replace(QLatin1String("%29"), QLatin1String(")"));
-}
-
 WgetProgress parseWgetProgress(const QString& progress)
 {
     WgetProgress parsed;
@@ -65,7 +60,7 @@ WgetProgress parseWgetProgress(const QString& progress)
         return parsed;
     parsed.valid = true;
     parsed.percent = percent;
-    parsed.fileName = replaceUrlNameEscapes(line.left(20).trimmed());
-    parsed.line = replaceUrlNameEscapes(progress.trimmed());
+    parsed.fileName = storage::repairedName(line.left(20).trimmed());
+    parsed.line = storage::repairedName(progress.trimmed());
     return parsed;
 }

@@ -35,5 +35,3 @@ struct WgetProgress {
 };
 
 WgetProgress parseWgetProgress(const QString& progress);
-// Replaces the URL escapes players leave in file names: "%20", "%28", "%29".
-QString replaceUrlNameEscapes(QString text);

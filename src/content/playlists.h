@@ -16,6 +16,8 @@ class QLineEdit;
 namespace playlist {
 
 constexpr int Count = 4;
+// Far more than a playlist holds: a larger file is not read.
+constexpr qint64 kMaxFileBytes = 8 * 1024 * 1024;
 // Cell positions of a playlist or storage row.
 enum Column { Name = 0, Size = 1, Location = 2, Type = 3, Duration = 4 };
 

@@ -1,8 +1,7 @@
 #pragma once
 
 // Sending a repository file to a player: the checks made before, the copy
-// into a virtual player's "contents" folder, and what the transfer display
-// is told about URL transfers.
+// into a virtual player's "contents" folder, and the progress shown.
 
 #include "players/playeritem.h"
 
@@ -31,14 +30,6 @@ QString RepositoryRelativePath(QTreeWidgetItem* row);
 
 // Shows done out of total on a bar that counts in int (large files in KiB).
 void showTransferProgress(QProgressBar* bar, qint64 done, qint64 total);
-
-// One step of a URL transfer, as the transfer display is told about it.
-struct UrlOperation {
-    enum Kind { Other, Put, Get };
-    Kind kind = Other;
-    bool failed = false;
-    int errorCode = 0;
-};
 
 // Copies files into virtual players' folders one after another, one block of
 // 131072 bytes at a time from the event loop, so that the window keeps

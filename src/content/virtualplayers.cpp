@@ -2,11 +2,10 @@
 
 #include "core/repositorypath.h"
 #include "players/playeritem.h"
-#include "window/kvo_form.h"
+#include "players/playerscontroller.h"
 #include "ui/namedwidgets.h"
 #include "ui/prompts.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -108,7 +107,7 @@ quint64 Slot_du(const QString& path)
 QString virtualStorageText(quint64 bytes)
 {
     const quint64 kilobytes = bytes / 1024;
-    return QCoreApplication::translate("kvo_Form", "Used %1KB (or %2 MB).").arg(kilobytes).arg(double(kilobytes) / 1024.0, 0, 'g', 6);
+    return VirtualPlayers::tr("Used %1KB (or %2 MB).").arg(kilobytes).arg(double(kilobytes) / 1024.0, 0, 'g', 6);
 }
 
 const QStringList& virtualPlayerFolders()
@@ -118,34 +117,37 @@ const QStringList& virtualPlayerFolders()
     return folders;
 }
 
-void kvo_Form::create_new_virtual_player()
+VirtualPlayers::VirtualPlayers(PlayersController* players, QWidget* window, QObject* parent)
+    : QObject(parent)
+    , m_players(players)
+    , m_window(window)
 {
-    auto* dialog = new virtual_player_name(this);
-    connect(dialog, &virtual_player_name::add_new_virtual_player, this, &kvo_Form::add_new_virtual_player);
+}
+
+void VirtualPlayers::create_new_virtual_player()
+{
+    auto* dialog = new virtual_player_name(m_window);
+    connect(dialog, &virtual_player_name::add_new_virtual_player, this, &VirtualPlayers::add_new_virtual_player);
     prompts().execDialog(dialog);
     delete dialog;
 }
 
-void kvo_Form::add_new_virtual_player(QString name)
+void VirtualPlayers::add_new_virtual_player(QString name)
 {
-    if (!ui.Player_iconView->findItems(name, Qt::MatchFixedString).isEmpty())
-        return;
-    auto* item = new PlayerItem(ui.Player_iconView, name, true, false);
-    item->setName(name);
-
     const QString mirrors = mirrorsPath();
+    const QString directory = mirrors + QLatin1Char('/') + name;
+    if (!m_players->addVirtualPlayer(name, directory))
+        return;
     if (!QDir(mirrors).exists()) {
-        showInformation(this, tr("Add new virtual player"), mirrors + tr(" does not exists, created automatically."));
+        showInformation(m_window, tr("Add new virtual player"), mirrors + tr(" does not exists, created automatically."));
         QDir().mkpath(mirrors);
     }
-    const QString directory = mirrors + QLatin1Char('/') + name;
-    item->setVirtualDirectory(directory);
     QDir().mkpath(directory);
     for (const QString& folder : virtualPlayerFolders())
         QDir().mkpath(directory + QLatin1Char('/') + folder);
 }
 
-void kvo_Form::recreateVirtualPlayers()
+void VirtualPlayers::recreate()
 {
     const QDir mirrors(mirrorsPath(), QString(), QDir::Name | QDir::IgnoreCase | QDir::DirsFirst,
                        QDir::Dirs | QDir::Files | QDir::Drives);
@@ -158,56 +160,50 @@ void kvo_Form::recreateVirtualPlayers()
     }
 }
 
-void kvo_Form::ShowVirtualStorageSpace(PlayerItem* item)
+void VirtualPlayers::ShowVirtualStorageSpace(PlayerItem* item)
 {
     if (!item)
         return;
     const QString directory = item->virtualDirectory();
     const QFileInfo info(directory);
     if (!info.exists()) {
-        showWarning(this, tr("ATTENTION"), tr("Virtual player repository %1 does not exists.").arg(directory));
+        showWarning(m_window, tr("ATTENTION"), tr("Virtual player repository %1 does not exists.").arg(directory));
         return;
     }
     if (!info.isDir()) {
-        showWarning(this, tr("ATTENTION"), tr("Virtual player repository path %1 is not a directory.").arg(directory));
+        showWarning(m_window, tr("ATTENTION"), tr("Virtual player repository path %1 is not a directory.").arg(directory));
         return;
     }
-    showInformation(this, tr("Required storage space"), virtualStorageText(Slot_du(directory)));
+    showInformation(m_window, tr("Required storage space"), virtualStorageText(Slot_du(directory)));
 }
 
-void kvo_Form::DeleteVirtualPlayer(PlayerItem* item)
+void VirtualPlayers::DeleteVirtualPlayer(PlayerItem* item)
 {
     if (!item)
         return;
     const QString directory = item->virtualDirectory();
     const QPointer<PlayerItem> guarded(item);
-    const auto answer = prompts().message(Prompts::Kind::Question, this, tr("Deleting player image"),
+    const auto answer = prompts().message(Prompts::Kind::Question, m_window, tr("Deleting player image"),
                                           tr("%1 is about to be removed, are you sure?").arg(directory),
                                           QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes || !guarded)
         return;
     if (!QFileInfo::exists(directory) && !QFileInfo(directory).isSymLink()) {
-        showWarning(this, tr("Deleting player image"), tr("Directory %1 does not exist.").arg(directory));
+        showWarning(m_window, tr("Deleting player image"), tr("Directory %1 does not exist.").arg(directory));
         return;
     }
     EraseDirectory(QDir(directory));
-    if (!guarded)
-        return;
-    if (ui.Player_iconView->currentItem() == item)
-        ui.Player_iconView->setCurrentItem(nullptr);
-    delete item;
-    ui.PlayerContent_listView->clear();
-    ui.Playlist_listView->clear();
+    m_players->discard(guarded);
 }
 
-void kvo_Form::EraseDirectory(QDir dir)
+void VirtualPlayers::EraseDirectory(QDir dir)
 {
     const QString path = dir.absolutePath();
     const QFileInfo self(path);
     // A link is removed as a link: what it points to lies outside the tree.
     if (self.isSymLink()) {
         if (!QFile::remove(path))
-            showWarning(this, tr("Deleting virtual player"), tr("Fail to remove file (%1).").arg(path));
+            showWarning(m_window, tr("Deleting virtual player"), tr("Fail to remove file (%1).").arg(path));
         return;
     }
     if (!dir.exists())
@@ -223,7 +219,7 @@ void kvo_Form::EraseDirectory(QDir dir)
             continue;
         }
         if (!QFile::remove(entry.absoluteFilePath()))
-            showWarning(this, tr("Deleting virtual player"),
+            showWarning(m_window, tr("Deleting virtual player"),
                         tr("Fail to remove file (%1).").arg(entry.absoluteFilePath()));
     }
     dir.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);

@@ -4,8 +4,12 @@
 // stand for a player or a group of players.
 
 #include <QDialog>
+#include <QDir>
+#include <QObject>
 #include <QString>
 
+class PlayerItem;
+class PlayersController;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -44,3 +48,31 @@ QString virtualStorageText(quint64 bytes);
 
 // The folders every virtual player's directory holds.
 const QStringList& virtualPlayerFolders();
+
+// Creates virtual players (a folder and an icon), gives every folder found in
+// "MIRRORS" its icon again, reports a virtual player's disk usage and deletes
+// one with its folder.
+class VirtualPlayers : public QObject
+{
+    Q_OBJECT
+public:
+    // window: the parent of the dialogs and boxes.
+    VirtualPlayers(PlayersController* players, QWidget* window, QObject* parent = nullptr);
+
+    // An icon for every folder in the repository's "MIRRORS" folder that has none.
+    void recreate();
+    // The "Storage space" and "Delete this virtual player" entries of a virtual player's menu.
+    void ShowVirtualStorageSpace(PlayerItem* item);
+    void DeleteVirtualPlayer(PlayerItem* item);
+
+public slots:
+    void create_new_virtual_player();
+    void add_new_virtual_player(QString name);
+    // Removes a directory tree; links are removed as links, and hidden
+    // entries stay, keeping their directories.
+    void EraseDirectory(QDir dir);
+
+private:
+    PlayersController* m_players;
+    QWidget* m_window;
+};

@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QIcon>
-#include <QSaveFile>
 #include <QTimer>
 
 namespace {
@@ -28,7 +27,6 @@ quint16 playerFtpPort = 2121;
 const QString uploadUser = QStringLiteral("kvo");
 const QString uploadPassword = QStringLiteral("qvtm");
 
-constexpr qint64 CopyBlockSize = 65536;
 constexpr int IconSize = 64;
 
 // Icons are looked up in the working directory, then beside the executable.
@@ -241,10 +239,6 @@ void PlayerItem::ftp_uploadFile(QString& path)
 {
     if (path.isEmpty())
         return;
-    if (m_isVirtual) {
-        copyToVirtualDirectory(path);
-        return;
-    }
     auto* file = new QFile(path, this);
     if (!file->open(QIODevice::ReadOnly)) {
         delete file;
@@ -261,35 +255,4 @@ void PlayerItem::ftp_uploadFile(QString& path)
 void PlayerItem::ftp_abort()
 {
     m_ftp->abort();
-}
-
-// The copy replaces the target only once it is complete, so a failed copy
-// leaves an earlier file of that name as it was.
-void PlayerItem::copyToVirtualDirectory(const QString& path)
-{
-    QFile source(path);
-    if (!source.open(QIODevice::ReadOnly)) {
-        showCritical(listWidget(), tr("Upload error"), tr("Can't open file '%1' for reading.").arg(path));
-        return;
-    }
-    const QString target = m_virtualDirectory + QLatin1String("/contents/") + path.section(QLatin1Char('/'), -1);
-    QSaveFile destination(target);
-    if (!destination.open(QIODevice::WriteOnly)) {
-        showCritical(listWidget(), tr("Upload error"), tr("Can't open file '%1' for writing.").arg(target));
-        return;
-    }
-    QByteArray block(CopyBlockSize, Qt::Uninitialized);
-    bool copied = true;
-    for (;;) {
-        const qint64 got = source.read(block.data(), CopyBlockSize);
-        if (got == 0)
-            break;
-        if (got < 0 || destination.write(block.constData(), got) != got) {
-            copied = false;
-            break;
-        }
-    }
-    // Without a commit the partial copy is discarded.
-    if (!copied || !destination.commit())
-        showCritical(listWidget(), tr("Upload error"), tr("Can't write file '%1'.").arg(target));
 }

@@ -4,7 +4,7 @@
 // record of what the controller holds about it. Items enter their view's
 // PlayerRegistry, whose liveness sweep has each real item check its last
 // contact and report itself dead; every item uploads single files to its
-// player (by FTP) or into its virtual directory.
+// player by FTP.
 
 #include <QDateTime>
 #include <QList>
@@ -143,7 +143,6 @@ public slots:
 
 private:
     void showIcon();
-    void copyToVirtualDirectory(const QString& path);
 
     FtpTransfer* m_ftp = nullptr;
     int m_screenLayout = -1;

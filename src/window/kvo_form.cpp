@@ -1,7 +1,6 @@
 #include "window/kvo_form.h"
 
-#include "core/repositorypath.h"
-#include "core/settings.h"
+#include "content/contentcontroller.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
@@ -16,8 +15,6 @@
 #include <iterator>
 
 namespace {
-
-constexpr int playlistLocationColumn = 2;
 
 QSize layoutPictureSize(int index)
 {
@@ -51,13 +48,21 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
         sizeContentColumns(view);
     setUpOperatorView();
     m_players = new PlayersController(ui.Player_iconView, this, this);
+    m_content = new ContentController(
+        {ui.PlayerContent_groupBox_2, ui.PlayerContent_listView, ui.DeleteFile_pushButton, ui.PlaySingle_pushButton,
+         ui.PlayALL_pushButton, ui.PlayerContent_groupBox, ui.Playlist_comboBox, ui.Playlist_listView,
+         ui.SaveList_pushButton, ui.PlayList_pushButton, ui.MediaCenter_fileChooser, ui.ServerContents_listView,
+         ui.create_VP_pushButton, ui.ExtAVin_pushButton, ui.Refresh_pushButton, ui.xfer_filename_textLabel,
+         ui.Xfer_progressBar, ui.AbortXfer_pushButton},
+        m_players, this, this);
     connectWidgets();
     init();
 }
 
 kvo_Form::~kvo_Form()
 {
-    stopBatchServer();
+    // Stops the batch download server and the repository listing.
+    delete m_content;
     saveOperatorView();
     // The players go first: their clients report faults for calls in flight,
     // which must not reach a window that is half gone.
@@ -85,33 +90,16 @@ void kvo_Form::connectWidgets()
     connect(m_players, &PlayersController::statusMessage, this, [this](const QString& text) {
         statusBar()->showMessage(text);
     });
-    connect(m_players, &PlayersController::playerChosen, this, &kvo_Form::showChosenPlayer);
-    connect(m_players, &PlayersController::playerRemoved, this, &kvo_Form::forgetPlayer);
+    connect(m_content, &ContentController::statusMessage, statusBar(), &QStatusBar::showMessage);
     connect(&commandChannel(), &CommandChannel::replied, this, &kvo_Form::handleReply);
-    connect(ui.PlaySingle_pushButton, &QPushButton::clicked, this, &kvo_Form::PlaySingleButton);
-    connect(ui.PlayALL_pushButton, &QPushButton::clicked, this, &kvo_Form::PlayALL);
-    connectStorageWidgets();
-    // Stored names repaired by the storage listing are renamed on the player too.
-    connect(this, &kvo_Form::fix_URL_spaces, this, &kvo_Form::RenameContentFile);
-    connectRepositoryWidgets();
     connectPlayerMenu();
 }
 
 void kvo_Form::init()
 {
     ui.Player_iconView->clear();
-    // Playlist rows stay in the order the player keeps them.
-    ui.Playlist_listView->setSortingEnabled(false);
-    ui.Playlist_listView->setColumnHidden(playlistLocationColumn, true);
-
-    // Connected only after the path is shown, so that showing it is no change.
-    ui.MediaCenter_fileChooser->setFileName(repositoryPath());
-    connect(ui.MediaCenter_fileChooser, &FileChooser::fileNameChanged, this,
-            &kvo_Form::ChangeMediaCenterPath_Slot);
-    RefreshServerContents();
-
+    m_content->init();
     loadLayoutPictures();
-    startBatchServer();
 }
 
 void kvo_Form::loadLayoutPictures()
@@ -132,22 +120,10 @@ QPixmap kvo_Form::layoutPicture(int index) const
     return m_layoutPictures[index];
 }
 
-void kvo_Form::ChangeMediaCenterPath_Slot(const QString& path)
-{
-    if (path.trimmed().isEmpty()) {
-        showWarning(this, tr("Content Repository"),
-                    tr("The content repository path must not be empty. It remains \"%1\".").arg(repositoryPath()));
-        ui.MediaCenter_fileChooser->setFileName(repositoryPath());
-        return;
-    }
-    setRepositoryPath(path);
-    RefreshServerContents();
-    saveRepositoryPath(path);
-}
-
 void kvo_Form::languageChange()
 {
     ui.retranslateUi(this);
+    m_content->retranslate();
     nameOperatorView();
 }
 

@@ -2,10 +2,9 @@
 // refuses, its command line, its lifetime), and the controller program with
 // the launcher beside it, ended every way a controller can end.
 
+#include "../peers/contentfiles.h"
 #include "../peers/rawhttp.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -16,18 +15,6 @@
 namespace {
 
 const QString kLauncher = KVO_BINARY_DIR "/kvo-batch-server";
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Field 4 of /proc/PID/stat, after the command name in parentheses.
 qint64 parentOf(const QString& pid, char* state = nullptr)
@@ -58,12 +45,6 @@ bool isGone(qint64 pid)
 {
     char state = 0;
     return parentOf(QString::number(pid), &state) < 0 || state == 'Z';
-}
-
-int freePort()
-{
-    QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
 }
 
 // One GET with "Connection: close", read to the end.

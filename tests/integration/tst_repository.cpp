@@ -1,31 +1,30 @@
-// The media repository as the window lists it: a repository made with ffmpeg,
-// column by column; the probe cache; superseding refreshes; closing the window
-// while the worker probes.
+// The media repository as the controller lists it: the texts of the SIZE(KB)
+// and DURATION columns, a repository made with ffmpeg, column by column; the
+// probe cache; superseding refreshes; closing the controller while the worker
+// probes.
 
+#include "content/mediaprobe.h"
+#include "content/mediarepository.h"
+#include "content/repositorylister.h"
 #include "core/repositorypath.h"
 #include "core/settings.h"
-#include "content/repositorylister.h"
-#include "window/kvo_form.h"
 
 #include "../peers/boxes.h"
+#include "../peers/contenthost.h"
 #include "../peers/scratchdir.h"
 
-#include <QFile>
 #include <QImage>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QStatusBar>
 #include <QtTest>
 
-namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+extern "C" {
+#include <libavutil/avutil.h>
 }
+
+namespace {
 
 bool ffmpeg(const QStringList& arguments)
 {
@@ -70,9 +69,17 @@ private:
     QString m_repository;
 
     QString media(const QString& relative) const { return m_repository + "/" + relative; }
-    static bool waitForListing(kvo_Form& form)
+    // The controller as it starts: the path shown, the repository listed.
+    static std::unique_ptr<ContentHost> start()
     {
-        return QTest::qWaitFor([&] { return !form.repositoryLister()->isBusy(); }, 60000);
+        auto host = std::make_unique<ContentHost>();
+        host->content.init();
+        return host;
+    }
+    static RepositoryLister* lister(ContentHost& host) { return host.content.repository()->lister(); }
+    static bool waitForListing(ContentHost& host)
+    {
+        return QTest::qWaitFor([&] { return !lister(host)->isBusy(); }, 60000);
     }
     QStringList expectedRows() const
     {
@@ -92,6 +99,31 @@ private:
     }
 
 private slots:
+    void durationText_data()
+    {
+        QTest::addColumn<qint64>("microseconds");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("zero") << qint64(0) << "0:0:0.0";
+        QTest::newRow("75.9 s") << qint64(75900000) << "0:1:15.9";
+        QTest::newRow("1 h 2 min 5.25 s, tenths truncated") << qint64(3725250000) << "1:2:5.2";
+        QTest::newRow("just under a second") << qint64(999999) << "0:0:0.9";
+        QTest::newRow("26 hours stay hours") << qint64(26) * 3600 * 1000000 << "26:0:0.0";
+        QTest::newRow("no duration reported") << qint64(AV_NOPTS_VALUE) << "N/A";
+    }
+    void durationText()
+    {
+        QFETCH(qint64, microseconds);
+        QFETCH(QString, text);
+        QCOMPARE(mediaDurationText(microseconds), text);
+    }
+
+    // Smaller sizes show in the listing below.
+    void sizeText()
+    {
+        QCOMPARE(mediaSizeText(qint64(99999999) * 1024), "99999999");
+        QCOMPARE(mediaSizeText(qint64(5) * 1024 * 1024 * 1024 * 1024), "5368709120");  // longer is not cut
+    }
+
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
@@ -121,61 +153,58 @@ private slots:
 
     void listsEveryColumnAndCachesProbes()
     {
-        ScriptedPrompts prompts;
-        prompts.nestedLoopMs = 20;
-        kvo_Form form;
-        QVERIFY(waitForListing(form));
-        QCOMPARE(rows(form.ui.ServerContents_listView), expectedRows());
-        QCOMPARE(form.repositoryLister()->filesProbed(), 3);
-        QVERIFY(prompts.messages.isEmpty());
+        const auto host = start();
+        QVERIFY(waitForListing(*host));
+        QCOMPARE(rows(host->widgets.repositoryView), expectedRows());
+        QCOMPARE(lister(*host)->filesProbed(), 3);
+        QVERIFY(host->prompts.messages.isEmpty());
+        // What cannot be opened is not available either.
+        QCOMPARE(probeMediaFile(media("missing.mpg")), (MediaProbeResult{"N/A", "N/A"}));
 
         // Unchanged files are not opened again; a changed one is.
-        form.RefreshServerContents();
-        QVERIFY(waitForListing(form));
-        QCOMPARE(form.repositoryLister()->filesProbed(), 3);
-        QCOMPARE(rows(form.ui.ServerContents_listView), expectedRows());
+        host->content.RefreshServerContents();
+        QVERIFY(waitForListing(*host));
+        QCOMPARE(lister(*host)->filesProbed(), 3);
+        QCOMPARE(rows(host->widgets.repositoryView), expectedRows());
         QFile clip(media("Video/clip.mpg"));
         QVERIFY(clip.open(QIODevice::ReadWrite));
         QVERIFY(clip.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime));
         clip.close();
-        form.RefreshServerContents();
-        QVERIFY(waitForListing(form));
-        QCOMPARE(form.repositoryLister()->filesProbed(), 4);
-        QCOMPARE(form.repositoryLister()->cachedResults(), 3);
-        QCOMPARE(rows(form.ui.ServerContents_listView), expectedRows());
+        host->content.RefreshServerContents();
+        QVERIFY(waitForListing(*host));
+        QCOMPARE(lister(*host)->filesProbed(), 4);
+        QCOMPARE(lister(*host)->cachedResults(), 3);
+        QCOMPARE(rows(host->widgets.repositoryView), expectedRows());
     }
 
     void refreshSupersedesARunningOne()
     {
-        ScriptedPrompts prompts;
-        kvo_Form form;
-        QSignalSpy finished(form.repositoryLister(), &RepositoryLister::finished);
-        QSignalSpy listed(form.repositoryLister(), &RepositoryLister::listed);
-        form.RefreshServerContents();
-        form.RefreshServerContents();
+        const auto host = start();
+        QSignalSpy finished(lister(*host), &RepositoryLister::finished);
+        QSignalSpy listed(lister(*host), &RepositoryLister::listed);
+        host->content.RefreshServerContents();
+        host->content.RefreshServerContents();
         QVERIFY(finished.wait(60000));
         QCOMPARE(listed.count(), 1);
         QVERIFY(!finished.wait(300));
         QCOMPARE(finished.count(), 1);
-        QCOMPARE(rows(form.ui.ServerContents_listView), expectedRows());
+        QCOMPARE(rows(host->widgets.repositoryView), expectedRows());
     }
 
     void missingRepositoryKeepsTheRows()
     {
-        ScriptedPrompts prompts;
-        prompts.nestedLoopMs = 20;
-        kvo_Form form;
-        QVERIFY(waitForListing(form));
+        const auto host = start();
+        QVERIFY(waitForListing(*host));
         const QString missing = m_dir.filePath("nowhere");
-        QLineEdit* field = form.ui.MediaCenter_fileChooser->lineEdit();
+        QLineEdit* field = host->widgets.repositoryPath->lineEdit();
         field->clear();
         QTest::keyClicks(field, missing);
         QTest::keyClick(field, Qt::Key_Return);
-        QTRY_COMPARE(boxes(prompts), QStringList{"Warning | Reading media repository | Media repository " + missing
-                                                 + " does not exist or corrupted"});
+        QTRY_COMPARE(boxes(host->prompts), QStringList{"Warning | Reading media repository | Media repository " + missing
+                                                       + " does not exist or corrupted"});
         QCOMPARE(repositoryPath(), missing);
         QCOMPARE(openSettingsStore()->value(kMediaCenterKey).toString(), missing);
-        QCOMPARE(rows(form.ui.ServerContents_listView), expectedRows());
+        QCOMPARE(rows(host->widgets.repositoryView), expectedRows());
         setRepositoryPath(m_repository);
     }
 
@@ -190,18 +219,17 @@ private slots:
             QVERIFY(writeFile(crowded + QString("/Bulk/bad%1.mpg").arg(index), noise));
         }
         setRepositoryPath(crowded);
-        ScriptedPrompts prompts;
-        auto* form = new kvo_Form;
-        QSignalSpy listed(form->repositoryLister(), &RepositoryLister::listed);
+        auto host = start();
+        QSignalSpy listed(lister(*host), &RepositoryLister::listed);
         QVERIFY(listed.wait(60000));
-        QCOMPARE(form->ui.ServerContents_listView->topLevelItem(0)->childCount(), 100);
+        QCOMPARE(host->widgets.repositoryView->topLevelItem(0)->childCount(), 100);
         // A long listing counts the files in the status bar.
         QTRY_VERIFY_WITH_TIMEOUT(QRegularExpression("^Reading media repository: \\d+ of 100 media files examined$")
-                                     .match(form->statusBar()->currentMessage())
+                                     .match(host->status)
                                      .hasMatch(),
                                  20000);
-        QVERIFY(form->repositoryLister()->isBusy());
-        delete form;
+        QVERIFY(lister(*host)->isBusy());
+        host.reset();
         // Nothing of the closed window's listing arrives afterwards.
         QTest::qWait(100);
         setRepositoryPath(m_repository);

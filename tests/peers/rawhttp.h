@@ -12,6 +12,13 @@
 #include <QTimer>
 #include <QUrl>
 
+// A loopback port that was free a moment ago.
+inline int freePort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost, 0) ? probe.serverPort() : 0;
+}
+
 struct HttpMessage
 {
     QByteArray startLine; // request or status line

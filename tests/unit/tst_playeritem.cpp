@@ -11,9 +11,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QPointer>
-#include <QRandomGenerator>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -177,52 +175,19 @@ private slots:
         QCOMPARE(iconColor(mirror.icon()), QColor(Qt::green));
     }
 
-    void virtualUploadReplacesTheFile()
-    {
-        ScriptedPrompts prompts;
-        QTemporaryDir virtualDir;
-        QVERIFY(QDir(virtualDir.path()).mkpath("contents") && QDir().mkpath("promo"));
-        QByteArray content(3 * 65536 + 11, Qt::Uninitialized);
-        QRandomGenerator(1).fillRange(reinterpret_cast<quint32*>(content.data()), content.size() / 4);
-        QVERIFY(writeFile("promo/clip one.mpg", content));
-        const QString target = virtualDir.path() + "/contents/clip one.mpg";
-        QVERIFY(writeFile(target, QByteArray(5 * 65536, 'o'))); // an older, longer file of that name
-
-        PlayerItem item(m_view.get(), "mirror group", true, false);
-        item.setVirtualDirectory(virtualDir.path());
-        QString path = QDir::current().filePath("promo/clip one.mpg");
-        item.ftp_uploadFile(path);
-        QFile copy(target);
-        QVERIFY(copy.open(QIODevice::ReadOnly));
-        QVERIFY(copy.readAll() == content);
-        QCOMPARE(QDir(virtualDir.path() + "/contents").entryList(QDir::Files), QStringList{"clip one.mpg"});
-        QVERIFY(prompts.messages.isEmpty());
-        QVERIFY(!item.ftp()->hasPendingCommands());
-    }
-
     void uploadsSendingNothing_data()
     {
-        QTest::addColumn<bool>("isVirtual");
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        const QString unreadable = "Can't open file '%1/no such clip.mpg' for reading.";
-        QTest::newRow("real, empty path") << false << "" << "";
-        QTest::newRow("virtual, empty path") << true << "" << "";
-        QTest::newRow("real, missing file") << false << "no such clip.mpg" << unreadable;
-        QTest::newRow("virtual, missing file") << true << "no such clip.mpg" << unreadable;
-        QTest::newRow("virtual, no contents folder") << true << "clip.mpg"
-                                                     << "Can't open file '%2/contents/clip.mpg' for writing.";
+        QTest::newRow("empty path") << "" << "";
+        QTest::newRow("missing file") << "no such clip.mpg" << "Can't open file '%1/no such clip.mpg' for reading.";
     }
     void uploadsSendingNothing()
     {
-        QFETCH(bool, isVirtual);
         QFETCH(QString, file);
         QFETCH(QString, message);
         ScriptedPrompts prompts;
-        QTemporaryDir virtualDir;
-        QVERIFY(writeFile("clip.mpg", "data"));
-        PlayerItem item(m_view.get(), "lobby", isVirtual, false);
-        item.setVirtualDirectory(virtualDir.path());
+        PlayerItem item(m_view.get(), "lobby", false, false);
         item.setIpAddress("127.0.0.1");
         QSignalSpy started(item.ftp(), &FtpTransfer::commandStarted);
 
@@ -231,8 +196,7 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!item.ftp()->hasPendingCommands());
         QCOMPARE(started.count(), 0);
-        QVERIFY(QDir(virtualDir.path()).isEmpty());
-        message.replace("%1", QDir::currentPath()).replace("%2", virtualDir.path());
+        message.replace("%1", QDir::currentPath());
         QCOMPARE(boxes(prompts), message.isEmpty() ? QStringList() : QStringList{"Critical | Upload error | " + message});
     }
 

@@ -1,14 +1,14 @@
-// Sending repository files to a virtual player: the JPEG marker scan, the
-// picture checks and conversions, and the copy into "contents" that runs from
-// the event loop.
+// Sending repository files to the shown player: the JPEG marker scan, the
+// picture checks and conversions, the copy into a virtual player's
+// "contents" that runs from the event loop, and the transfer strip showing
+// the shown player's download reports.
 
-#include "core/repositorypath.h"
-#include "content/repositorylister.h"
+#include "content/shownplayer.h"
 #include "content/transfer.h"
-#include "window/kvo_form.h"
+#include "core/repositorypath.h"
 
 #include "../peers/boxes.h"
-#include "../peers/contentfiles.h"
+#include "../peers/contenthost.h"
 #include "../peers/scratchdir.h"
 
 #include <QImageReader>
@@ -38,66 +38,49 @@ class TestTransfer : public QObject
 
 private:
     ScratchDirectory m_dir;
-    ScriptedPrompts* m_prompts = nullptr;
-    kvo_Form* m_form = nullptr;
+    std::unique_ptr<ContentHost> m_host;
     QString m_contents;
 
     QString repository(const QString& relative) const { return repositoryPath() + "/" + relative; }
-    // A repository row for relative, under folder rows as needed.
+    // A repository row for relative, under folder rows as needed, double-clicked.
     QTreeWidgetItem* row(const QString& relative)
     {
-        QTreeWidgetItem* parent = m_form->ui.ServerContents_listView->invisibleRootItem();
+        QTreeWidgetItem* parent = m_host->widgets.repositoryView->invisibleRootItem();
         const QStringList names = relative.split('/');
         for (const QString& folder : names.mid(0, names.size() - 1))
             parent = new QTreeWidgetItem(parent, {folder, "", parent->parent() ? "DIR" : "DIRECTORY"});
         return new QTreeWidgetItem(parent, {names.last(), "1", ""});
     }
+    void doubleClick(QTreeWidgetItem* row) { emit m_host->widgets.repositoryView->itemDoubleClicked(row, 0); }
     QStringList contents() const { return QDir(m_contents).entryList(QDir::Files | QDir::Hidden); }
 
 private slots:
     void init()
     {
-        setRepositoryPath(m_dir.filePath("media"));
-        m_prompts = new ScriptedPrompts;
-        m_prompts->nestedLoopMs = 20;
-        QVERIFY(QDir().mkpath(m_dir.filePath("media")));
-        m_form = new kvo_Form;
-        // The start-up listing refills the repository view; the tests' own rows come after it.
-        QTRY_VERIFY(!m_form->repositoryLister()->isBusy());
+        QDir(repositoryPath()).removeRecursively();
+        m_host = std::make_unique<ContentHost>();
         m_contents = repository("MIRRORS/Hall/contents");
-        QVERIFY(QDir().mkpath(m_contents));
-        auto* player = new PlayerItem(m_form->ui.Player_iconView, "Hall", true, false);
-        player->setVirtualDirectory(repository("MIRRORS/Hall"));
-        m_form->ui.Player_iconView->setCurrentItem(player);
+        m_host->choose(m_host->addVirtualPlayer("Hall", repository("MIRRORS/Hall")));
     }
-    void cleanup()
-    {
-        delete m_form;
-        delete m_prompts;
-        QDir(m_dir.filePath("media")).removeRecursively();
-    }
+    void cleanup() { m_host.reset(); }
 
+    // Pictures written by an image writer are scanned in sendingPictures.
     void baselineScan_data()
     {
-        QTest::addColumn<QByteArray>("bytes");  // empty: written by the image writer as kind
-        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("baseline");
-        QTest::newRow("written baseline") << QByteArray() << "jpeg" << true;
-        QTest::newRow("written progressive") << QByteArray() << "progressive" << false;
-        QTest::newRow("png") << QByteArray() << "png" << false;
-        QTest::newRow("fill bytes before C0") << QByteArray("\xFF\xD8\xFF\xFF\xFF\xC0", 6) << "" << true;
-        QTest::newRow("C0 then C2") << QByteArray("\xFF\xC0\x00\xFF\xC2", 5) << "" << false;
-        QTest::newRow("stuffed zero, then C0") << QByteArray("\xFF\x00\xC2\xFF\xC0", 5) << "" << true;
-        QTest::newRow("C4, C8, CC are no frames") << QByteArray("\xFF\xC4\xFF\xC8\xFF\xCC\xFF\xC0", 8) << "" << true;
+        QTest::newRow("fill bytes before C0") << QByteArray("\xFF\xD8\xFF\xFF\xFF\xC0", 6) << true;
+        QTest::newRow("C0 then C2") << QByteArray("\xFF\xC0\x00\xFF\xC2", 5) << false;
+        QTest::newRow("stuffed zero, then C0") << QByteArray("\xFF\x00\xC2\xFF\xC0", 5) << true;
+        QTest::newRow("C4, C8, CC are no frames") << QByteArray("\xFF\xC4\xFF\xC8\xFF\xCC\xFF\xC0", 8) << true;
+        QTest::newRow("no frame") << QByteArray("\xFF\xD8\xFF\xD9", 4) << false;
     }
     void baselineScan()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, kind);
         QFETCH(bool, baseline);
-        const QString path = m_dir.filePath("scan.jpg");
-        QVERIFY(bytes.isEmpty() ? makePicture(path, kind, {64, 48}) : writeFile(path, bytes));
-        QCOMPARE(IsBaselineJpeg(path), baseline);
+        QVERIFY(writeFile(m_dir.filePath("scan.jpg"), bytes));
+        QCOMPARE(IsBaselineJpeg(m_dir.filePath("scan.jpg")), baseline);
         QVERIFY(!IsBaselineJpeg(m_dir.filePath("missing.jpg")));
     }
 
@@ -124,10 +107,11 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(QString, outcome);
         QVERIFY(makePicture(repository(name), kind, size));
-        m_form->DownloadFile(row(name));
-        QTRY_VERIFY(contents().contains(name) || !m_prompts->dialogs.isEmpty() || !m_prompts->messages.isEmpty());
-        QStringList seen = boxes(*m_prompts).replaceInStrings(repositoryPath(), "MEDIA");
-        if (m_prompts->dialogs == QStringList{"ImageConversion_Dialog"})
+        doubleClick(row(name));
+        ScriptedPrompts& prompts = m_host->prompts;
+        QTRY_VERIFY(contents().contains(name) || !prompts.dialogs.isEmpty() || !prompts.messages.isEmpty());
+        QStringList seen = boxes(prompts).replaceInStrings(repositoryPath(), "MEDIA");
+        if (prompts.dialogs == QStringList{"ImageConversion_Dialog"})
             seen.append("dialog");
         if (readFile(m_contents + "/" + name) == readFile(repository(name)))
             seen.append("sent");
@@ -156,15 +140,15 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(bool, sent);
         QVERIFY(makePicture(repository("wide.jpg"), "jpeg", {2048, 1024}));
-        m_prompts->dialogScripts.append([&](QDialog* dialog) {
+        m_host->prompts.dialogScripts.append([&](QDialog* dialog) {
             QCOMPARE(dialog->windowTitle(), "Image conversion");
             if (button != "cancel")
                 dialog->findChild<QRadioButton*>(button)->setChecked(true);
             dialog->findChild<QPushButton*>(button == "cancel" ? "ImageConversion_buttonCancel"
                                                                : "ImageConversion_buttonOk")->click();
         });
-        m_prompts->fileAnswers.append(typed.isEmpty() ? QString() : repository(typed));
-        m_form->DownloadFile(row("wide.jpg"));
+        m_host->prompts.fileAnswers.append(typed.isEmpty() ? QString() : repository(typed));
+        doubleClick(row("wide.jpg"));
         if (sent) {
             QTRY_COMPARE(contents(), QStringList{"wide.jpg"});
         } else {
@@ -177,44 +161,27 @@ private slots:
             QCOMPARE(reader.format(), written.endsWith(".jpg") ? "jpeg" : "png");
             QCOMPARE(reader.size(), size);
         }
-        QCOMPARE(m_prompts->dialogs.size(), 1);
-        QVERIFY(m_prompts->messages.isEmpty());
+        QCOMPARE(m_host->prompts.dialogs.size(), 1);
+        QVERIFY(m_host->prompts.messages.isEmpty());
     }
 
-    void foldersNestedFilesAndNoPlayer()
+    void foldersNestedFilesAndTheShownPlayer()
     {
         QVERIFY(writeFile(repository("promo/sub/clip.mpg"), "video"));
         QTreeWidgetItem* nested = row("promo/sub/clip.mpg");
-        m_form->DownloadFile(nested->parent());
-        QCOMPARE(boxes(*m_prompts), QStringList{"Information | NOTICE | sub is a directory"});
+        doubleClick(nested->parent());
+        QCOMPARE(boxes(m_host->prompts), QStringList{"Information | NOTICE | sub is a directory"});
 
-        m_form->DownloadFile(nested);
-        QTRY_COMPARE(rowsOf(m_form->ui.PlayerContent_listView), QStringList{"clip.mpg|       1| mirror||"});
+        // The copy goes to the shown player, whichever item became current since.
+        m_host->playersView->setCurrentItem(m_host->addVirtualPlayer("Lobby", repository("MIRRORS/Lobby")));
+        doubleClick(nested);
+        QTRY_COMPARE(rowsOf(m_host->widgets.storageView), QStringList{"clip.mpg|       1| mirror||"});
         QCOMPARE(contents(), QStringList{"clip.mpg"});
+        QVERIFY(QDir(repository("MIRRORS/Lobby/contents")).isEmpty());
 
-        m_form->ui.Player_iconView->setCurrentItem(nullptr);
-        m_form->DownloadFile(nested);
-        QCOMPARE(boxes(*m_prompts).last(), "Information | File transfer | No player is selected.");
-    }
-
-    void urlTransferDisplay()
-    {
-        QProgressBar* bar = m_form->ui.Xfer_progressBar;
-        m_form->SLT_progressbar_update(30, 120, {UrlOperation::Get});
-        QCOMPARE(m_form->ui.xfer_filename_textLabel->text(), "<font color=red>Reading......</font>");
-        QCOMPARE(bar->value() * 4, bar->maximum());
-        m_form->SLT_progressbar_update(30, -1, {UrlOperation::Put});
-        QCOMPARE(m_form->ui.xfer_filename_textLabel->text(), "<font color=red>Writing......</font>");
-        QCOMPARE(bar->maximum(), 0);
-
-        m_form->SLT_URL_op_finished({UrlOperation::Get, true, 5});  // not a put: ignored
-        m_form->SLT_URL_op_finished({UrlOperation::Put, true, 5});
-        QVERIFY(m_form->ui.xfer_filename_textLabel->text().isEmpty());
-        m_form->ui.Player_iconView->setCurrentItem(nullptr);
-        m_form->SLT_URL_op_finished({UrlOperation::Put, false, 0});
-        QCOMPARE(boxes(*m_prompts), QStringList({"Information | File transfer | File transfer failed, erro code = 5",
-                                                 "Information | File transfer | File transfer completed, but there is "
-                                                 "no selected player."}));
+        m_host->players.discard(m_host->content.shownPlayer()->player());
+        doubleClick(nested);
+        QCOMPARE(boxes(m_host->prompts).last(), "Information | File transfer | No player is selected.");
     }
 
     void copyRunsFromTheEventLoop_data()
@@ -232,30 +199,31 @@ private slots:
         big[big.size() / 2] = 'x';
         QVERIFY(ending == "source missing" || writeFile(repository("big.mpg"), big));
         QVERIFY(writeFile(m_contents + "/big.mpg", "earlier copy"));
-        QProgressBar* bar = m_form->ui.Xfer_progressBar;
+        QProgressBar* bar = m_host->widgets.transferBar;
+        QPushButton* abort = m_host->widgets.abortTransfer;
         QList<int> values;
         connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
             values.append(value);
             if (ending == "aborted" && value > 0 && value < bar->maximum())
-                m_form->ui.AbortXfer_pushButton->click();
+                abort->click();
         });
         std::optional<FileSizeLimit> limit;
         if (ending == "disk full")
             limit.emplace(1024 * 1024);
 
-        m_form->DownloadFile(row("big.mpg"));
+        doubleClick(row("big.mpg"));
         // Nothing is copied before the event loop runs, and the abort button is offered.
         QCOMPARE(readFile(m_contents + "/big.mpg"), QByteArray("earlier copy"));
-        QVERIFY(!m_form->ui.AbortXfer_pushButton->isHidden());
-        m_form->ui.AbortXfer_pushButton->hide();  // as a click on the player does; progress shows it again
-        QTRY_VERIFY_WITH_TIMEOUT(!m_prompts->messages.isEmpty()
+        QVERIFY(!abort->isHidden());
+        abort->hide();  // as choosing the player does; progress shows it again
+        QTRY_VERIFY_WITH_TIMEOUT(!m_host->prompts.messages.isEmpty()
                                      || (!values.isEmpty() && contents().size() == 1
                                          && (ending != "complete" || readFile(m_contents + "/big.mpg") == big)),
                                  20000);
         QTest::qWait(100);
         limit.reset();
         QCOMPARE(contents(), QStringList{"big.mpg"});  // no scratch file left
-        QCOMPARE(m_form->ui.AbortXfer_pushButton->isHidden(), ending == "source missing");
+        QCOMPARE(abort->isHidden(), ending == "source missing");
         QVERIFY(ending == "source missing"
                 || std::any_of(values.begin(), values.end(), [&](int value) { return value > 0 && value < bar->maximum(); }));
         if (ending == "complete") {
@@ -266,7 +234,56 @@ private slots:
         }
         const QString told = "Information | File transfer | The file was not copied to " + m_contents
                              + "/big.mpg; an earlier file of that name is unchanged.\n";
-        QCOMPARE(boxes(*m_prompts).value(0).left(told.size()), ending.contains(" ") ? told : QString());
+        QCOMPARE(boxes(m_host->prompts).value(0).left(told.size()), ending.contains(" ") ? told : QString());
+    }
+
+    void downloadReports_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("progress");  // after a name padded to 20 characters
+        QTest::addColumn<QString>("shown");     // label, bar and status line afterwards ("*": any); "" when unchanged
+        QTest::newRow("escaped name, 45%") << "127.0.0.1" << "clip%20one.mpg| 45%"
+                                         << "Transfer file (clip one.mpg)|45|clip one.mpg       45%";
+        QTest::newRow("parentheses, trailing blanks") << "127.0.0.1" << "a%28b%29.png|  7%\r\n"
+                                                      << "Transfer file (a(b).png)|7|a(b).png          7%";
+        QTest::newRow("name cut at 20 characters") << "127.0.0.1" << "a_rather_long_file_name.mpg| 99%"
+                                                   << "Transfer file (a_rather_long_file_n)|99|a_rather_long_file_name.mpg 99%";
+        // At 100% the panes list the player afresh, which starts the bar anew.
+        QTest::newRow("complete") << "127.0.0.1" << "clip.mpg|100%" << "Transfer file (clip.mpg)|-1|*";
+        QTest::newRow("text after the percent sign") << "127.0.0.1" << "clip.mpg| 45% 00:03 ETA" << "";
+        QTest::newRow("no percentage") << "127.0.0.1" << "clip.mpg|  x%" << "";
+        QTest::newRow("above 100") << "127.0.0.1" << "clip.mpg|250%" << "";
+        QTest::newRow("player not shown") << "127.0.0.2" << "clip.mpg| 45%" << "";
+    }
+    void downloadReports()
+    {
+        QFETCH(QString, address);
+        QFETCH(QString, progress);
+        QFETCH(QString, shown);
+        FakePlayer lobby(m_host->playersView, m_host->players.channel(), "Lobby");
+        FakePlayer other(m_host->playersView, m_host->players.channel(), "Other");
+        other.item->setIpAddress("127.0.0.2");
+        m_host->choose(lobby.item);
+        QVERIFY(m_host->waitIdle());
+        const QDateTime earlier = QDateTime::currentDateTime().addSecs(-15);
+        lobby.item->setLastActive(earlier);
+        other.item->setLastActive(earlier);
+        // An upload measured the bar in bytes before.
+        m_host->widgets.transferBar->setRange(0, 5000000);
+        m_host->widgets.transferBar->setValue(1000);
+        m_host->status = "before";
+
+        QString line = progress.section('|', 0, 0).leftJustified(20, ' ') + progress.section('|', 1);
+        m_host->content.set_wget_progress(address, line);
+        QVERIFY(m_host->waitIdle());
+        // Every report is a contact of the player at that address.
+        QCOMPARE(QString("%1 %2").arg(lobby.item->lastActive() != earlier).arg(other.item->lastActive() != earlier),
+                 address.endsWith('1') ? "1 0" : "0 1");
+        QCOMPARE(m_host->widgets.transferLabel->text() + "|" + QString::number(m_host->widgets.transferBar->value()) + "|"
+                     + (shown.endsWith('*') ? "*" : m_host->status),
+                 shown.isEmpty() ? "|1000|before" : shown);
+        QCOMPARE(lobby.methods().count("Kivo.GetMediaFileList"), shown.contains("|-1|") ? 2 : 1);
+        QCOMPARE(m_host->widgets.transferBar->maximum(), shown.isEmpty() ? 5000000 : 100);
     }
 };
 

@@ -1,0 +1,58 @@
+#pragma once
+
+// Files sent to the shown player from the repository (a double-click: an FTP
+// upload to a real player, a copy into a virtual player's "contents"), and
+// the transfer strip below the panes, which follows the shown player's
+// transfers: uploads, copies and the players' own download reports.
+
+#include "content/contentwidgets.h"
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class PlayerItem;
+class PlayersController;
+class QTreeWidgetItem;
+class QWidget;
+class ShownPlayer;
+class VirtualCopier;
+
+class FileTransfers : public QObject
+{
+    Q_OBJECT
+public:
+    FileTransfers(const ContentWidgets& widgets, ShownPlayer* shown, PlayersController* players, QWidget* window,
+                  QObject* parent = nullptr);
+
+public slots:
+    void DownloadFile(QTreeWidgetItem* row);
+    void SLT_abort_xfer();
+    // A download report of the player at ip: a contact, and progress shown
+    // when that player is the shown one.
+    void set_wget_progress(QString& ip, QString& progress);
+
+signals:
+    // The shown player's storage has changed: it is to be listed again.
+    void storageChanged();
+    void statusMessage(const QString& text, int timeoutMs = 0);
+
+private slots:
+    // An upload of the sending player has ended.
+    void refresh_player_contents();
+
+private:
+    void followShownPlayer();
+    void copyToVirtualPlayer(PlayerItem* player, const QString& source, const QString& bareName);
+    void followVirtualCopy(qint64 done, qint64 total, PlayerItem* player);
+    void finishVirtualCopy(PlayerItem* player, const QString& target, bool ok, const QString& error);
+
+    ContentWidgets m_widgets;
+    ShownPlayer* m_shown;
+    PlayersController* m_players;
+    QWidget* m_window;
+    VirtualCopier* m_virtualCopier = nullptr;
+    // The shown player's upload progress on the bar.
+    QMetaObject::Connection m_uploadProgress;
+};

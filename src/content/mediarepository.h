@@ -1,0 +1,33 @@
+#pragma once
+
+// The media repository as the "Server Content" view lists it: the listing runs
+// on a worker, and one that takes a while reports its progress.
+
+#include <QObject>
+#include <QString>
+
+class QTreeWidget;
+class QWidget;
+class RepositoryLister;
+
+class MediaRepository : public QObject
+{
+    Q_OBJECT
+public:
+    // window: the parent of the boxes.
+    MediaRepository(QTreeWidget* view, QWidget* window, QObject* parent = nullptr);
+
+    // Lists the repository path into the view; rows appear when the worker has
+    // walked it. A missing repository is reported and the rows stay.
+    void ReadMediaRepository();
+    RepositoryLister* lister() const { return m_lister; }
+
+signals:
+    void statusMessage(const QString& text, int timeoutMs = 0);
+
+private:
+    QTreeWidget* m_view;
+    QWidget* m_window;
+    RepositoryLister* m_lister;
+    bool m_reporting = false;
+};

@@ -1,0 +1,84 @@
+#pragma once
+
+// The content controller without the window: a host widget with the few
+// widgets the controller fills, the players view with its real players
+// controller, and scripted prompts. Players are FakePlayers or virtual
+// players made by the test; choose() is the operator's click on one.
+
+#include "content/contentcontroller.h"
+#include "players/playerscontroller.h"
+#include "ui/filechooser.h"
+#include "ui/prompts.h"
+
+#include "contentfiles.h"
+#include "fakeplayer.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+class ContentHost
+{
+public:
+    ScriptedPrompts prompts;
+    QWidget window;
+    const ContentWidgets widgets = makeWidgets(&window);
+    QListWidget* playersView = new QListWidget(&window);
+    PlayersController players{playersView, &window};
+    ContentController content{widgets, &players, &window};
+    QString status;  // the last status line
+
+    ContentHost()
+    {
+        prompts.nestedLoopMs = 20;
+        QObject::connect(&content, &ContentController::statusMessage, &window, [this](const QString& text) { status = text; });
+    }
+
+    // The operator's click on a player.
+    void choose(PlayerItem* player)
+    {
+        playersView->setCurrentItem(player);
+        players.UpdatePlayerDisplayData(player);
+    }
+    PlayerItem* addVirtualPlayer(const QString& name, const QString& directory)
+    {
+        QDir().mkpath(directory + "/contents");
+        QDir().mkpath(directory + "/playlist");
+        return players.addVirtualPlayer(name, directory);
+    }
+    // A button by its text: "Delete File", "Play file", "Play all files", "Save this list",
+    // "Re-Play this list", "Create Virtual Player", "Create Ext AV in", "Refresh", "Abort Xfer".
+    QPushButton* button(const QString& text)
+    {
+        for (QPushButton* each : window.findChildren<QPushButton*>())
+            if (each->text() == text)
+                return each;
+        return nullptr;
+    }
+    QTreeWidgetItem* storageRow(const QString& name) const
+    {
+        const auto found = widgets.storageView->findItems(name, Qt::MatchExactly);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+    // Waits until every call has been answered.
+    bool waitIdle() { return channelIdle(players.channel()); }
+
+private:
+    static ContentWidgets makeWidgets(QWidget* window)
+    {
+        const auto view = [window] {
+            auto* tree = new QTreeWidget(window);
+            tree->setHeaderLabels({"NAME", "SIZE(KB)", "LOCATION", "TYPE", "DURATION"});
+            return tree;
+        };
+        const auto button = [window](const char* text) { return new QPushButton(text, window); };
+        auto* choice = new QComboBox(window);
+        choice->addItems({"main", "picture0", "picture1", "picture2"});
+        return {new QGroupBox(window), view(), button("Delete File"), button("Play file"), button("Play all files"),
+                new QGroupBox(window), choice, view(), button("Save this list"), button("Re-Play this list"),
+                new FileChooser(window), view(), button("Create Virtual Player"), button("Create Ext AV in"),
+                button("Refresh"), new QLabel(window), new QProgressBar(window), button("Abort Xfer")};
+    }
+};
