@@ -27,6 +27,11 @@ LISTEN = "127.1.18.1"
 MISSING = ("not found", "cannot start")
 
 
+def read_text(path):
+    with open(path, encoding="utf-8") as file:
+        return file.read()
+
+
 def run(command, **options):
     return subprocess.run(command, capture_output=True, text=True, timeout=120, **options)
 
@@ -83,7 +88,7 @@ class InstalledController(unittest.TestCase):
             deadline = time.monotonic() + 30
             while started not in log and controller.poll() is None and time.monotonic() < deadline:
                 time.sleep(0.2)
-                log = open(log_path, encoding="utf-8").read() if os.path.exists(log_path) else ""
+                log = read_text(log_path) if os.path.exists(log_path) else ""
             # A launcher that fails to start says so right after.
             time.sleep(2)
             controller.send_signal(signal.SIGTERM)
@@ -92,7 +97,7 @@ class InstalledController(unittest.TestCase):
             if controller.poll() is None:
                 controller.kill()
                 controller.wait()
-        log = open(log_path, encoding="utf-8").read()
+        log = read_text(log_path)
         self.assertIn(started, log)
         self.assertIn("Debug: Catalogue %s/kvo-controller/kvosvr_de.qm\n" % self.share, log)
         missing = [line for line in log.splitlines()
