@@ -1,7 +1,6 @@
 #include "content/batchserver.h"
 
-#include <QCoreApplication>
-#include <QDir>
+#include "core/installpaths.h"
 
 #include <optional>
 
@@ -29,7 +28,7 @@ QString program()
 #else
     const QString name = QStringLiteral("kvo-batch-server");
 #endif
-    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    return installpaths::helperProgram(name);
 }
 
 void setProgram(const QString& program)

@@ -1,5 +1,6 @@
 #include "window/kvo_form.h"
 
+#include "core/installpaths.h"
 #include "core/repositorypath.h"
 #include "core/settings.h"
 #include "players/commandchannel.h"
@@ -117,7 +118,8 @@ void kvo_Form::init()
 void kvo_Form::loadLayoutPictures()
 {
     for (int index = 0; index < layoutPictureCount; ++index) {
-        const QImage image(artwork::screenLayoutFileName(index));
+        const QString path = installpaths::dataFile(artwork::screenLayoutFileName(index));
+        const QImage image = path.isEmpty() ? QImage() : QImage(path);
         m_layoutPictures[index] = image.isNull()
             ? QPixmap()
             : QPixmap::fromImage(image.scaled(layoutPictureSize(index), Qt::IgnoreAspectRatio,
