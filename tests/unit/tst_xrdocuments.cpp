@@ -73,7 +73,6 @@ private slots:
         accepted("windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><s>\x80</s>", "<s>\xe2\x82\xac</s>");
         accepted("UTF-16 with byte order mark", QByteArray("\xff\xfe<\0s\0>\0\xe9\0<\0/\0s\0>\0", 18),
                  "<s>\xc3\xa9</s>");
-        accepted("UTF-8 byte order mark", "\xef\xbb\xbf<s>\xe2\x82\xac</s>", "<s>\xe2\x82\xac</s>");
     }
     void parse()
     {
@@ -100,19 +99,20 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("method");
         QTest::addColumn<QVariantList>("params");
+        const auto row = [](const char* name, const QByteArray& content, bool ok, const char* method,
+                            const QVariantList& params = {}) {
+            QTest::newRow(name) << call(content) << ok << QString(method) << params;
+        };
         QTest::newRow("wrong root") << response("<methodName>m</methodName>") << false << "" << QVariantList();
-        QTest::newRow("empty param") << call("<methodName>m</methodName><params><param><value>x</value></param>"
-                                             "<param/></params>")
-                                     << false << "" << QVariantList();
-        QTest::newRow("unreadable param kept")
-            << call("<params><param><value><boolean>yes</boolean></value></param><param><value>b</value></param>"
-                    "</params>")
-            << true << "" << QVariantList{QVariant(), "b"};
-        QTest::newRow("later name wins, foreign children skipped")
-            << call("<methodName>a</methodName><params><x/><param><value>1</value></param></params><other/>"
-                    "<methodName> b </methodName>")
-            << true << " b " << QVariantList{"1"};
-        QTest::newRow("no methodName, blank params") << call("\n<params>\n</params>\n") << true << "" << QVariantList();
+        row("empty param", "<methodName>m</methodName><params><param><value>x</value></param><param/></params>", false,
+            "");
+        row("unreadable param kept",
+            "<params><param><value><boolean>yes</boolean></value></param><param><value>b</value></param></params>",
+            true, "", {QVariant(), "b"});
+        row("later name wins, foreign children skipped",
+            "<methodName>a</methodName><params><x/><param><value>1</value></param></params><other/>"
+            "<methodName> b </methodName>", true, " b ", {"1"});
+        row("no methodName, blank params", "\n<params>\n</params>\n", true, "");
     }
     void parseCall()
     {
@@ -148,7 +148,6 @@ private slots:
         const QVariant none;
         const QByteArray params = "<params><param><value><i4>5</i4></value></param></params>";
         row("value", params, true, none, 5);
-        row("fault", fault("<int>-32601</int>", "<string>nope</string>"), true, QVariantList{-32601, "nope"});
         row("fault code and text of other kinds", fault("<string>12</string>", "<int>3</int>"), true,
             QVariantList{12, "3"});
         row("fault without faultString", "<fault><value><struct><member><name>faultCode</name><value><int>4</int>"
@@ -183,8 +182,8 @@ private slots:
         QTest::addColumn<QByteArrayList>("wires"); // the bytes of each writer
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("call") << QByteArrayList{XRMethodCall("Kivo.Play", {"clip.mpg", -3}).toWire()}
-                              << call("<methodName>Kivo.Play</methodName><params><param><value><string>clip.mpg</string>"
-                                      "</value></param><param><value><int>-3</int></value></param></params>");
+                              << call("<methodName>Kivo.Play</methodName><params><param><value><string>clip.mpg"
+                                      "</string></value></param><param><value><int>-3</int></value></param></params>");
         QTest::newRow("call without params") << QByteArrayList{XRMethodCall("Kivo.Reboot", {}).toWire()}
                                              << call("<methodName>Kivo.Reboot</methodName><params/>");
         QTest::newRow("response") << QByteArrayList{XRMethodResponse(QVariant(" 10.0.0.1 ")).toWire(),
