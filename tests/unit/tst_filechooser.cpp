@@ -69,6 +69,7 @@ private slots:
             else
                 QCoreApplication::sendEvent(chooser.lineEdit(), &focusOut);
         }
+        QCOMPARE(spy.count(), reported ? 1 : 0);
         QTest::keyClick(chooser.lineEdit(), Qt::Key_Return); // finishing again is no change
         QCOMPARE(prompts.opened, (browsing ? QStringList{action, "/srv/media"} : QStringList{}));
         QCOMPARE(chooser.fileName(), shown);
