@@ -7,8 +7,6 @@
 
 namespace {
 
-const QDateTime kSampleTime(QDate(2010, 5, 28), QTime(14, 5, 9));
-
 // An array value holding a value element around each of contents.
 QByteArray array(std::initializer_list<QByteArray> contents)
 {
@@ -56,11 +54,11 @@ private slots:
             "<member><name>k</name><value>1</value></member><member><name>k</name><value><struct/></value></member>"
             " </struct></value>",
             QVariantMap{{"a", invalid}, {"k", QVariantMap()}});
-        row("struct: name after value, incomplete and foreign members",
-            "<value><struct><member><value><int>1</int></value><name>late</name></member><member><name>lone</name>"
-            "</member><other><name>x</name><value>y</value></other><member><name> s </name><x/><value>3</value>"
-            "</member></struct></value>",
-            QVariantMap{{"late", 1}, {" s ", "3"}});
+        row("struct: names after values, incomplete and foreign members",
+            "<value><struct><member><value><int>1</int></value><name>late</name><value>2</value><name>two</name>"
+            "</member><member><name>lone</name></member><other><name>x</name><value>y</value></other><member>"
+            "<name> s </name><x/><value>3</value></member></struct></value>",
+            QVariantMap{{"late", 1}, {"two", "2"}, {" s ", "3"}});
     }
     void read()
     {
@@ -95,7 +93,7 @@ private slots:
             << array({"<int>-7</int>", "<int>4294967295</int>", "<double>0.1</double>", "<double>1e+300</double>",
                       "<boolean>0</boolean>"});
         QTest::newRow("dateTime and bytes, a full line")
-            << QVariant(QVariantList{kSampleTime, QByteArray(57, '\xff')})
+            << QVariant(QVariantList{QDateTime(QDate(2010, 5, 28), QTime(14, 5, 9)), QByteArray(57, '\xff')})
             << array({"<dateTime.iso8601>20100528T14:05:09</dateTime.iso8601>",
                       "<base64>" + QByteArray(76, '/') + "\n</base64>"});
         QTest::newRow("empty containers") << QVariant(QVariantList{QVariantList(), QVariantMap()})
@@ -151,22 +149,18 @@ private slots:
 
     void deepTreeIsBounded()
     {
-        // A tree built without the parser's depth limit must not drive the readers arbitrarily deep,
-        // while its innermost 20 levels, as deep as a parsed call goes, are read.
-        QDomDocument doc;
-        const QDomElement top = doc.appendChild(doc.createElement("value")).toElement();
-        QDomElement current = top;
-        QDomElement innermost;
-        for (int level = 3000; level > 0; --level) {
-            if (level == 20)
-                innermost = current;
-            current = current.appendChild(doc.createElement("array")).appendChild(doc.createElement("data"))
-                          .appendChild(doc.createElement("value")).toElement();
-        }
-        current.appendChild(doc.createTextNode("leaf"));
-        QVERIFY(xrElementToValue(innermost).isValid());
-        QVERIFY(!xrElementToValue(top).isValid());
-        QVERIFY(!xrArrayFromElement(top.firstChildElement()).isValid());
+        // A tree built without this parser's depth limit must not drive the readers arbitrarily deep,
+        // while 20 levels, as deep as a parsed call goes, are read.
+        const auto nested = [](QDomDocument& doc, int levels) {
+            doc.setContent("<value>" + QByteArray("<array><data><value>").repeated(levels) + "leaf"
+                           + QByteArray("</value></data></array>").repeated(levels) + "</value>");
+            return doc.documentElement();
+        };
+        QDomDocument shallow, deep;
+        QVERIFY(xrElementToValue(nested(shallow, 20)).isValid());
+        QVERIFY(!xrElementToValue(nested(deep, 3000)).isValid());
+        QCOMPARE(deep.elementsByTagName("array").count(), 3000);
+        QVERIFY(!xrArrayFromElement(deep.documentElement().firstChildElement()).isValid());
     }
 };
 
