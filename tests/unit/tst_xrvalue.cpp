@@ -149,7 +149,7 @@ private slots:
 
     void deepTreeIsBounded()
     {
-        // A tree built without this parser's depth limit must not drive the readers arbitrarily deep,
+        // A tree from a parser without our depth limit must not drive the readers arbitrarily deep,
         // while 20 levels, as deep as a parsed call goes, are read.
         const auto nested = [](QDomDocument& doc, int levels) {
             doc.setContent("<value>" + QByteArray("<array><data><value>").repeated(levels) + "leaf"
