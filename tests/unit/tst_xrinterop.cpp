@@ -37,7 +37,7 @@ private slots:
     {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QJsonValue>("peerView");
-        QTest::addColumn<bool>("fromPeer"); // false: only we write the value so
+        QTest::addColumn<bool>("fromPeer"); // also read back as the peer writes it
         const auto row = [](const char* name, const QVariant& value, bool fromPeer = true) {
             QTest::newRow(name) << value << toTyped(value) << fromPeer;
         };
