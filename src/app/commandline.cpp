@@ -9,6 +9,8 @@ StartupOptions parseCommandLine(const QStringList& arguments)
             options.showHelp = true;
         } else if (argument == QLatin1String("--version")) {
             options.showVersion = true;
+        } else if (argument == QLatin1String("--user-state")) {
+            options.userState = true;
         } else if (argument == QLatin1String("--listen") || argument.startsWith(QLatin1String("--listen="))) {
             QString value;
             if (argument.contains(QLatin1Char('='))) {
@@ -39,10 +41,13 @@ StartupOptions parseCommandLine(const QStringList& arguments)
 QString commandLineHelp(const QString& program)
 {
     return QStringLiteral(
-               "Usage: %1 [--listen ADDRESS] [--version] [--help]\n"
-               "Runs the KVO Controller: players register with it on TCP port 8888.\n\n"
+               "Usage: %1 [--listen ADDRESS] [--user-state] [--version] [--help]\n"
+               "Runs the KVO Controller: players register with it on TCP port 8888.\n"
+               "Its logs go to the working directory.\n\n"
                "  --listen ADDRESS  accept player registrations on this address only\n"
                "                    (default: every address of this machine)\n"
+               "  --user-state      work in $XDG_STATE_HOME/kvo-controller\n"
+               "                    (~/.local/state/kvo-controller), created if missing\n"
                "  --version         print the version and exit\n"
                "  --help            print this help and exit\n\n"
                "Without a display, run it under Xvfb (xvfb-run -a %1) or with\n"

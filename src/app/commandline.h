@@ -9,6 +9,7 @@ struct StartupOptions {
     QHostAddress listenAddress = QHostAddress::Any; // where the registration service listens
     bool showHelp = false;
     bool showVersion = false;
+    bool userState = false;                         // work in the per-user state folder
     QString error;                                  // non-empty: the command line is unusable
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/commandline.h"
 #include "core/debuglog.h"
+#include "core/installpaths.h"
 #include "app/descriptorlimit.h"
 #include "core/ownaddress.h"
 #include "core/repositorypath.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
 #include <QStatusBar>
@@ -41,9 +43,6 @@ int registrationListenBacklog()
 
 int runController(int& argc, char** argv)
 {
-    qInstallMessageHandler(debugLogMessageHandler);
-    removeDebugLog();
-
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -61,8 +60,19 @@ int runController(int& argc, char** argv)
         std::printf("%s\n", kVersionText);
         return 0;
     }
+    // Before the log starts: the logs go to the working directory.
+    if (options.userState) {
+        const QString folder = installpaths::userStateDirectory();
+        if (!installpaths::makePrivateDirectory(folder) || !QDir::setCurrent(folder)) {
+            std::fprintf(stderr, "kvo-controller: cannot work in %s\n", qPrintable(folder));
+            return 1;
+        }
+    }
+    qInstallMessageHandler(debugLogMessageHandler);
+    removeDebugLog();
 
     auto app = std::make_unique<QApplication>(argc, argv);
+    QGuiApplication::setDesktopFileName(installpaths::applicationId());
     quitEventLoopOnTerminationSignals();
 
     auto settings = openSettingsStore();
@@ -72,11 +82,17 @@ int runController(int& argc, char** argv)
     qDebug("%s", qPrintable(raiseDescriptorLimit()));
 
     const QString locale = QLocale::system().name();
+    const QStringList catalogueDirectories = installpaths::dataDirectories();
     auto qtTranslator = std::make_unique<QTranslator>();
-    (void)qtTranslator->load(QStringLiteral("qt_") + locale, QStringLiteral("."));
+    installpaths::loadCatalogue(*qtTranslator, QStringLiteral("qt_") + locale,
+                                catalogueDirectories + QStringList{QLibraryInfo::path(QLibraryInfo::TranslationsPath)});
     QCoreApplication::installTranslator(qtTranslator.get());
     auto appTranslator = std::make_unique<QTranslator>();
-    (void)appTranslator->load(QStringLiteral("kvosvr_") + locale, QStringLiteral("."));
+    // The texts are written in English: any other language wants its catalogue.
+    if (installpaths::loadCatalogue(*appTranslator, QStringLiteral("kvosvr_") + locale, catalogueDirectories).isEmpty()
+        && QLocale(locale).language() != QLocale::English && QLocale(locale).language() != QLocale::C)
+        qWarning("Catalogue kvosvr_%s not found in %s", qPrintable(locale),
+                 qPrintable(catalogueDirectories.join(QLatin1String(", "))));
     QCoreApplication::installTranslator(appTranslator.get());
 
     QApplication::setFont(QFont(QStringLiteral("Arial")));

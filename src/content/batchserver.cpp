@@ -1,9 +1,7 @@
 #include "content/batchserver.h"
 
 #include "content/storage.h"
-
-#include <QCoreApplication>
-#include <QDir>
+#include "core/installpaths.h"
 
 #include <optional>
 
@@ -31,7 +29,7 @@ QString program()
 #else
     const QString name = QStringLiteral("kvo-batch-server");
 #endif
-    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    return installpaths::helperProgram(name);
 }
 
 void setProgram(const QString& program)

@@ -17,11 +17,11 @@ constexpr int kExitPortInUse = 3;
 QStringList arguments(const QString& root);
 
 // The program to start: set by setProgram, else the KVO_BATCH_SERVER
-// environment variable when set, else the launcher beside the controller's
-// executable. Empty means that no server is started.
+// environment variable when set, else the launcher installed with the
+// controller (installpaths::helperProgram). Empty means that no server is started.
 QString program();
 void setProgram(const QString& program);
-// Back to the environment or the launcher beside the executable.
+// Back to the environment or the installed launcher.
 void resetProgram();
 
 } // namespace batchserver

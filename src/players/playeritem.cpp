@@ -1,6 +1,7 @@
 #include "players/playeritem.h"
 
 #include "core/ftptransfer.h"
+#include "core/installpaths.h"
 #include "players/playerregistry.h"
 #include "ui/events.h"
 #include "ui/prompts.h"
@@ -29,7 +30,8 @@ const QString uploadPassword = QStringLiteral("qvtm");
 
 constexpr int IconSize = 64;
 
-// Icons are looked up in the working directory, then beside the executable.
+// Icons are looked up in the working directory, then where the program's
+// pictures are installed (installpaths::dataFile).
 // Each picture is read and scaled once per working directory and shared by
 // every item: a fleet admits thousands.
 QPixmap loadIcon(const QString& fileName)
@@ -45,8 +47,7 @@ QPixmap loadIcon(const QString& fileName)
     if (const auto it = loaded.constFind(key); it != loaded.cend())
         return *it;
     QPixmap pixmap;
-    if (!pixmap.load(fileName))
-        pixmap.load(QDir(QCoreApplication::applicationDirPath()).filePath(fileName));
+    pixmap.load(installpaths::dataFile(fileName));
     if (!pixmap.isNull())
         pixmap = pixmap.scaled(IconSize, IconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     loaded.insert(key, pixmap);

@@ -292,10 +292,15 @@ QImage playerPicture(PlayerLook look, int size)
 {
     QImage image = transparentCanvas(size, size);
     QPainter painter(&image);
+    paintPlayerPicture(painter, look, size);
+    return image;
+}
+
+void paintPlayerPicture(QPainter& painter, PlayerLook look, int size)
+{
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(size / 64.0, size / 64.0);
     drawMonitor(painter, look);
-    return image;
 }
 
 QString playerPictureFileName(PlayerLook look)

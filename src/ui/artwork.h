@@ -2,10 +2,13 @@
 
 // The controller's pictures, drawn in code: the window icon, the three player
 // icons and the ten screen-layout pictures. The kvo-artwork build tool writes
-// the files the running program loads from its working directory.
+// the files the running program loads (installpaths::dataFile) and the
+// application's icon in each size of the desktop's icon theme.
 
 #include <QImage>
 #include <QString>
+
+class QPainter;
 
 namespace artwork {
 
@@ -19,6 +22,8 @@ enum class PlayerLook {
 };
 
 QImage playerPicture(PlayerLook look, int size = 64);
+// The same drawing on any paint device (an SVG file, for one), size x size.
+void paintPlayerPicture(QPainter& painter, PlayerLook look, int size);
 // "player_icon.png", "player_off.png" or "player_virtual.png".
 QString playerPictureFileName(PlayerLook look);
 

@@ -1,6 +1,7 @@
 #include "window/kvo_form.h"
 
 #include "content/contentcontroller.h"
+#include "core/installpaths.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
@@ -105,7 +106,8 @@ void kvo_Form::init()
 void kvo_Form::loadLayoutPictures()
 {
     for (int index = 0; index < layoutPictureCount; ++index) {
-        const QImage image(artwork::screenLayoutFileName(index));
+        const QString path = installpaths::dataFile(artwork::screenLayoutFileName(index));
+        const QImage image = path.isEmpty() ? QImage() : QImage(path);
         m_layoutPictures[index] = image.isNull()
             ? QPixmap()
             : QPixmap::fromImage(image.scaled(layoutPictureSize(index), Qt::IgnoreAspectRatio,

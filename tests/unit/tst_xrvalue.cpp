@@ -1,197 +1,168 @@
 #include "xmlrpc/xrdocuments.h"
 #include "xmlrpc/xrvalue.h"
 
-#include <QDateTime>
+#include "../peers/pythonpeer.h"
+
 #include <QTest>
 
+namespace {
+
+// An array value holding a value element around each of contents.
+QByteArray array(std::initializer_list<QByteArray> contents)
+{
+    QByteArray values;
+    for (const QByteArray& content : contents)
+        values += "<value>" + content + "</value>";
+    return "<value><array><data>" + values + "</data></array></value>";
+}
+
+} // namespace
+
+// Values read are compared as typed JSON, so that a kind mix-up at any depth fails.
 class TestXrValue : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void read_data();
-    void read();
-    void write_data();
-    void write();
-    void base64Encode_data();
-    void base64Encode();
-    void base64Decode_data();
-    void base64Decode();
-    void deepTreeIsBounded();
+    void read_data()
+    {
+        QTest::addColumn<QByteArray>("xml");
+        QTest::addColumn<QVariant>("expected");
+        const auto row = [](const char* name, const QByteArray& xml, const QVariant& expected) {
+            QTest::newRow(name) << xml << expected;
+        };
+        const QVariant invalid;
+        row("ints: i4, blanks, not a number, beyond 32 bits",
+            array({"<i4>42</i4>", "<int> -42 </int>", "<int>abc</int>", "<int>4294967295</int>"}),
+            QVariantList{42, -42, 0, 0});
+        row("boolean true", "<value><boolean>true</boolean></value>", invalid);
+        row("double not a number", "<value><double>x</double></value>", 0.0);
+        row("strings untrimmed, blank, CDATA, empty",
+            array({" <string>  two words\n</string> ", "<string> \t </string>",
+                   "<string><![CDATA[<a> ]]>&amp;</string>", "<string/>"}),
+            QVariantList{"  two words\n", " \t ", "<a> &", QString()});
+        row("bare and mixed text", array({" hi ", " a<i4>2</i4> "}), QVariantList{" hi ", " a2"});
+        row("blank value", "<value> \r\n\t </value>", invalid);
+        row("not a value", "<string>x</string>", invalid);
+        row("unknown type", "<value><nil/></value>", invalid);
+        row("dashed dateTime", "<value><dateTime.iso8601>2010-05-28T14:05:09</dateTime.iso8601></value>", QDateTime());
+        row("base64", "<value><base64>TWFu</base64></value>", QByteArray("Man"));
+        row("array without data", "<value><array><value><int>1</int></value></array></value>", invalid);
+        row("array with unreadable member", array({"1", "<boolean>yes</boolean>"}), invalid);
+        row("struct: unreadable member kept, later duplicate wins",
+            "<value><struct> <member><name>a</name><value><boolean>yes</boolean></value></member>"
+            "<member><name>k</name><value>1</value></member><member><name>k</name><value><struct/></value></member>"
+            " </struct></value>",
+            QVariantMap{{"a", invalid}, {"k", QVariantMap()}});
+        row("struct: names after values, incomplete and foreign members",
+            "<value><struct><member><value><int>1</int></value><name>late</name><value>2</value><name>two</name>"
+            "</member><member><name>lone</name></member><other><name>x</name><value>y</value></other><member>"
+            "<name> s </name><x/><value>3</value></member></struct></value>",
+            QVariantMap{{"late", 1}, {"two", "2"}, {" s ", "3"}});
+    }
+    void read()
+    {
+        QFETCH(QByteArray, xml);
+        QFETCH(QVariant, expected);
+        QDomDocument doc;
+        QVERIFY(xrParseDocument(xml, doc));
+        QCOMPARE(toTyped(xrElementToValue(doc.documentElement())), toTyped(expected));
+
+        // The server's reader, on a tree of its own, reads the value alike.
+        QString method;
+        QVariantList params;
+        const QByteArray call = "<methodCall><params><param>" + xml + "</param></params></methodCall>";
+        QCOMPARE(xrReadMethodCall(call, method, params), XrCallReading::Read);
+        QCOMPARE(toTyped(params), toTyped(QVariantList{expected}));
+    }
+
+    void write_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<QByteArray>("xml");
+        // A lone surrogate cannot be encoded; it is written as "?".
+        const QString awkward = QString("]]>]]]>>\r\n\t<&\"' \u00e9\u20ac") + QChar(0xd83d) + QString("\U0001F600");
+        QTest::newRow("awkward text")
+            << QVariant(awkward)
+            << QByteArray("<value><string>]]&gt;]]]&gt;>&#xd;\n\t&lt;&amp;\"' \xc3\xa9\xe2\x82\xac?\xf0\x9f\x98\x80"
+                          "</string></value>");
+        QTest::newRow("invalid and empty text") << QVariant(QVariantList{QVariant(), QString()})
+                                                << array({"<string></string>", "<string></string>"});
+        QTest::newRow("numbers")
+            << QVariant(QVariantList{-7, 4294967295u, 0.1, 1e300, false})
+            << array({"<int>-7</int>", "<int>4294967295</int>", "<double>0.1</double>", "<double>1e+300</double>",
+                      "<boolean>0</boolean>"});
+        QTest::newRow("dateTime and bytes, a full line")
+            << QVariant(QVariantList{QDateTime(QDate(2010, 5, 28), QTime(14, 5, 9)), QByteArray(57, '\xff')})
+            << array({"<dateTime.iso8601>20100528T14:05:09</dateTime.iso8601>",
+                      "<base64>" + QByteArray(76, '/') + "\n</base64>"});
+        QTest::newRow("empty containers") << QVariant(QVariantList{QVariantList(), QVariantMap()})
+                                          << array({"<array><data/></array>", "<struct/>"});
+        QTest::newRow("struct in code-unit key order")
+            << QVariant(QVariantMap{{"b<", QVariantList{QVariantMap{{QString(), 1}}}}, {"a", 2}, {"C", 3}})
+            << "<value><struct><member><name>C</name><value><int>3</int></value></member><member><name>a</name>"
+               "<value><int>2</int></value></member><member><name>b&lt;</name>"
+                   + array({"<struct><member><name></name><value><int>1</int></value></member></struct>"})
+                   + "</member></struct></value>";
+    }
+    void write()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(QByteArray, xml);
+        QDomDocument doc;
+        doc.appendChild(xrValueToElement(value, doc));
+        QCOMPARE(doc.toByteArray(-1), xml);
+
+        // The server writes its responses without a document, in the same bytes.
+        QByteArray direct;
+        xrAppendValueWire(direct, value, 0);
+        QCOMPARE(direct, doc.toByteArray(1));
+    }
+
+    void base64_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("written"); // the text is also how the bytes are written
+        const QByteArray bytes57(57, '\xff');
+        const QString line = QString(76, QLatin1Char('/')) + QLatin1Char('\n');
+        QTest::newRow("empty") << QString() << QByteArray() << true;
+        QTest::newRow("one byte") << QStringLiteral("TQ==") << QByteArray("M") << true;
+        QTest::newRow("56 bytes fill a line") << line.left(74) + QStringLiteral("8=\n") << bytes57.left(56) << true;
+        QTest::newRow("57 bytes") << line << bytes57 << true;
+        QTest::newRow("115 bytes") << line + line + QStringLiteral("TQ==") << bytes57 + bytes57 + "M" << true;
+        QTest::newRow("pads missing") << QStringLiteral("TWE") << QByteArray("Ma") << false;
+        QTest::newRow("lone trailing symbol dropped") << QStringLiteral("TWFuT") << QByteArray("Man") << false;
+        QTest::newRow("spaces, breaks, junk, non-Latin") << QStringLiteral(" TW\r\nFu\t*I\u00e9G\u65e5l z=\n")
+                                                         << QByteArray("Man is") << false;
+        QTest::newRow("pads inside") << QStringLiteral("TQ==TQ==") << QByteArray("M\x04\xd0", 3) << false;
+    }
+    void base64()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, written);
+        QCOMPARE(xrBase64Decode(text), bytes);
+        if (written)
+            QCOMPARE(xrBase64Encode(bytes), text);
+    }
+
+    void deepTreeIsBounded()
+    {
+        // A tree from a parser without our depth limit must not drive the readers arbitrarily deep,
+        // while 20 levels, as deep as a parsed call goes, are read.
+        const auto nested = [](QDomDocument& doc, int levels) {
+            doc.setContent("<value>" + QByteArray("<array><data><value>").repeated(levels) + "leaf"
+                           + QByteArray("</value></data></array>").repeated(levels) + "</value>");
+            return doc.documentElement();
+        };
+        QDomDocument shallow, deep;
+        QVERIFY(xrElementToValue(nested(shallow, 20)).isValid());
+        QVERIFY(!xrElementToValue(nested(deep, 3000)).isValid());
+        QCOMPARE(deep.elementsByTagName("array").count(), 3000);
+        QVERIFY(!xrArrayFromElement(deep.documentElement().firstChildElement()).isValid());
+    }
 };
-
-namespace {
-
-const QDateTime kSampleTime(QDate(2010, 5, 28), QTime(14, 5, 9));
-
-} // namespace
-
-void TestXrValue::read_data()
-{
-    QTest::addColumn<QByteArray>("xml");
-    QTest::addColumn<QVariant>("expected");
-    const auto row = [](const char* name, const char* xml, const QVariant& expected) {
-        QTest::newRow(name) << QByteArray(xml) << expected;
-    };
-    const QVariant invalid;
-    const auto map = [](const QVariantMap& members) { return QVariant(members); };
-
-    row("i4 and int", "<value><array><data><value><i4>42</i4></value><value><int>-42</int></value></data></array></value>",
-        QVariantList{42, -42});
-    row("int not a number, int beyond 32 bits",
-        "<value><array><data><value><int>abc</int></value><value><int>4294967295</int></value></data></array></value>",
-        QVariantList{0, 0});
-    row("booleans", "<value><array><data><value><boolean>1</boolean></value><value><boolean>0</boolean></value>"
-                    "</data></array></value>", QVariantList{true, false});
-    row("boolean true", "<value><boolean>true</boolean></value>", invalid);
-    row("double and non-number double",
-        "<value><array><data><value><double>-2.5e3</double></value><value><double>x</double></value></data></array></value>",
-        QVariantList{-2500.0, 0.0});
-    row("string untrimmed", "<value> <string>  two words\n</string> </value>", QStringLiteral("  two words\n"));
-    row("string blank", "<value>\n <string> \t </string>\n</value>", QStringLiteral(" \t "));
-    row("string cdata and empty",
-        "<value><array><data><value><string><![CDATA[<a> ]]>&amp;</string></value><value><string/></value></data></array></value>",
-        QVariantList{QStringLiteral("<a> &"), QString()});
-    row("bare text", "<value> hi </value>", QStringLiteral(" hi "));
-    row("empty value", "<value></value>", invalid);
-    row("blank value", "<value> \r\n\t </value>", invalid);
-    row("not a value", "<string>x</string>", invalid);
-    row("unknown type", "<value><i8>5</i8></value>", invalid);
-    row("dateTime", "<value><dateTime.iso8601>20100528T14:05:09</dateTime.iso8601></value>", kSampleTime);
-    row("dateTime dashed", "<value><dateTime.iso8601>2010-05-28T14:05:09</dateTime.iso8601></value>", QDateTime());
-    row("base64 untidy", "<value><base64>\n AAEC/f7/\r\nTWE </base64></value>", QByteArray("\x00\x01\x02\xfd\xfe\xffMa", 8));
-    row("array empty data", "<value><array><data/></array></value>", QVariantList());
-    row("array without data", "<value><array><value><int>1</int></value></array></value>", invalid);
-    row("array with unreadable member",
-        "<value><array><data><value>1</value><value><boolean>yes</boolean></value></data></array></value>", invalid);
-    row("struct with unreadable member",
-        "<value><struct><member><name>a</name><value><boolean>yes</boolean></value></member></struct></value>",
-        map({{QStringLiteral("a"), invalid}}));
-    row("struct later duplicate wins",
-        "<value><struct><member><name>k</name><value>1</value></member><member><name>k</name><value>2</value></member>"
-        "</struct></value>", map({{QStringLiteral("k"), QStringLiteral("2")}}));
-    row("struct name after value, incomplete and foreign members",
-        "<value><struct><member><value><int>1</int></value><name>late</name></member><member><name>lone</name></member>"
-        "<other><name>x</name><value>y</value></other><member><name> s </name><x/><value>3</value></member></struct></value>",
-        map({{QStringLiteral("late"), 1}, {QStringLiteral(" s "), QStringLiteral("3")}}));
-}
-
-void TestXrValue::read()
-{
-    QFETCH(QByteArray, xml);
-    QFETCH(QVariant, expected);
-
-    QDomDocument doc;
-    QVERIFY(xrParseDocument(xml, doc));
-    const QVariant actual = xrElementToValue(doc.documentElement());
-    QCOMPARE(actual.typeId(), expected.typeId());
-    QCOMPARE(actual, expected);
-}
-
-void TestXrValue::write_data()
-{
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QByteArray>("xml");
-
-    QTest::newRow("invalid") << QVariant() << QByteArray("<value><string></string></value>");
-    QTest::newRow("uint above int range") << QVariant(4294967295u) << QByteArray("<value><int>4294967295</int></value>");
-    QTest::newRow("list of int, bool, double, string")
-        << QVariant(QVariantList{-7, false, 0.1, QStringLiteral("a<b>&c")})
-        << QByteArray("<value><array><data><value><int>-7</int></value><value><boolean>0</boolean></value>"
-                      "<value><double>0.1</double></value><value><string>a&lt;b>&amp;c</string></value></data></array></value>");
-    QTest::newRow("dateTime") << QVariant(kSampleTime)
-                              << QByteArray("<value><dateTime.iso8601>20100528T14:05:09</dateTime.iso8601></value>");
-    QTest::newRow("bytes") << QVariant(QByteArray("Man")) << QByteArray("<value><base64>TWFu</base64></value>");
-    QTest::newRow("empty list") << QVariant(QVariantList()) << QByteArray("<value><array><data/></array></value>");
-    QTest::newRow("map in code-unit key order")
-        << QVariant(QVariantMap{{QStringLiteral("b"), 1}, {QStringLiteral("a"), 2}, {QStringLiteral("C"), 3}})
-        << QByteArray("<value><struct><member><name>C</name><value><int>3</int></value></member>"
-                      "<member><name>a</name><value><int>2</int></value></member>"
-                      "<member><name>b</name><value><int>1</int></value></member></struct></value>");
-}
-
-void TestXrValue::write()
-{
-    QFETCH(QVariant, value);
-    QFETCH(QByteArray, xml);
-
-    QDomDocument doc;
-    doc.appendChild(xrValueToElement(value, doc));
-    QCOMPARE(doc.toByteArray(-1), xml);
-}
-
-void TestXrValue::base64Encode_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("expected");
-
-    const QByteArray bytes57(57, '\xff');
-    const QString line(76, QLatin1Char('/'));
-    QTest::newRow("empty") << QByteArray() << QString();
-    QTest::newRow("one byte") << QByteArray("M") << QStringLiteral("TQ==");
-    QTest::newRow("two bytes") << QByteArray("Ma") << QStringLiteral("TWE=");
-    QTest::newRow("54 bytes") << bytes57.left(54) << line.left(72);
-    QTest::newRow("56 bytes fill a line") << bytes57.left(56) << line.left(74) + QStringLiteral("8=\n");
-    QTest::newRow("57 bytes") << bytes57 << line + QLatin1Char('\n');
-    QTest::newRow("58 bytes") << bytes57 + "M" << line + QStringLiteral("\nTQ==");
-    QTest::newRow("114 bytes") << bytes57 + bytes57 << line + QLatin1Char('\n') + line + QLatin1Char('\n');
-}
-
-void TestXrValue::base64Encode()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, expected);
-
-    QCOMPARE(xrBase64Encode(bytes), expected);
-    QCOMPARE(xrBase64Decode(expected), bytes);
-}
-
-void TestXrValue::base64Decode_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QByteArray>("expected");
-
-    QTest::newRow("pads missing") << QStringLiteral("TWE") << QByteArray("Ma");
-    QTest::newRow("lone trailing symbol dropped") << QStringLiteral("TWFuT") << QByteArray("Man");
-    QTest::newRow("spaces, breaks, junk, non-Latin") << QStringLiteral(" TW\r\nFu\t*I\u00e9G\u65e5l z=\n") << QByteArray("Man is");
-    QTest::newRow("pads inside") << QStringLiteral("TQ==TQ==") << QByteArray("M\x04\xd0", 3);
-    QTest::newRow("only junk") << QStringLiteral("==\n ") << QByteArray();
-}
-
-void TestXrValue::base64Decode()
-{
-    QFETCH(QString, text);
-    QFETCH(QByteArray, expected);
-
-    QCOMPARE(xrBase64Decode(text), expected);
-}
-
-void TestXrValue::deepTreeIsBounded()
-{
-    // A tree built without the document parser's depth limit must not drive
-    // the readers into unbounded recursion.
-    const auto nestedArrays = [](QDomDocument& doc, int levels) {
-        QDomElement current = doc.appendChild(doc.createElement(QStringLiteral("value"))).toElement();
-        for (int i = 0; i < levels; ++i) {
-            current = current.appendChild(doc.createElement(QStringLiteral("array")))
-                          .appendChild(doc.createElement(QStringLiteral("data")))
-                          .appendChild(doc.createElement(QStringLiteral("value"))).toElement();
-        }
-        current.appendChild(doc.createTextNode(QStringLiteral("leaf")));
-        return doc.documentElement();
-    };
-
-    QDomDocument shallow;
-    QVariant value = xrElementToValue(nestedArrays(shallow, 10));
-    for (int i = 0; i < 10; ++i)
-        value = value.toList().value(0);
-    QCOMPARE(value, QVariant(QStringLiteral("leaf")));
-
-    QDomDocument deep;
-    const QDomElement top = nestedArrays(deep, 3000);
-    QVERIFY(!xrElementToValue(top).isValid());
-    QVERIFY(!xrArrayFromElement(top.firstChildElement()).isValid());
-}
 
 QTEST_GUILESS_MAIN(TestXrValue)
 #include "tst_xrvalue.moc"
