@@ -49,13 +49,25 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
         sizeContentColumns(view);
     setUpOperatorView();
     m_players = new PlayersController(ui.Player_iconView, this, this);
-    m_content = new ContentController(
-        {ui.PlayerContent_groupBox_2, ui.PlayerContent_listView, ui.DeleteFile_pushButton, ui.PlaySingle_pushButton,
-         ui.PlayALL_pushButton, ui.PlayerContent_groupBox, ui.Playlist_comboBox, ui.Playlist_listView,
-         ui.SaveList_pushButton, ui.PlayList_pushButton, ui.MediaCenter_fileChooser, ui.ServerContents_listView,
-         ui.create_VP_pushButton, ui.ExtAVin_pushButton, ui.Refresh_pushButton, ui.xfer_filename_textLabel,
-         ui.Xfer_progressBar, ui.AbortXfer_pushButton},
-        m_players, this, this);
+    m_content = new ContentController({.storageBox = ui.PlayerContent_groupBox_2,
+                                       .storageView = ui.PlayerContent_listView,
+                                       .deleteFile = ui.DeleteFile_pushButton,
+                                       .playFile = ui.PlaySingle_pushButton,
+                                       .playAllFiles = ui.PlayALL_pushButton,
+                                       .playlistBox = ui.PlayerContent_groupBox,
+                                       .playlistChoice = ui.Playlist_comboBox,
+                                       .playlistView = ui.Playlist_listView,
+                                       .saveList = ui.SaveList_pushButton,
+                                       .replayList = ui.PlayList_pushButton,
+                                       .repositoryPath = ui.MediaCenter_fileChooser,
+                                       .repositoryView = ui.ServerContents_listView,
+                                       .createVirtualPlayer = ui.create_VP_pushButton,
+                                       .createAVInput = ui.ExtAVin_pushButton,
+                                       .refreshRepository = ui.Refresh_pushButton,
+                                       .transferLabel = ui.xfer_filename_textLabel,
+                                       .transferBar = ui.Xfer_progressBar,
+                                       .abortTransfer = ui.AbortXfer_pushButton},
+                                      m_players, this, this);
     connectWidgets();
     init();
 }

@@ -76,9 +76,13 @@ private:
         const auto button = [window](const char* text) { return new QPushButton(text, window); };
         auto* choice = new QComboBox(window);
         choice->addItems({"main", "picture0", "picture1", "picture2"});
-        return {new QGroupBox(window), view(), button("Delete File"), button("Play file"), button("Play all files"),
-                new QGroupBox(window), choice, view(), button("Save this list"), button("Re-Play this list"),
-                new FileChooser(window), view(), button("Create Virtual Player"), button("Create Ext AV in"),
-                button("Refresh"), new QLabel(window), new QProgressBar(window), button("Abort Xfer")};
+        return {.storageBox = new QGroupBox(window), .storageView = view(), .deleteFile = button("Delete File"),
+                .playFile = button("Play file"), .playAllFiles = button("Play all files"),
+                .playlistBox = new QGroupBox(window), .playlistChoice = choice, .playlistView = view(),
+                .saveList = button("Save this list"), .replayList = button("Re-Play this list"),
+                .repositoryPath = new FileChooser(window), .repositoryView = view(),
+                .createVirtualPlayer = button("Create Virtual Player"), .createAVInput = button("Create Ext AV in"),
+                .refreshRepository = button("Refresh"), .transferLabel = new QLabel(window),
+                .transferBar = new QProgressBar(window), .abortTransfer = button("Abort Xfer")};
     }
 };
