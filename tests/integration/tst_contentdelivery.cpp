@@ -5,7 +5,6 @@
 
 #include "content/batchserver.h"
 #include "content/batchserverprocess.h"
-#include "content/storagepane.h"
 #include "players/qxrkvoserver.h"
 
 #include "../peers/boxes.h"
@@ -20,7 +19,6 @@
 
 namespace {
 const QString kFirst = "127.0.0.190";
-const QString kSecond = "127.0.0.191";
 }
 
 class TestContentDelivery : public QObject
@@ -92,9 +90,9 @@ private slots:
 
         m_controlPort = freePort();
         m_players = std::make_unique<EmulatorPeer>(m_workDir.filePath("emulator"));
-        QVERIFY(m_players->start(m_service->serverPort(), kFirst, 2,
+        QVERIFY(m_players->start(m_service->serverPort(), kFirst, 1,
                                  {"--interval", "0.5", "--control", "127.0.0.1:" + QString::number(m_controlPort)}));
-        QVERIFY(admitted("Emu1") && admitted("Emu2"));
+        QVERIFY(admitted("Emu1"));
     }
     void cleanupTestCase()
     {
@@ -104,8 +102,7 @@ private slots:
         batchserver::resetProgram();
         // Written out when the server stops, in the working directory.
         const QByteArray accessLog = readFile(m_workDir.filePath("access.log"));
-        QVERIFY2(accessLog.contains(kFirst.toLatin1() + " ") && accessLog.contains("GET /MIRRORS/Group/contents/clip%20%281%29.mpg")
-                     && accessLog.contains("\" 206 "),
+        QVERIFY2(accessLog.contains(kFirst.toLatin1() + " ") && accessLog.contains("GET /MIRRORS/Group/contents/clip%20%281%29.mpg"),
                  accessLog.constData());
     }
 
@@ -154,32 +151,18 @@ private slots:
         m_host->prompts.messages.clear();
     }
 
-    void shownPlayerPullsInterruptedAndResumed()
+    // The players' reports as they pull; ranges and refusals are the server's own (tst_batchserver).
+    void shownPlayerPulls()
     {
         m_host->choose(admitted("Emu1"));
         QVERIFY(m_host->waitIdle());
         QSignalSpy bar(m_host->widgets.transferBar, &QProgressBar::valueChanged);
         const int listedBefore = listings(kFirst);
-
-        // Interrupted in the middle of the large file: it stays partial, unlisted.
-        const QJsonObject first = control({"pull", kFirst, "Group", R"({"stop_after": 1000000})"}).toObject();
-        QVERIFY2(first.value("interrupted").toBool() && !first.value("complete").toBool(),
-                 QJsonDocument(first).toJson().constData());
-        const QString media = m_players->mediaDirectory(kFirst);
-        QCOMPARE(QFileInfo(media + "/.clip (1).mpg.part").size(), 1000000);
-        QVERIFY(!QFile::exists(media + "/clip (1).mpg"));
-        QCOMPARE(m_host->widgets.transferLabel->text(), QString("Transfer file (clip (1).mpg)"));
-
-        // Resumed with a range: only the rest travels.
-        const QJsonObject second = control({"pull", kFirst, "Group"}).toObject();
-        QVERIFY2(second.value("complete").toBool(), QJsonDocument(second).toJson().constData());
-        const QJsonObject resumed = second.value("files").toArray().first().toObject();
-        QCOMPARE(resumed.value("status").toInt(), 206);
-        QCOMPARE(resumed.value("offset").toInt(), 1000000);
-        QCOMPARE(resumed.value("bytes").toInt(), m_content["clip (1).mpg"].size() - 1000000);
+        const QJsonObject pulled = control({"pull", kFirst, "Group"}).toObject();
+        QVERIFY2(pulled.value("complete").toBool() && pulled.value("report_errors").toInt() == 0,
+                 QJsonDocument(pulled).toJson().constData());
         for (auto it = m_content.cbegin(); it != m_content.cend(); ++it)
-            QVERIFY2(readFile(media + "/" + it.key()) == it.value(), qPrintable(it.key()));
-
+            QVERIFY2(readFile(m_players->mediaDirectory(kFirst) + "/" + it.key()) == it.value(), qPrintable(it.key()));
         // The bar moved through the large file and reached 100; the label names the last file.
         QList<int> values;
         for (const QList<QVariant>& change : std::as_const(bar))
@@ -188,27 +171,6 @@ private slots:
         QCOMPARE(m_host->widgets.transferLabel->text(), QString("Transfer file (notes.txt)"));
         // Each 100% report listed the player again.
         QTRY_VERIFY_WITH_TIMEOUT(listings(kFirst) >= listedBefore + 3, 10000);
-
-        // A rename of an escaped name reaches the player.
-        QString from = "clip (1).mpg", to = "clip one.mpg";
-        m_host->content.storage()->RenameContentFile(from, to);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(media + "/clip one.mpg"), 10000);
-        const QList<QJsonObject> renames = m_players->journal("call", kFirst, "Kivo.RenameContentFile");
-        QCOMPARE(renames.size(), 1);
-        QCOMPARE(renames.first().value("params").toArray(), QJsonArray({"clip (1).mpg", "clip one.mpg"}));
-    }
-
-    void playerNotShownChangesNothingOnScreen()
-    {
-        const QString label = m_host->widgets.transferLabel->text();
-        const int value = m_host->widgets.transferBar->value();
-        const QJsonObject pulled = control({"pull", kSecond, "Group"}).toObject();
-        QVERIFY(pulled.value("complete").toBool());
-        QVERIFY(pulled.value("reports").toInt() >= 3 && pulled.value("report_errors").toInt() == 0);
-        QCOMPARE(readFile(m_players->mediaDirectory(kSecond) + "/clip (1).mpg"), m_content["clip (1).mpg"]);
-        QCOMPARE(m_host->widgets.transferLabel->text(), label);
-        QCOMPARE(m_host->widgets.transferBar->value(), value);
-        QCOMPARE(listings(kSecond), 0);
     }
 
     void serverThatCannotRunIsReported_data()
