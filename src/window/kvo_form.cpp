@@ -2,6 +2,7 @@
 
 #include "core/repositorypath.h"
 #include "core/settings.h"
+#include "config/configcontroller.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
@@ -11,18 +12,12 @@
 
 #include <QEvent>
 #include <QFontMetrics>
-#include <QImage>
 
 #include <iterator>
 
 namespace {
 
 constexpr int playlistLocationColumn = 2;
-
-QSize layoutPictureSize(int index)
-{
-    return artwork::isPortraitLayout(index) ? QSize(64, 114) : QSize(114, 64);
-}
 
 // Room for a typical file name and the figures beside it; the operator can
 // still drag the columns.
@@ -51,6 +46,7 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
         sizeContentColumns(view);
     setUpOperatorView();
     m_players = new PlayersController(ui.Player_iconView, this, this);
+    m_config = new ConfigController({ui.Xfer_progressBar, ui.xfer_filename_textLabel}, m_players, this, this);
     connectWidgets();
     init();
 }
@@ -59,6 +55,8 @@ kvo_Form::~kvo_Form()
 {
     stopBatchServer();
     saveOperatorView();
+    // Before the players, whose clients report faults for calls in flight.
+    delete m_config;
     // The players go first: their clients report faults for calls in flight,
     // which must not reach a window that is half gone.
     m_players->channel().disconnect(this);
@@ -85,6 +83,9 @@ void kvo_Form::connectWidgets()
     connect(m_players, &PlayersController::statusMessage, this, [this](const QString& text) {
         statusBar()->showMessage(text);
     });
+    connect(m_config, &ConfigController::statusMessage, this, [this](const QString& text, int timeoutMs) {
+        statusBar()->showMessage(text, timeoutMs);
+    });
     connect(m_players, &PlayersController::playerChosen, this, &kvo_Form::showChosenPlayer);
     connect(m_players, &PlayersController::playerRemoved, this, &kvo_Form::forgetPlayer);
     connect(&commandChannel(), &CommandChannel::replied, this, &kvo_Form::handleReply);
@@ -110,26 +111,7 @@ void kvo_Form::init()
             &kvo_Form::ChangeMediaCenterPath_Slot);
     RefreshServerContents();
 
-    loadLayoutPictures();
     startBatchServer();
-}
-
-void kvo_Form::loadLayoutPictures()
-{
-    for (int index = 0; index < layoutPictureCount; ++index) {
-        const QImage image(artwork::screenLayoutFileName(index));
-        m_layoutPictures[index] = image.isNull()
-            ? QPixmap()
-            : QPixmap::fromImage(image.scaled(layoutPictureSize(index), Qt::IgnoreAspectRatio,
-                                              Qt::SmoothTransformation));
-    }
-}
-
-QPixmap kvo_Form::layoutPicture(int index) const
-{
-    if (index < 0 || index >= layoutPictureCount)
-        return {};
-    return m_layoutPictures[index];
 }
 
 void kvo_Form::ChangeMediaCenterPath_Slot(const QString& path)

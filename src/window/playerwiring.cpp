@@ -4,13 +4,13 @@
 
 #include "window/kvo_form.h"
 
+#include "config/configcontroller.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
 #include "core/ftptransfer.h"
 #include "ui/prompts.h"
-
-#include <limits>
+#include "ui/transferprogress.h"
 
 namespace {
 constexpr int nameColumn = 0;
@@ -26,16 +26,21 @@ void kvo_Form::connectPlayerMenu()
         else
             m_players->showStorageReport(item);
     });
-    m_players->setMenuAction(2, [this](PlayerItem* item, const QPoint&) { openNetworkDialog(item); });
-    m_players->setMenuAction(3, [this](PlayerItem* item, const QPoint& pos) { VideoModeMenu(item, pos); });
-    m_players->setMenuAction(11, [this](PlayerItem* item, const QPoint& pos) { ScreenLayoutMenu(item, pos); });
-    m_players->setMenuAction(14, [this](PlayerItem* item, const QPoint&) { openScaleWindowDialog(item); });
-    m_players->setMenuAction(24, [this](PlayerItem* item, const QPoint&) { openVolumeDialog(item); });
-    m_players->setMenuAction(12, [this](PlayerItem* item, const QPoint&) { openSchedulerDialog(item); });
-    m_players->setMenuAction(6, [this](PlayerItem* item, const QPoint&) { openTickerDialog(item); });
+    NetworkCommands& network = m_config->network();
+    DisplayCommands& display = m_config->display();
+    SchedulerCommands& scheduler = m_config->scheduler();
+    TickerCommands& ticker = m_config->ticker();
+    LogCommands& logs = m_config->logs();
+    m_players->setMenuAction(2, [&network](PlayerItem* item, const QPoint&) { network.openNetworkDialog(item); });
+    m_players->setMenuAction(3, [&display](PlayerItem* item, const QPoint& pos) { display.VideoModeMenu(item, pos); });
+    m_players->setMenuAction(11, [&display](PlayerItem* item, const QPoint& pos) { display.ScreenLayoutMenu(item, pos); });
+    m_players->setMenuAction(14, [&display](PlayerItem* item, const QPoint&) { display.openScaleWindowDialog(item); });
+    m_players->setMenuAction(24, [&display](PlayerItem* item, const QPoint&) { display.openVolumeDialog(item); });
+    m_players->setMenuAction(12, [&scheduler](PlayerItem* item, const QPoint&) { scheduler.openSchedulerDialog(item); });
+    m_players->setMenuAction(6, [&ticker](PlayerItem* item, const QPoint&) { ticker.openTickerDialog(item); });
     m_players->setMenuAction(4, [this](PlayerItem* item, const QPoint&) { m_players->FirmwareVersion(item); });
-    m_players->setMenuAction(9, [this](PlayerItem* item, const QPoint&) { openWatchdogDialog(item); });
-    m_players->setMenuAction(10, [this](PlayerItem* item, const QPoint&) { openLogDialog(item); });
+    m_players->setMenuAction(9, [&logs](PlayerItem* item, const QPoint&) { logs.openWatchdogDialog(item); });
+    m_players->setMenuAction(10, [&logs](PlayerItem* item, const QPoint&) { logs.openLogDialog(item); });
     m_players->setMenuAction(13, [this](PlayerItem* item, const QPoint&) { m_players->SleepPlayer(item); });
     m_players->setMenuAction(5, [this](PlayerItem* item, const QPoint&) {
         m_players->Reboot_player(item);
@@ -61,7 +66,7 @@ void kvo_Form::forgetPlayer(PlayerItem* item)
     }
 }
 
-void kvo_Form::handleReply(const QString& method, PlayerItem* owner, const QVariant& result)
+void kvo_Form::handleReply(const QString& method, PlayerItem*, const QVariant& result)
 {
     switch (replyBranch(method)) {
     case ReplyBranch::GetMediaFileList:
@@ -69,33 +74,6 @@ void kvo_Form::handleReply(const QString& method, PlayerItem* owner, const QVari
         break;
     case ReplyBranch::GetList:
         fillPlaylistFromReply(result);
-        break;
-    case ReplyBranch::GetLogList:
-        showLogListReply(owner, result);
-        break;
-    case ReplyBranch::GetVolume:
-        volumeReply(result);
-        break;
-    case ReplyBranch::GetCrontab:
-        showCrontabReply(owner, result);
-        break;
-    case ReplyBranch::SetNewTicker:
-        showTickerReply();
-        break;
-    case ReplyBranch::VideoMode:
-        videoModeReply();
-        break;
-    case ReplyBranch::SetScreenLayout:
-        screenLayoutSetReply();
-        break;
-    case ReplyBranch::GetScreenLayout:
-        screenLayoutReply(owner, result);
-        break;
-    case ReplyBranch::SetScaleWindow:
-        scaleWindowSetReply();
-        break;
-    case ReplyBranch::GetScaleWindow:
-        scaleWindowReply(result);
         break;
     default:
         break;
@@ -113,12 +91,8 @@ void kvo_Form::followTransferProgressOf(PlayerItem* selected)
         disconnect(item->ftp(), &FtpTransfer::dataTransferProgress, nullptr, nullptr);
         if (item != selected)
             continue;
-        connect(item->ftp(), &FtpTransfer::dataTransferProgress, bar, [bar](qint64 done, qint64 total) {
-            // A progress bar counts in int: large files move it in KiB.
-            const int shift = total > std::numeric_limits<int>::max() ? 10 : 0;
-            bar->setRange(0, int(total >> shift));
-            bar->setValue(int(done >> shift));
-        });
+        connect(item->ftp(), &FtpTransfer::dataTransferProgress, bar,
+                [bar](qint64 done, qint64 total) { showTransferProgress(bar, done, total); });
     }
 }
 
