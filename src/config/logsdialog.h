@@ -21,7 +21,6 @@ class Log_Dialog : public QDialog
 public:
     explicit Log_Dialog(QWidget* parent = nullptr, const char* name = nullptr, bool modal = true);
 
-    QTreeWidget* listView() const { return m_list; }
     ValuesGate& valuesGate() { return *m_gate; }
 
 public slots:

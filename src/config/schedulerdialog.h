@@ -29,9 +29,6 @@ public:
 
     ValuesGate& valuesGate() { return *m_gate; }
 
-    // The committed form of every row, in list order (without the closing comment).
-    QStringList tableLines() const;
-
 public slots:
     void add_task_SLOT();
     void adjust_parameters(int activated_item_number);
@@ -51,6 +48,8 @@ protected:
 
 private:
     void addRow(const QStringList& columns);
+    // The committed form of every row, in list order (without the closing comment).
+    QStringList tableLines() const;
 
     QLabel* m_taskLabel;
     QComboBox* m_task;
