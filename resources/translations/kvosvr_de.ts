@@ -383,6 +383,13 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
 </context>
 <context>
+    <name>PlayerDialogScope</name>
+    <message>
+        <source>the player has gone offline</source>
+        <translation>der Player ist offline gegangen</translation>
+    </message>
+</context>
+<context>
     <name>PlayerItem</name>
     <message>
         <source>File transfer failure</source>
@@ -469,6 +476,13 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>The scaled window extends outside of the bottom border. It will be clipped.</source>
         <translation>Das skalierte Fenster ragt über den unteren Rand hinaus. Es wird abgeschnitten.</translation>
+    </message>
+</context>
+<context>
+    <name>SchedulerCommands</name>
+    <message>
+        <source>The player&apos;s schedule could not be read from its reply.</source>
+        <translation>Der Zeitplan des Players konnte aus seiner Antwort nicht gelesen werden.</translation>
     </message>
 </context>
 <context>
@@ -560,6 +574,17 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>Fail to write ticker configuration file</source>
         <translation>Die Konfigurationsdatei der Laufschrift kann nicht geschrieben werden</translation>
+    </message>
+</context>
+<context>
+    <name>ValuesGate</name>
+    <message>
+        <source>Reading from %1...</source>
+        <translation>Lese von %1...</translation>
+    </message>
+    <message>
+        <source>Reading from %1 failed: %2</source>
+        <translation>Lesen von %1 fehlgeschlagen: %2</translation>
     </message>
 </context>
 <context>

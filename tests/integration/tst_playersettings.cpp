@@ -56,9 +56,7 @@ private slots:
         hall.item->setServerIp("127.0.0.1");
         m_host->view->setCurrentItem(other.item);
         m_host->prompts.dialogScripts.append([](QDialog* dialog) {
-            child<QLineEdit>(dialog, "PlayerName_lineEdit")->setText("Hallé");
-            child<QCheckBox>(dialog, "dmz_checkBox")->setChecked(true);
-            child<QLineEdit>(dialog, "NATIP_lineEdit")->setText("10.0.0.9");
+            fill(dialog, {{"PlayerName_lineEdit", "Hallé"}, {"dmz_checkBox", true}, {"NATIP_lineEdit", "10.0.0.9"}});
             click(dialog, "buttonOk");
         });
         m_host->config.network().openNetworkDialog(hall.item);
@@ -85,8 +83,7 @@ private slots:
             filled = QStringList{child<QLineEdit>(dialog, "KVO_IP_lineEdit")->text(),
                                  child<QComboBox>(dialog, "WLAN_Chipset_comboBox")->currentText(),
                                  child<QCheckBox>(dialog, "lan_DHCP_checkBox")->isChecked() ? "on" : "off"};
-            child<QLineEdit>(dialog, "KVO_IP_lineEdit")->setText("192.168.0.2");
-            child<QLineEdit>(dialog, "PlayerName_lineEdit")->setText("Hall2");
+            fill(dialog, {{"KVO_IP_lineEdit", "192.168.0.2"}, {"PlayerName_lineEdit", "Hall2"}});
             click(dialog, "buttonOk");
         };
         m_host->prompts.dialogScripts = {confirm, confirm};

@@ -12,7 +12,10 @@
 #include "fakeplayer.h"
 #include "scratchdir.h"
 
+#include <QAbstractSlider>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -83,6 +86,24 @@ T* child(QObject* parent, const char* name)
 inline void click(QObject* dialog, const char* button)
 {
     child<QPushButton>(dialog, button)->click();
+}
+
+using Fields = QList<QPair<QString, QVariant>>;
+
+// Sets a dialog's widgets by object name: the text of a line edit, the index
+// of a combo box, the state of a check or radio button, the value of a slider.
+inline void fill(QObject* dialog, const Fields& fields)
+{
+    for (const auto& [name, value] : fields) {
+        if (auto* edit = dialog->findChild<QLineEdit*>(name))
+            edit->setText(value.toString());
+        else if (auto* combo = dialog->findChild<QComboBox*>(name))
+            combo->setCurrentIndex(value.toInt());
+        else if (auto* button = dialog->findChild<QAbstractButton*>(name))
+            button->setChecked(value.toBool());
+        else
+            dialog->findChild<QAbstractSlider*>(name)->setValue(value.toInt());
+    }
 }
 
 // The rows of a list view, columns joined by "|".

@@ -14,29 +14,14 @@
 #include "core/ownaddress.h"
 
 #include "../peers/boxes.h"
+#include "../peers/confighost.h"
 #include "../peers/contentfiles.h"
 
 #include <QtEndian>
 #include <QtTest>
 #include <QtWidgets>
 
-using Fields = QList<QPair<QString, QVariant>>;
-
 namespace {
-
-// Sets a widget by object name: text of a line edit, index of a combo box,
-// state of a check box.
-void setFields(QDialog& dialog, const Fields& fields)
-{
-    for (const auto& [name, value] : fields) {
-        if (auto* edit = dialog.findChild<QLineEdit*>(name))
-            edit->setText(value.toString());
-        else if (auto* combo = dialog.findChild<QComboBox*>(name))
-            combo->setCurrentIndex(value.toInt());
-        else
-            dialog.findChild<QCheckBox*>(name)->setChecked(value.toBool());
-    }
-}
 
 // Records a network dialog's five signals as "name: arg|arg|...", in the order they come.
 void recordSignals(NetManagementDialog& dialog, QStringList& lines)
@@ -152,7 +137,7 @@ private slots:
         NetManagementDialog dialog;
         QStringList order;
         recordSignals(dialog, order);
-        setFields(dialog, Fields{{"LAN_Chipset_comboBox", 0}, {"WLAN_Chipset_comboBox", 1},
+        fill(&dialog, Fields{{"LAN_Chipset_comboBox", 0}, {"WLAN_Chipset_comboBox", 1},
                                  {"PlayerName_lineEdit", "Lobby"}, {"IP_lineEdit", "192.168.0.20"},
                                  {"LAN_Gateway_lineEdit", "192.168.0.1"}, {"LAN_Netmask_lineEdit", "255.255.255.0"},
                                  {"KVO_IP_lineEdit", "192.168.0.2"}, {"WLAN_ESSID_lineEdit", "Hall"},
