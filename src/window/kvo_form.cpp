@@ -55,10 +55,9 @@ kvo_Form::~kvo_Form()
 {
     stopBatchServer();
     saveOperatorView();
-    // Before the players, whose clients report faults for calls in flight.
+    // The configuration, then the players go first: the players' clients report
+    // faults for calls in flight, which must reach nothing that is half gone.
     delete m_config;
-    // The players go first: their clients report faults for calls in flight,
-    // which must not reach a window that is half gone.
     m_players->channel().disconnect(this);
     delete m_players;
 }

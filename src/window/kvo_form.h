@@ -36,7 +36,6 @@ public:
     Ui::kvo_Form ui;
 
     PlayersController* players() const { return m_players; }
-    ConfigController* config() const { return m_config; }
     // Outstanding requests, their owners and the players' clients.
     CommandChannel& commandChannel();
     // The icon view's current item when it is a player, else null.

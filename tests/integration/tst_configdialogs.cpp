@@ -355,7 +355,6 @@ private slots:
         m_host->open("watchdog", hall);
         QCOMPARE(prompts().dialogs, QStringList{"Hall"});
         QCOMPARE(shown, 10 * 1000 + 255);
-        QCOMPARE(QDir(hall->virtualDirectory() + "/sys").entryList(QDir::Files), QStringList{});
 
         // Outside a dialog there is no player to act on, whichever is current.
         m_host->view->setCurrentItem(hall);
@@ -364,11 +363,13 @@ private slots:
         m_host->config.logs().GetLogList();
         m_host->config.scheduler().set_crontab_Slot({"* * * * * /bin/true"});
         m_host->config.ticker().StartTickerFunction(QString());
+        m_host->config.network().SetDMZ("ON", "10.0.0.5");
         QCOMPARE(boxes(prompts()), (QStringList{"Information | Payer File Operation | No Player is selected.",
                                                 "Information | STartTickerFunction | empty ticker message, nothing "
-                                                "to do"}));
+                                                "to do",
+                                                "Warning | Operational error | No player is selected"}));
         QVERIFY(prompts().otherPrompts.isEmpty());
-        QVERIFY(!QFile::exists(hall->virtualDirectory() + "/sys/root"));
+        QVERIFY(QDir(hall->virtualDirectory() + "/sys").isEmpty() && hall->dmzIp().isEmpty());
     }
 
     void dialogsShowOnlyTheirPlayersValues_data()
