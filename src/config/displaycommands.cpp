@@ -6,7 +6,6 @@
 #include "config/virtualsettings.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
-#include "ui/artwork.h"
 #include "ui/prompts.h"
 
 #include <QCursor>
@@ -48,7 +47,7 @@ DisplayCommands::DisplayCommands(CommandChannel& channel, QWidget* window, QObje
     , m_channel(channel)
     , m_window(window)
 {
-    for (int index = 0; index < layoutPictureCount; ++index) {
+    for (int index = 0; index < artwork::screenLayoutCount; ++index) {
         const QImage image(artwork::screenLayoutFileName(index));
         if (!image.isNull())
             m_layoutPictures[index] = QPixmap::fromImage(
@@ -60,7 +59,7 @@ DisplayCommands::DisplayCommands(CommandChannel& channel, QWidget* window, QObje
 
 QPixmap DisplayCommands::layoutPicture(int index) const
 {
-    if (index < 0 || index >= layoutPictureCount)
+    if (index < 0 || index >= artwork::screenLayoutCount)
         return {};
     return m_layoutPictures[index];
 }

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QVariant>
 
+#include "ui/artwork.h"
+
 #include <array>
 
 class CommandChannel;
@@ -23,8 +25,6 @@ class DisplayCommands : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int layoutPictureCount = 10;
-
     // window: the parent of menus, dialogs and boxes.
     DisplayCommands(CommandChannel& channel, QWidget* window, QObject* parent = nullptr);
 
@@ -54,5 +54,5 @@ private:
     CommandChannel& m_channel;
     QWidget* m_window;
     PlayerDialogScope* m_open = nullptr;
-    std::array<QPixmap, layoutPictureCount> m_layoutPictures;
+    std::array<QPixmap, artwork::screenLayoutCount> m_layoutPictures;
 };

@@ -183,14 +183,14 @@ private slots:
         // layout3.png is missing, layout4.png unreadable, the others in sizes
         // and shapes unlike the targets.
         const auto colour = [](int index) { return QColor::fromHsv(index * 30, 200, 200); };
-        for (int index = 0; index < DisplayCommands::layoutPictureCount; ++index) {
+        for (int index = 0; index < artwork::screenLayoutCount; ++index) {
             QImage image(index % 2 ? QSize(300, 300) : QSize(640, 90), QImage::Format_RGB32);
             image.fill(colour(index));
             QVERIFY(index == 3 || image.save(QString("layout%1.png").arg(index), "PNG"));
         }
         QVERIFY(writeFile("layout4.png", "\x89PNG\r\n\x1a\n truncated"));
         const DisplayCommands loaded(m_host->channel(), &m_host->window);
-        for (int index = 0; index < DisplayCommands::layoutPictureCount; ++index) {
+        for (int index = 0; index < artwork::screenLayoutCount; ++index) {
             const QImage image = loaded.layoutPicture(index).toImage();
             QCOMPARE(image.isNull(), index == 3 || index == 4);
             if (!image.isNull()) {
