@@ -136,7 +136,8 @@ void DisplayCommands::openScaleWindowDialog(PlayerItem* item)
 {
     if (!item)
         return;
-    const std::unique_ptr<ScaleWindowDialog> dialog(new ScaleWindowDialog(m_window, item->name()));
+    const std::unique_ptr<ScaleWindowDialog> dialog(
+        new ScaleWindowDialog(m_window, QString::fromLatin1(playerDialogName(item))));
     if (!connect(dialog.get(), &ScaleWindowDialog::UpdateScaleWindowDimension, this, &DisplayCommands::SetScaleWindow))
         showCritical(m_window, tr("Scale Window Menu"), tr("connect(UpdateScaleWindowDimension) fails"),
                      QMessageBox::Ignore);

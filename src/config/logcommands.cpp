@@ -47,7 +47,8 @@ void LogCommands::openWatchdogDialog(PlayerItem* item)
     if (!item)
         return;
     // Shows the seconds only: nothing is sent or kept.
-    const std::unique_ptr<Watchdog_Dialog> dialog(new Watchdog_Dialog(m_window, playerDialogName(item).constData(), true));
+    const std::unique_ptr<Watchdog_Dialog> dialog(
+        new Watchdog_Dialog(m_window, playerDialogName(item).constData(), true));
     prompts().execDialog(dialog.get());
 }
 

@@ -32,7 +32,8 @@ void NetworkCommands::openNetworkDialog(PlayerItem* item)
 {
     if (!item)
         return;
-    const std::unique_ptr<NetManagementDialog> dialog(new NetManagementDialog(m_window, item->name()));
+    const std::unique_ptr<NetManagementDialog> dialog(
+        new NetManagementDialog(m_window, QString::fromLatin1(playerDialogName(item))));
     dialog->fill_PlayerName(item->name());
     dialog->fill_IPLAN(item->lanIp());
     dialog->fill_WLANIP(item->wlanIp());
