@@ -1,23 +1,28 @@
-// A player's output settings from the main window: the video mode and screen
-// layout menus, the scale-window and volume dialogs, and their replies.
-
-#include "window/kvo_form.h"
+#include "config/displaycommands.h"
 
 #include "config/displaydialogs.h"
 #include "config/displaysettings.h"
+#include "config/playerdialogscope.h"
+#include "config/virtualsettings.h"
+#include "core/installpaths.h"
+#include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "ui/prompts.h"
 
 #include <QCursor>
+#include <QImage>
 #include <QMenu>
+#include <QPointer>
 #include <QProxyStyle>
-#include <QTimer>
 
 #include <memory>
 
 using namespace display;
 
 namespace {
+
+const QString getScaleWindow = QStringLiteral("Kivo.GetScaleWindow");
+const QString getVolume = QStringLiteral("Kivo.GetVolume");
 
 // Gives the layout menu's entries room for the whole layout pictures.
 class LayoutMenuStyle : public QProxyStyle
@@ -31,14 +36,42 @@ public:
     }
 };
 
+QSize layoutPictureSize(int index)
+{
+    return artwork::isPortraitLayout(index) ? QSize(64, 114) : QSize(114, 64);
+}
+
 } // namespace
 
-void kvo_Form::VideoModeMenu(PlayerItem* item, const QPoint&)
+DisplayCommands::DisplayCommands(CommandChannel& channel, QWidget* window, QObject* parent)
+    : QObject(parent)
+    , m_channel(channel)
+    , m_window(window)
+{
+    for (int index = 0; index < artwork::screenLayoutCount; ++index) {
+        const QString path = installpaths::dataFile(artwork::screenLayoutFileName(index));
+        const QImage image = path.isEmpty() ? QImage() : QImage(path);
+        if (!image.isNull())
+            m_layoutPictures[index] = QPixmap::fromImage(
+                image.scaled(layoutPictureSize(index), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
+    connect(&channel, &CommandChannel::replied, this, &DisplayCommands::handleReply);
+    connect(&channel, &CommandChannel::failed, this, &DisplayCommands::handleFailure);
+}
+
+QPixmap DisplayCommands::layoutPicture(int index) const
+{
+    if (index < 0 || index >= artwork::screenLayoutCount)
+        return {};
+    return m_layoutPictures[index];
+}
+
+void DisplayCommands::VideoModeMenu(PlayerItem* item, const QPoint&)
 {
     if (!item)
         return;
     const QPointer<PlayerItem> player(item);
-    const std::unique_ptr<QMenu> menu(new QMenu(this));
+    const std::unique_ptr<QMenu> menu(new QMenu(m_window));
     int group = videoModes().first().group;
     for (const VideoMode& mode : videoModes()) {
         if (mode.group != group) {
@@ -58,25 +91,25 @@ void kvo_Form::VideoModeMenu(PlayerItem* item, const QPoint&)
         return;
     // The menu is modal, but the player may have gone while it was open.
     if (!player) {
-        showWarning(this, tr("Operational error"), tr("No player is selected"));
+        showWarning(m_window, tr("Operational error"), tr("No player is selected"));
         return;
     }
     if (player->isVirtual()) {
         player->setVideoMode(modeName);
-        writeVirtualSettings(player, QString::fromLatin1(kVideoFile), videoEnvironment(modeName));
+        writeVirtualSettings(m_window, player, QString::fromLatin1(kVideoFile), videoEnvironment(modeName));
     } else {
-        sendCommand(player, QStringLiteral("Kivo.VideoMode"), {modeName});
+        m_channel.send(player, QStringLiteral("Kivo.VideoMode"), {modeName});
     }
 }
 
-void kvo_Form::ScreenLayoutMenu(PlayerItem* item, const QPoint&)
+void DisplayCommands::ScreenLayoutMenu(PlayerItem* item, const QPoint&)
 {
     if (!item)
         return;
     const QPointer<PlayerItem> player(item);
     // Declared before the menu, which uses it until it is gone.
     LayoutMenuStyle style;
-    const std::unique_ptr<QMenu> menu(new QMenu(this));
+    const std::unique_ptr<QMenu> menu(new QMenu(m_window));
     menu->setStyle(&style);
     for (const int layout : offeredScreenLayouts()) {
         const QPixmap picture = layoutPicture(layout);
@@ -91,97 +124,110 @@ void kvo_Form::ScreenLayoutMenu(PlayerItem* item, const QPoint&)
     if (!chosen)
         return;
     if (!player) {
-        showWarning(this, tr("Operational error"), tr("No player is selected"));
+        showWarning(m_window, tr("Operational error"), tr("No player is selected"));
         return;
     }
     const int layout = chosen->data().toInt();
     if (player->isVirtual())
-        writeVirtualSettings(player, QString::fromLatin1(kScreenFile), screenEnvironment(layout));
+        writeVirtualSettings(m_window, player, QString::fromLatin1(kScreenFile), screenEnvironment(layout));
     else
-        sendCommand(player, QStringLiteral("Kivo.SetScreenLayout"), {QString::number(layout)});
+        m_channel.send(player, QStringLiteral("Kivo.SetScreenLayout"), {QString::number(layout)});
 }
 
-void kvo_Form::openScaleWindowDialog(PlayerItem* item)
+void DisplayCommands::openScaleWindowDialog(PlayerItem* item)
 {
     if (!item)
         return;
-    const std::unique_ptr<ScaleWindowDialog> dialog(new ScaleWindowDialog(this, item->name()));
-    if (!connect(dialog.get(), &ScaleWindowDialog::UpdateScaleWindowDimension, this, &kvo_Form::SetScaleWindow))
-        showCritical(this, tr("Scale Window Menu"), tr("connect(UpdateScaleWindowDimension) fails"), QMessageBox::Ignore);
-    if (!connect(this, &kvo_Form::received_scale_window_parameters, dialog.get(), &ScaleWindowDialog::fill_XYWH))
-        showCritical(this, tr("Scale Window Menu"), tr("connect(receive new parameters) fails"), QMessageBox::Ignore);
-    sendCommand(item, QStringLiteral("Kivo.GetScaleWindow"));
-    runSettingsDialog(dialog.get(), item);
+    const std::unique_ptr<ScaleWindowDialog> dialog(
+        new ScaleWindowDialog(m_window, QString::fromLatin1(playerDialogName(item))));
+    if (!connect(dialog.get(), &ScaleWindowDialog::UpdateScaleWindowDimension, this, &DisplayCommands::SetScaleWindow))
+        showCritical(m_window, tr("Scale Window Menu"), tr("connect(UpdateScaleWindowDimension) fails"),
+                     QMessageBox::Ignore);
+    if (!connect(this, &DisplayCommands::received_scale_window_parameters, dialog.get(), &ScaleWindowDialog::fill_XYWH))
+        showCritical(m_window, tr("Scale Window Menu"), tr("connect(receive new parameters) fails"), QMessageBox::Ignore);
+    PlayerDialogScope scope(m_open, item, dialog.get(), &dialog->valuesGate());
+    if (m_channel.send(item, getScaleWindow))
+        scope.awaitReply(getScaleWindow);
+    scope.exec();
 }
 
-void kvo_Form::openVolumeDialog(PlayerItem* item)
+void DisplayCommands::openVolumeDialog(PlayerItem* item)
 {
     if (!item)
         return;
-    const std::unique_ptr<Volume_dialog> dialog(new Volume_dialog(this, QStringLiteral("VolumeControl")));
-    if (!connect(this, &kvo_Form::received_player_volume, dialog.get(), &Volume_dialog::set_volume_Slot)) {
-        showInformation(this, tr("SET VOLUME MENU"), tr("Fail to connect volume slots, volume control will not work."));
-    }
-    if (!connect(dialog.get(), &Volume_dialog::set_player_volume, this, &kvo_Form::set_player_volume_Slot)) {
-        showInformation(this, tr("SET VOLUME MENU"),
+    const std::unique_ptr<Volume_dialog> dialog(new Volume_dialog(m_window, QStringLiteral("VolumeControl")));
+    if (!connect(this, &DisplayCommands::received_player_volume, dialog.get(), &Volume_dialog::set_volume_Slot))
+        showInformation(m_window, tr("SET VOLUME MENU"), tr("Fail to connect volume slots, volume control will not work."));
+    if (!connect(dialog.get(), &Volume_dialog::set_player_volume, this, &DisplayCommands::set_player_volume_Slot))
+        showInformation(m_window, tr("SET VOLUME MENU"),
                         tr("Fail to connect set volume slot, volume control will not work."));
+    PlayerDialogScope scope(m_open, item, dialog.get(), &dialog->valuesGate());
+    if (m_channel.send(item, getVolume))
+        scope.awaitReply(getVolume);
+    scope.exec();
+}
+
+void DisplayCommands::SetScaleWindow(int x, int y, int w, int h)
+{
+    if (PlayerItem* item = m_open ? m_open->player() : nullptr) {
+        m_channel.send(item, QStringLiteral("Kivo.SetScaleWindow"),
+                       {QString::number(x), QString::number(y), QString::number(w), QString::number(h)});
     }
-    sendCommand(item, QStringLiteral("Kivo.GetVolume"));
-    runSettingsDialog(dialog.get(), item);
 }
 
-void kvo_Form::SetScaleWindow(int x, int y, int w, int h)
+void DisplayCommands::set_player_volume_Slot(int volume)
 {
-    if (PlayerItem* item = settingsTarget(false)) {
-        sendCommand(item, QStringLiteral("Kivo.SetScaleWindow"),
-                    {QString::number(x), QString::number(y), QString::number(w), QString::number(h)});
+    if (PlayerItem* item = m_open ? m_open->player() : nullptr)
+        m_channel.send(item, QStringLiteral("Kivo.SetVolume"), {volume});
+}
+
+void DisplayCommands::handleReply(const QString& method, PlayerItem* player, const QVariant& result)
+{
+    switch (replyBranch(method)) {
+    case ReplyBranch::VideoMode:
+        showInformation(m_window, tr("Set Video mode"), tr("Restart this playback to see the new video mode."));
+        break;
+    case ReplyBranch::SetScreenLayout:
+        showInformation(m_window, tr("Set Screen Layout"), tr("Restart the player to see the new screen layout."));
+        break;
+    case ReplyBranch::SetScaleWindow:
+        showInformation(m_window, tr("Scale Window"), tr("Restart the playback to see the new scaled screen."));
+        break;
+    case ReplyBranch::GetScreenLayout: {
+        // A reply without a readable number leaves the layout unknown.
+        const std::optional<QList<int>> layout = replyIntegers(result, 1);
+        player->setScreenLayout(layout ? layout->first() : -1);
+        break;
+    }
+    case ReplyBranch::GetScaleWindow:
+        if (m_open && m_open->awaits(method, player)) {
+            const std::optional<QList<int>> window = replyIntegers(result, 4);
+            if (!window) {
+                m_open->readFailed(tr("The player's scale window could not be read from its reply."));
+                break;
+            }
+            emit received_scale_window_parameters(window->at(0), window->at(1), window->at(2), window->at(3));
+            m_open->valuesRead();
+        }
+        break;
+    case ReplyBranch::GetVolume:
+        if (m_open && m_open->awaits(method, player)) {
+            const std::optional<QList<int>> volume = replyIntegers(result, 1);
+            if (!volume) {
+                m_open->readFailed(tr("The player's volume could not be read from its reply."));
+                break;
+            }
+            emit received_player_volume(volume->first());
+            m_open->valuesRead();
+        }
+        break;
+    default:
+        break;
     }
 }
 
-void kvo_Form::set_player_volume_Slot(int volume)
+void DisplayCommands::handleFailure(const QString& method, PlayerItem* player, const QString& message)
 {
-    if (PlayerItem* item = settingsTarget(false))
-        sendCommand(item, QStringLiteral("Kivo.SetVolume"), {volume});
-}
-
-void kvo_Form::videoModeReply()
-{
-    showInformation(this, tr("Set Video mode"), tr("Restart this playback to see the new video mode."));
-}
-
-void kvo_Form::screenLayoutSetReply()
-{
-    showInformation(this, tr("Set Screen Layout"), tr("Restart the player to see the new screen layout."));
-}
-
-void kvo_Form::screenLayoutReply(PlayerItem* item, const QVariant& result)
-{
-    // A reply without a readable number leaves the layout unknown.
-    const std::optional<QList<int>> layout = replyIntegers(result, 1);
-    item->setScreenLayout(layout ? layout->first() : -1);
-}
-
-void kvo_Form::scaleWindowSetReply()
-{
-    showInformation(this, tr("Scale Window"), tr("Restart the playback to see the new scaled screen."));
-}
-
-void kvo_Form::scaleWindowReply(const QVariant& result)
-{
-    const std::optional<QList<int>> window = replyIntegers(result, 4);
-    if (!window) {
-        statusBar()->showMessage(tr("The player's scale window could not be read from its reply."));
-        return;
-    }
-    emit received_scale_window_parameters(window->at(0), window->at(1), window->at(2), window->at(3));
-}
-
-void kvo_Form::volumeReply(const QVariant& result)
-{
-    const std::optional<QList<int>> volume = replyIntegers(result, 1);
-    if (volume) {
-        emit received_player_volume(volume->first());
-        return;
-    }
-    statusBar()->showMessage(tr("The player's volume could not be read from its reply."));
+    if (m_open && m_open->awaits(method, player))
+        m_open->readFailed(message);
 }

@@ -61,6 +61,8 @@ ScaleWindowDialog::ScaleWindowDialog(QWidget* parent, const QString& name)
         fields->addWidget(field, row++, 1);
     }
     top->addLayout(fields);
+    reading_textLabel = named(new QLabel(this), "reading_textLabel");
+    top->addWidget(reading_textLabel);
 
     ScleWndow_reset_button = named(new QPushButton(this), "ScleWndow_reset_button");
     ScleWndow_reset_button->setAutoDefault(false);
@@ -74,6 +76,9 @@ ScaleWindowDialog::ScaleWindowDialog(QWidget* parent, const QString& name)
     buttons->addWidget(buttonCancel);
     top->addLayout(buttons);
 
+    m_gate = std::make_unique<ValuesGate>(
+        reading_textLabel, QList<QWidget*>{ScaleWindowX_lineEdit, ScaleWindowY_lineEdit, ScaleWindowW_lineEdit,
+                                           ScaleWindowH_lineEdit, ScleWndow_reset_button, buttonOk});
     languageChange();
     connect(ScleWndow_reset_button, &QPushButton::clicked, this, &ScaleWindowDialog::ResetScaleFactors);
     connect(buttonOk, &QPushButton::clicked, this, &ScaleWindowDialog::ScaleWindowParameterOK);
@@ -152,6 +157,8 @@ Volume_dialog::Volume_dialog(QWidget* parent, const QString& name)
     display->addWidget(Volume_dial, 1);
     display->addWidget(Volume_lCDNumber);
     top->addLayout(display);
+    reading_textLabel = named(new QLabel(this), "reading_textLabel");
+    top->addWidget(reading_textLabel);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     VolumeOk_pushButton = named(new QPushButton(this), "VolumeOk_pushButton");
@@ -161,6 +168,7 @@ Volume_dialog::Volume_dialog(QWidget* parent, const QString& name)
     buttons->addWidget(VolumeCancel_pushButton);
     top->addLayout(buttons);
 
+    m_gate = std::make_unique<ValuesGate>(reading_textLabel, QList<QWidget*>{Volume_dial, VolumeOk_pushButton});
     languageChange();
     connect(Volume_dial, &QDial::valueChanged, Volume_lCDNumber, qOverload<int>(&QLCDNumber::display));
     connect(VolumeOk_pushButton, &QPushButton::clicked, this, &Volume_dialog::volume_ok__Slot);

@@ -1,10 +1,15 @@
 #pragma once
 
 // The two dialogs of a player's output: the scaled playback window and the
-// audio volume. Each is filled from the player's reply while it is open and
-// hands the operator's choice on by a signal.
+// audio volume. Each is filled from the player's reply while it is open (its
+// values gate holds OK back until then) and hands the operator's choice on
+// by a signal.
+
+#include "config/valuesgate.h"
 
 #include <QDialog>
+
+#include <memory>
 
 class QDial;
 class QLabel;
@@ -18,6 +23,8 @@ class ScaleWindowDialog : public QDialog
 
 public:
     explicit ScaleWindowDialog(QWidget* parent = nullptr, const QString& name = QString());
+
+    ValuesGate& valuesGate() { return *m_gate; }
 
 signals:
     void UpdateScaleWindowDimension(int x, int y, int w, int h);
@@ -44,6 +51,8 @@ private:
     QPushButton* ScleWndow_reset_button;
     QPushButton* buttonOk;
     QPushButton* buttonCancel;
+    QLabel* reading_textLabel;
+    std::unique_ptr<ValuesGate> m_gate;
 };
 
 class Volume_dialog : public QDialog
@@ -54,6 +63,8 @@ public:
     static constexpr int kMaxVolume = 73;
 
     explicit Volume_dialog(QWidget* parent = nullptr, const QString& name = QStringLiteral("VolumeControl"));
+
+    ValuesGate& valuesGate() { return *m_gate; }
 
 signals:
     void set_player_volume(int volume);
@@ -71,4 +82,6 @@ private:
     QLCDNumber* Volume_lCDNumber;
     QPushButton* VolumeOk_pushButton;
     QPushButton* VolumeCancel_pushButton;
+    QLabel* reading_textLabel;
+    std::unique_ptr<ValuesGate> m_gate;
 };

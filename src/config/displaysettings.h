@@ -15,7 +15,7 @@
 namespace display {
 
 struct VideoMode {
-    const char* label;  // the menu text, untranslated (context kvo_Form)
+    const char* label;  // the menu text, untranslated (context DisplayCommands)
     int id;             // the menu id
     const char* name;   // the mode name sent or written
     int group;          // 0 composite, 1 VGA, 2 HDMI, 3 LVDS

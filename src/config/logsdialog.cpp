@@ -32,9 +32,14 @@ Log_Dialog::Log_Dialog(QWidget* parent, const char* name, bool modal)
     buttons->addWidget(m_delete);
     buttons->addStretch();
     buttons->addWidget(m_quit);
+    m_readingLine = named(new QLabel(this), "reading_textLabel");
+    auto* listing = new QVBoxLayout;
+    listing->addWidget(m_list, 1);
+    listing->addWidget(m_readingLine);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    layout->addLayout(listing, 1);
     layout->addLayout(buttons);
+    m_gate = std::make_unique<ValuesGate>(m_readingLine, QList<QWidget*>{m_download, m_delete});
 
     connect(m_download, &QPushButton::clicked, this, &Log_Dialog::DownloadLogFile);
     connect(m_delete, &QPushButton::clicked, this, &Log_Dialog::DeleteLogFile);

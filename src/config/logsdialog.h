@@ -1,9 +1,14 @@
 #pragma once
 
-// The log manager (a player's log files: list, download, delete) and the
-// watchdog timer dialog.
+// The log manager (a player's log files: list, download, delete; its values
+// gate holds the buttons back until the list has come) and the watchdog
+// timer dialog.
+
+#include "config/valuesgate.h"
 
 #include <QDialog>
+
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -16,7 +21,7 @@ class Log_Dialog : public QDialog
 public:
     explicit Log_Dialog(QWidget* parent = nullptr, const char* name = nullptr, bool modal = true);
 
-    QTreeWidget* listView() const { return m_list; }
+    ValuesGate& valuesGate() { return *m_gate; }
 
 public slots:
     void AddLogEntry(QString& entry);
@@ -37,6 +42,8 @@ private:
     QPushButton* m_download;
     QPushButton* m_delete;
     QPushButton* m_quit;
+    QLabel* m_readingLine;
+    std::unique_ptr<ValuesGate> m_gate;
 };
 
 class Watchdog_Dialog : public QDialog

@@ -1,74 +1,39 @@
-// A player's network settings from the main window: the network dialog, the
-// five calls (or environment files of a virtual player) it leads to, and the
-// rule that a settings dialog acts on the player it was opened for.
+#include "config/networkcommands.h"
 
-#include "window/kvo_form.h"
-
-#include "core/atomicfile.h"
-#include "core/ownaddress.h"
 #include "config/networkdialog.h"
 #include "config/networksettings.h"
+#include "config/playerdialogscope.h"
+#include "config/virtualsettings.h"
+#include "core/ownaddress.h"
+#include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "ui/prompts.h"
-
-#include <QDir>
 
 #include <memory>
 
 using namespace netsettings;
 
-PlayerItem* kvo_Form::settingsTarget(bool warnWhenNone)
+NetworkCommands::NetworkCommands(CommandChannel& channel, QWidget* window, QObject* parent)
+    : QObject(parent)
+    , m_channel(channel)
+    , m_window(window)
 {
-    if (!m_settingsDialogRunning)
-        return warnWhenNone ? currentPlayerOrWarning() : currentPlayer();
-    if (m_settingsPlayer)
-        return m_settingsPlayer;
-    // The player went (silent for too long) while its dialog was open: its
-    // settings must not go to whichever player is current now.
-    if (!m_settingsPlayerGoneShown) {
-        m_settingsPlayerGoneShown = true;
-        showWarning(this, tr("Operational error"), tr("No player is selected"));
-    }
-    if (m_settingsDialog)
-        m_settingsDialog->reject();
+}
+
+PlayerItem* NetworkCommands::target()
+{
+    if (m_open)
+        return m_open->player();
+    showWarning(m_window, tr("Operational error"), tr("No player is selected"));
     return nullptr;
 }
 
-int kvo_Form::runSettingsDialog(QDialog* dialog, PlayerItem* item)
-{
-    // Modal, so never nested; kept anyway so that an inner run cannot leave
-    // the outer one without its player.
-    const QPointer<QDialog> outerDialog = m_settingsDialog;
-    const QPointer<PlayerItem> outerPlayer = m_settingsPlayer;
-    const bool outerRunning = m_settingsDialogRunning;
-    const bool outerShown = m_settingsPlayerGoneShown;
-    m_settingsDialog = dialog;
-    m_settingsPlayer = item;
-    m_settingsDialogRunning = true;
-    m_settingsPlayerGoneShown = false;
-    const int result = prompts().execDialog(dialog);
-    m_settingsDialog = outerDialog;
-    m_settingsPlayer = outerPlayer;
-    m_settingsDialogRunning = outerRunning;
-    m_settingsPlayerGoneShown = outerShown;
-    return result;
-}
-
-void kvo_Form::writeVirtualSettings(PlayerItem* item, const QString& file, const QByteArray& text)
-{
-    const QString path = item->virtualDirectory() + file;
-    QString error;
-    if (!writeFileAtomically(path, text, &error)) {
-        showWarning(this, tr("Virtual player"),
-                    tr("The settings file %1 could not be written: %2").arg(QDir::toNativeSeparators(path), error));
-    }
-}
-
-void kvo_Form::openNetworkDialog(PlayerItem* item)
+void NetworkCommands::openNetworkDialog(PlayerItem* item)
 {
     if (!item)
         return;
-    const std::unique_ptr<NetManagementDialog> dialog(new NetManagementDialog(this, item->name()));
+    const std::unique_ptr<NetManagementDialog> dialog(
+        new NetManagementDialog(m_window, QString::fromLatin1(playerDialogName(item))));
     dialog->fill_PlayerName(item->name());
     dialog->fill_IPLAN(item->lanIp());
     dialog->fill_WLANIP(item->wlanIp());
@@ -94,47 +59,48 @@ void kvo_Form::openNetworkDialog(PlayerItem* item)
 
     const auto reportFailure = [this](bool connected, const QString& text) {
         if (!connected)
-            showCritical(this, tr("PlayerManagementMenu"), text, QMessageBox::Ignore);
+            showCritical(m_window, tr("PlayerManagementMenu"), text, QMessageBox::Ignore);
     };
-    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewPlayerName, this, &kvo_Form::SetPlayerName)),
+    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewPlayerName, this, &NetworkCommands::SetPlayerName)),
                   tr("connect(NewPlayerName) fails, this is an internal error, subsequent operations are not "
                      "reliable,  please report this to your vendor."));
-    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewPlayerIP, this, &kvo_Form::SetPlayerIP)),
+    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewPlayerIP, this, &NetworkCommands::SetPlayerIP)),
                   tr("connect(NewPlayerIP) fails, this is an internal error, subsequent operations are not "
                      "reliable,  please report this to your vendor."));
-    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewServerIP, this, &kvo_Form::SetServerIP)),
+    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewServerIP, this, &NetworkCommands::SetServerIP)),
                   tr("connect(NewServerIP) fails, this is an internal error, subsequent operations are not "
                      "reliable,  please report this to your vendor."));
-    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewWLANSetup, this, &kvo_Form::WLANSetup)),
+    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewWLANSetup, this, &NetworkCommands::WLANSetup)),
                   tr("connect(WLANSetup) fails, this is an internal error,subsequent operations may be affected, "
                      "please report this to your vendor."));
-    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewDMZSettings, this, &kvo_Form::SetDMZ)),
+    reportFailure(bool(connect(dialog.get(), &NetManagementDialog::NewDMZSettings, this, &NetworkCommands::SetDMZ)),
                   tr("connect(DMZ setting) fails, this is an internal error,subsequent operations may be affected, "
                      "please report this to your vendor."));
-    runSettingsDialog(dialog.get(), item);
+    PlayerDialogScope scope(m_open, item, dialog.get());
+    scope.exec();
 }
 
-void kvo_Form::SetPlayerName(QString name)
+void NetworkCommands::SetPlayerName(QString name)
 {
-    PlayerItem* item = settingsTarget(true);
+    PlayerItem* item = target();
     if (!item)
         return;
     // A virtual player keeps its name in its item only.
     if (!item->isVirtual())
-        sendCommand(item, QStringLiteral("Kivo.SetPlayerName"), {nameForPlayer(name)});
+        m_channel.send(item, QStringLiteral("Kivo.SetPlayerName"), {nameForPlayer(name)});
     item->setName(name);
 }
 
-void kvo_Form::SetPlayerIP(QString chipset, QString dhcp, QString ip, QString gateway, QString mask)
+void NetworkCommands::SetPlayerIP(QString chipset, QString dhcp, QString ip, QString gateway, QString mask)
 {
-    PlayerItem* item = settingsTarget(true);
+    PlayerItem* item = target();
     if (!item)
         return;
     if (item->isVirtual()) {
-        writeVirtualSettings(item, QString::fromLatin1(kLanFile),
+        writeVirtualSettings(m_window, item, QString::fromLatin1(kLanFile),
                              environmentText(lanLines(chipset, dhcp, ip, gateway, mask)));
     } else {
-        sendCommand(item, QStringLiteral("Kivo.SetPlayerIP"), {chipset, dhcp, ip, gateway, mask});
+        m_channel.send(item, QStringLiteral("Kivo.SetPlayerIP"), {chipset, dhcp, ip, gateway, mask});
     }
     item->setLanDevice(chipset);
     item->setDhcp(dhcp, QStringLiteral("LAN"));
@@ -143,29 +109,29 @@ void kvo_Form::SetPlayerIP(QString chipset, QString dhcp, QString ip, QString ga
     item->setLanMask(mask);
 }
 
-void kvo_Form::SetServerIP(QString ip)
+void NetworkCommands::SetServerIP(QString ip)
 {
-    PlayerItem* item = settingsTarget(true);
+    PlayerItem* item = target();
     if (!item)
         return;
     if (item->isVirtual())
-        writeVirtualSettings(item, QString::fromLatin1(kServerFile), environmentText(serverLines(ip)));
+        writeVirtualSettings(m_window, item, QString::fromLatin1(kServerFile), environmentText(serverLines(ip)));
     else
-        sendCommand(item, QStringLiteral("Kivo.SetServerIP"), {ip});
+        m_channel.send(item, QStringLiteral("Kivo.SetServerIP"), {ip});
     item->setServerIp(ip);
 }
 
-void kvo_Form::WLANSetup(QString chipset, QString essid, QString key, QString dhcp, QString ip, QString gateway,
-                         QString mask)
+void NetworkCommands::WLANSetup(QString chipset, QString essid, QString key, QString dhcp, QString ip,
+                                QString gateway, QString mask)
 {
-    PlayerItem* item = settingsTarget(true);
+    PlayerItem* item = target();
     if (!item)
         return;
     if (item->isVirtual()) {
-        writeVirtualSettings(item, QString::fromLatin1(kWlanFile),
+        writeVirtualSettings(m_window, item, QString::fromLatin1(kWlanFile),
                              environmentText(wlanLines(chipset, essid, key, dhcp, ip, gateway, mask)));
     } else {
-        sendCommand(item, QStringLiteral("Kivo.WLANSetup"), {chipset, essid, key, dhcp, ip, gateway, mask});
+        m_channel.send(item, QStringLiteral("Kivo.WLANSetup"), {chipset, essid, key, dhcp, ip, gateway, mask});
     }
     item->setWlanDevice(chipset);
     item->setEssid(essid);
@@ -176,15 +142,15 @@ void kvo_Form::WLANSetup(QString chipset, QString essid, QString key, QString dh
     item->setWlanMask(mask);
 }
 
-void kvo_Form::SetDMZ(QString flag, QString ip)
+void NetworkCommands::SetDMZ(QString flag, QString ip)
 {
-    PlayerItem* item = settingsTarget(true);
+    PlayerItem* item = target();
     if (!item)
         return;
     if (item->isVirtual())
-        writeVirtualSettings(item, QString::fromLatin1(kNatFile), environmentText(natLines(flag, ip)));
+        writeVirtualSettings(m_window, item, QString::fromLatin1(kNatFile), environmentText(natLines(flag, ip)));
     else
-        sendCommand(item, QStringLiteral("Kivo.SetDMZ"), {flag, ip});
+        m_channel.send(item, QStringLiteral("Kivo.SetDMZ"), {flag, ip});
     item->setDmzFlag(flag);
     item->setDmzIp(ip);
 }

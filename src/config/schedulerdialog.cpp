@@ -151,7 +151,10 @@ schedule_event_Dialog::schedule_event_Dialog(QWidget* parent, const char* name, 
     layout->addWidget(m_repeatLabel);
     layout->addLayout(times);
     layout->addWidget(m_eventsGroup, 1);
+    m_readingLine = label(this, "reading_textLabel");
+    layout->addWidget(m_readingLine);
     layout->addLayout(buttons);
+    m_gate = std::make_unique<ValuesGate>(m_readingLine, QList<QWidget*>{m_add, m_delete, m_commit});
 
     setTabOrder(m_task, m_timeFields[0]);
     for (int field = 1; field < timeFieldCount; ++field)

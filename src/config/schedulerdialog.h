@@ -1,10 +1,16 @@
 #pragma once
 
 // The player scheduler: shows a player's crontab, lets the operator add and
-// delete tasks and hands the whole table back on "Commit && close".
+// delete tasks and hands the whole table back on "Commit && close". Its
+// values gate holds the editing and committing back while the player's table
+// is being read.
+
+#include "config/valuesgate.h"
 
 #include <QDialog>
 #include <QStringList>
+
+#include <memory>
 
 class QComboBox;
 class QDateTimeEdit;
@@ -21,8 +27,7 @@ class schedule_event_Dialog : public QDialog
 public:
     explicit schedule_event_Dialog(QWidget* parent = nullptr, const char* name = nullptr, bool modal = true);
 
-    // The committed form of every row, in list order (without the closing comment).
-    QStringList tableLines() const;
+    ValuesGate& valuesGate() { return *m_gate; }
 
 public slots:
     void add_task_SLOT();
@@ -43,6 +48,8 @@ protected:
 
 private:
     void addRow(const QStringList& columns);
+    // The committed form of every row, in list order (without the closing comment).
+    QStringList tableLines() const;
 
     QLabel* m_taskLabel;
     QComboBox* m_task;
@@ -69,4 +76,6 @@ private:
     QPushButton* m_delete;
     QPushButton* m_commit;
     QPushButton* m_abort;
+    QLabel* m_readingLine;
+    std::unique_ptr<ValuesGate> m_gate;
 };

@@ -1,6 +1,5 @@
 #include "config/schedulerrules.h"
 
-#include <QRegularExpression>
 
 namespace scheduling {
 
@@ -21,12 +20,6 @@ QString timeFieldPattern(TimeField field)
         return QStringLiteral(R"(((((([0-7])\-([0-7]))|\*)(/([0-7]))?)|([0-7]))(,((((([0-7])\-([0-7]))|\*)(/([0-7]))?)|([0-7])))*)");
     }
     return {};
-}
-
-bool isValidTimeField(TimeField field, const QString& text)
-{
-    const QRegularExpression expression(QRegularExpression::anchoredPattern(timeFieldPattern(field)));
-    return expression.match(text).hasMatch();
 }
 
 bool usesPlayerName(int task)

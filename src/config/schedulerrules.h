@@ -25,7 +25,6 @@ enum Task { NoTask = 0, PowerOff, PowerOn, UpdateContents, PollMode, TaskCount }
 
 // The whole-field pattern of a time field (case-sensitive).
 QString timeFieldPattern(TimeField field);
-bool isValidTimeField(TimeField field, const QString& text);
 
 // Which parameters a task takes.
 bool usesPlayerName(int task);

@@ -26,10 +26,6 @@ public:
 
     explicit TickerDialog(QWidget* parent = nullptr, const char* name = nullptr, bool modal = true);
 
-    QFont tickerFont() const { return m_font; }
-    QColor backgroundColor() const { return m_background; }
-    QColor foregroundColor() const { return m_foreground; }
-
 public slots:
     void NewTickerSlot();
     void TcikerBGColorSlot();

@@ -22,7 +22,6 @@ public:
 
     // Queues the upload of file (taken over; opened for reading) as remoteName.
     void queue(const QString& host, quint16 port, QFile* file, const QString& remoteName);
-    FtpTransfer* ftp() const { return m_ftp; }
 
 signals:
     // A queued upload failed; the uploads queued behind it were dropped.

@@ -1,26 +1,16 @@
 #include "window/kvo_form.h"
 
+#include "config/configcontroller.h"
 #include "content/contentcontroller.h"
-#include "core/installpaths.h"
-#include "players/commandchannel.h"
-#include "players/playeritem.h"
 #include "players/playerscontroller.h"
 #include "ui/artwork.h"
-#include "ui/prompts.h"
-#include "xmlrpc/xrclient.h"
 
 #include <QEvent>
 #include <QFontMetrics>
-#include <QImage>
 
 #include <iterator>
 
 namespace {
-
-QSize layoutPictureSize(int index)
-{
-    return artwork::isPortraitLayout(index) ? QSize(64, 114) : QSize(114, 64);
-}
 
 // Room for a typical file name and the figures beside it; the operator can
 // still drag the columns.
@@ -68,70 +58,34 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
                                        .transferBar = ui.Xfer_progressBar,
                                        .abortTransfer = ui.AbortXfer_pushButton},
                                       m_players, this, this);
-    connectWidgets();
+    m_config = new ConfigController({ui.Xfer_progressBar, ui.xfer_filename_textLabel}, m_players, this, this);
+    connect(m_players, &PlayersController::statusMessage, this, [this](const QString& text) { showStatus(text, 0); });
+    connect(m_content, &ContentController::statusMessage, this, &kvo_Form::showStatus);
+    connect(m_config, &ConfigController::statusMessage, this, &kvo_Form::showStatus);
+    connectPlayerMenu();
     init();
 }
 
 kvo_Form::~kvo_Form()
 {
-    // Stops the batch download server and the repository listing.
+    // The content stops the batch download server and the repository listing;
+    // the players go last, after everything their clients' final faults
+    // could still reach.
     delete m_content;
+    delete m_config;
     saveOperatorView();
-    // The players go first: their clients report faults for calls in flight,
-    // which must not reach a window that is half gone.
-    m_players->channel().disconnect(this);
     delete m_players;
-}
-
-CommandChannel& kvo_Form::commandChannel()
-{
-    return m_players->channel();
-}
-
-PlayerItem* kvo_Form::currentPlayer() const
-{
-    return asPlayer(ui.Player_iconView->currentItem());
-}
-
-int kvo_Form::sendCommand(PlayerItem* item, const QString& method, const QVariantList& params)
-{
-    return commandChannel().send(item, method, params);
-}
-
-void kvo_Form::connectWidgets()
-{
-    connect(m_players, &PlayersController::statusMessage, this, [this](const QString& text) {
-        statusBar()->showMessage(text);
-    });
-    connect(m_content, &ContentController::statusMessage, statusBar(), &QStatusBar::showMessage);
-    connect(&commandChannel(), &CommandChannel::replied, this, &kvo_Form::handleReply);
-    connectPlayerMenu();
 }
 
 void kvo_Form::init()
 {
     ui.Player_iconView->clear();
     m_content->init();
-    loadLayoutPictures();
 }
 
-void kvo_Form::loadLayoutPictures()
+void kvo_Form::showStatus(const QString& text, int timeoutMs)
 {
-    for (int index = 0; index < layoutPictureCount; ++index) {
-        const QString path = installpaths::dataFile(artwork::screenLayoutFileName(index));
-        const QImage image = path.isEmpty() ? QImage() : QImage(path);
-        m_layoutPictures[index] = image.isNull()
-            ? QPixmap()
-            : QPixmap::fromImage(image.scaled(layoutPictureSize(index), Qt::IgnoreAspectRatio,
-                                              Qt::SmoothTransformation));
-    }
-}
-
-QPixmap kvo_Form::layoutPicture(int index) const
-{
-    if (index < 0 || index >= layoutPictureCount)
-        return {};
-    return m_layoutPictures[index];
+    statusBar()->showMessage(text, timeoutMs);
 }
 
 void kvo_Form::languageChange()

@@ -1,29 +1,27 @@
-// A player's network and output settings end to end over loopback: the
-// window and its registration service here, the players in the emulator
-// (tools/). The calls must reach the player with their parameters in order,
-// the replies must fill the open dialogs and show their boxes, and settings
-// for a player that went while its dialog was open must reach nobody.
+// A player's network and output settings through the configuration
+// controller: the calls a real player (a FakePlayer) receives, in order and
+// only for the dialog's player; the files of a virtual player; the menus and
+// their pictures; layout replies that set only their own player's layout.
 
-#include "players/playeritem.h"
-#include "players/commandchannel.h"
-#include "players/playerscontroller.h"
-#include "window/kvo_form.h"
-#include "xmlrpc/xrclient.h"
+#include "core/ownaddress.h"
 
 #include "../peers/boxes.h"
-#include "../peers/windowwithplayers.h"
+#include "../peers/confighost.h"
+#include "../peers/contentfiles.h"
 
-#include <QJsonArray>
 #include <QtTest>
 #include <QtWidgets>
 
 namespace {
 
-const QString kFirst = "127.0.61.2";
-const QString kSecond = "127.0.61.3";
-const QStringList kSettingMethods = {"Kivo.SetPlayerName", "Kivo.SetPlayerIP", "Kivo.SetServerIP", "Kivo.WLANSetup",
-                                     "Kivo.SetDMZ", "Kivo.VideoMode", "Kivo.SetScreenLayout", "Kivo.GetScreenLayout",
-                                     "Kivo.GetScaleWindow", "Kivo.SetScaleWindow", "Kivo.GetVolume", "Kivo.SetVolume"};
+QList<int> checkedIds(const QList<ScriptedPrompts::MenuEntry>& menu)
+{
+    QList<int> ids;
+    for (const ScriptedPrompts::MenuEntry& entry : menu)
+        if (entry.checked)
+            ids.append(entry.id.toInt());
+    return ids;
+}
 
 } // namespace
 
@@ -32,170 +30,175 @@ class TestPlayerSettings : public QObject
     Q_OBJECT
 
 private:
-    WindowWithPlayers m_fleet;
-
-    // "method: params as JSON" of the player's setting calls, in arrival order.
-    QStringList settingCalls(const QString& address) const
-    {
-        QStringList calls;
-        for (const QJsonObject& call : m_fleet.players.journal("call", address)) {
-            const QString method = call["method"].toString();
-            if (kSettingMethods.contains(method))
-                calls.append(method + ": " + QJsonDocument(call["params"].toArray()).toJson(QJsonDocument::Compact));
-        }
-        return calls;
-    }
-    void clearRecords()
-    {
-        m_fleet.prompts.messages.clear();
-        m_fleet.prompts.menus.clear();
-        m_fleet.prompts.dialogs.clear();
-    }
+    std::unique_ptr<ConfigHost> m_host;
+    DisplayCommands& display() { return m_host->config.display(); }
+    QString file(const PlayerItem* item, const QString& name) const { return item->virtualDirectory() + name; }
 
 private slots:
-    void initTestCase()
+    void init() { m_host = std::make_unique<ConfigHost>(); }
+    void cleanup()
     {
-        QVERIFY(m_fleet.isReady());
-        QVERIFY(m_fleet.startPlayers(kFirst, 2,
-                                {"--interval", "0.5", "--name", "Net{n}", "--ftp-port", "0"}));
-    }
-    void cleanup() { clearRecords(); }
-
-    void networkCallsReachThePlayerInOrder()
-    {
-        PlayerItem* item = m_fleet.waitForPlayer("Net1");
-        QVERIFY(item);
-        m_fleet.form.ui.Player_iconView->setCurrentItem(item);
-        m_fleet.prompts.dialogScripts.append([](QDialog* dialog) {
-            dialog->findChild<QLineEdit*>("PlayerName_lineEdit")->setText("Hallé");
-            dialog->findChild<QCheckBox*>("dmz_checkBox")->setChecked(true);
-            dialog->findChild<QLineEdit*>("NATIP_lineEdit")->setText("127.0.61.9");
-            QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
-        });
-        m_fleet.form.openNetworkDialog(item);
-
-        // The dialog was filled from the registration; the name goes in "U+" form.
-        const QStringList expected = {
-            R"(Kivo.SetPlayerName: ["U+48U+61U+6CU+6CU+E9"])",
-            R"(Kivo.SetPlayerIP: ["RTL8100","OFF","127.0.61.2","127.0.0.1","255.0.0.0"])",
-            R"(Kivo.SetServerIP: ["127.0.0.1"])",
-            R"(Kivo.WLANSetup: ["DISABLE","","","OFF","","127.0.0.1","255.255.255.0"])",
-            R"(Kivo.SetDMZ: ["ON","127.0.61.9"])"};
-        QTRY_COMPARE_WITH_TIMEOUT(settingCalls(kFirst), expected, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
-        QVERIFY(m_fleet.players.journal("fault", kFirst).isEmpty());
-        QVERIFY(settingCalls(kSecond).isEmpty());
-        QCOMPARE(boxes(m_fleet.prompts), QStringList{"Information | Network management: | All changes in networking "
-                                               "parameters will take effect after next reboot."});
-        QCOMPARE(item->name(), QString("Hallé"));
-        QCOMPARE(item->dmzFlag() + " " + item->dmzIp(), QString("ON 127.0.61.9"));
+        QVERIFY(channelIdle(m_host->channel()));
+        m_host.reset();
     }
 
-    void outputSettingsAndTheirReplies()
+    void networkSettingsReachTheDialogsPlayerInOrder()
     {
-        PlayerItem* item = m_fleet.waitForPlayer("Net2");
-        QVERIFY(item);
-        m_fleet.form.ui.Player_iconView->setCurrentItem(item);
-
-        m_fleet.prompts.menuAnswers = {16, 9};
-        m_fleet.form.VideoModeMenu(item, QPoint());
-        m_fleet.form.ScreenLayoutMenu(item, QPoint());
-        QCOMPARE(m_fleet.prompts.menus.size(), 2);
-        QCOMPARE(m_fleet.prompts.menus[0][6].text + (m_fleet.prompts.menus[0][6].checked ? " checked" : ""),
-                 QString("VGA 1024x768 60Hz checked"));
-        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_fleet.prompts),
-                                  (QStringList{"Information | Set Video mode | Restart this playback to see the new "
-                                               "video mode.",
-                                               "Information | Set Screen Layout | Restart the player to see the new "
-                                               "screen layout."}),
-                                  10000);
-        QCOMPARE(item->videoMode(), QString("VGA_1024x768x60"));  // until the player reports the new one
-        m_fleet.form.players()->UpdatePlayerDisplayData(item);
-        QTRY_COMPARE_WITH_TIMEOUT(item->screenLayout(), 9, 10000);
-        clearRecords();
-
-        // The scale window dialog shows the player's window once it answers.
-        QStringList shown;
-        m_fleet.prompts.dialogScripts.append([&](QDialog* dialog) {
-            QLineEdit* width = dialog->findChild<QLineEdit*>("ScaleWindowW_lineEdit");
-            QVERIFY(QTest::qWaitFor([&] { return !width->text().isEmpty(); }, 10000));
-            for (const char* name : {"ScaleWindowX_lineEdit", "ScaleWindowY_lineEdit", "ScaleWindowW_lineEdit",
-                                     "ScaleWindowH_lineEdit"})
-                shown.append(dialog->findChild<QLineEdit*>(name)->text());
-            dialog->findChild<QLineEdit*>("ScaleWindowX_lineEdit")->setText("100");
-            QTest::mouseClick(dialog->findChild<QPushButton*>("buttonOk"), Qt::LeftButton);
+        FakePlayer hall(m_host->view, m_host->channel(), "Hall");
+        FakePlayer other(m_host->view, m_host->channel(), "Other");
+        hall.item->setLanDevice("RTL8100");
+        hall.item->setLanIp("192.168.0.20");
+        hall.item->setServerIp("127.0.0.1");
+        m_host->view->setCurrentItem(other.item);
+        m_host->prompts.dialogScripts.append([](QDialog* dialog) {
+            fill(dialog, {{"PlayerName_lineEdit", "Hallé"}, {"dmz_checkBox", true}, {"NATIP_lineEdit", "10.0.0.9"}});
+            click(dialog, "buttonOk");
         });
-        m_fleet.form.openScaleWindowDialog(item);
-        QCOMPARE(m_fleet.prompts.dialogs.last(), QString("Net2"));
-        QCOMPARE(shown, (QStringList{"0", "0", "4096", "4096"}));
-        QTRY_COMPARE_WITH_TIMEOUT(boxes(m_fleet.prompts),
-                                  (QStringList{"Information | Scale window size | The scaled window extends outside "
-                                               "of the right border. It will be clipped.",
-                                               "Information | Scale Window | Restart the playback to see the new "
-                                               "scaled screen."}),
-                                  10000);
-
-        // So does the volume dialog; its OK sends the dial's value as an integer.
-        int lcdShown = -1;
-        m_fleet.prompts.dialogScripts.append([&](QDialog* dialog) {
-            auto* lcd = dialog->findChild<QLCDNumber*>("Volume_lCDNumber");
-            QVERIFY(QTest::qWaitFor([&] { return lcd->intValue() != 0; }, 10000));
-            lcdShown = lcd->intValue();
-            dialog->findChild<QDial*>("Volume_dial")->setValue(50);
-            QTest::mouseClick(dialog->findChild<QPushButton*>("VolumeOk_pushButton"), Qt::LeftButton);
-        });
-        m_fleet.form.openVolumeDialog(item);
-        QCOMPARE(m_fleet.prompts.dialogs.last(), QString("VolumeControl"));
-        QCOMPARE(lcdShown, 36);
-
-        const QStringList expected = {R"(Kivo.VideoMode: ["VGA_1080p60"])",
-                                      R"(Kivo.SetScreenLayout: ["9"])",
-                                      R"(Kivo.GetScreenLayout: [])",
-                                      R"(Kivo.GetScaleWindow: [])",
-                                      R"(Kivo.SetScaleWindow: ["100","0","3996","4096"])",
-                                      R"(Kivo.GetVolume: [])",
-                                      R"(Kivo.SetVolume: [50])"};
-        QTRY_COMPARE_WITH_TIMEOUT(settingCalls(kSecond), expected, 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
-        QVERIFY(m_fleet.players.journal("fault", kSecond).isEmpty());
-        QCOMPARE(m_fleet.prompts.messages.size(), 2);
+        m_host->config.network().openNetworkDialog(hall.item);
+        QVERIFY(channelIdle(m_host->channel()));
+        // Empty gateways and masks were shown, and sent, as their defaults.
+        QCOMPARE(callLines(hall), (QStringList{"Kivo.SetPlayerName: U+48U+61U+6CU+6CU+E9",
+                                               "Kivo.SetPlayerIP: RTL8100|OFF|192.168.0.20|127.0.0.1|255.255.255.0",
+                                               "Kivo.SetServerIP: 127.0.0.1",
+                                               "Kivo.WLANSetup: DISABLE|||OFF||127.0.0.1|255.255.255.0",
+                                               "Kivo.SetDMZ: ON|10.0.0.9"}));
+        QVERIFY(other.calls.isEmpty());
+        QCOMPARE(boxes(m_host->prompts), QStringList{"Information | Network management: | All changes in networking "
+                                                     "parameters will take effect after next reboot."});
+        QCOMPARE(hall.item->name() + " " + hall.item->dmzFlag(), QString("Hallé ON"));
     }
 
-    void settingsForAGonePlayerReachNobody()
+    void networkSettingsOfAVirtualPlayerAreFiles()
     {
-        PlayerItem* gone = m_fleet.waitForPlayer("Net1");
-        PlayerItem* other = m_fleet.waitForPlayer("Net2");
-        QVERIFY(gone && other);
-        const QStringList before[] = {settingCalls(kFirst), settingCalls(kSecond)};
-        m_fleet.form.ui.Player_iconView->setCurrentItem(gone);
-
-        // Each dialog loses its player while open (as a silent player is
-        // removed); the other player is current when OK is pressed.
-        const auto removeThenOk = [this](const char* okButton) {
-            return [this, okButton](QDialog* dialog) {
-                PlayerItem* player = m_fleet.waitForPlayer("Net1");
-                QVERIFY(player);
-                m_fleet.form.players()->delete_player(player);
-                m_fleet.form.ui.Player_iconView->setCurrentItem(m_fleet.waitForPlayer("Net2"));
-                QTest::mouseClick(dialog->findChild<QPushButton*>(okButton), Qt::LeftButton);
-            };
+        PlayerItem* hall = m_host->virtualPlayer("Hall");
+        hall->setEssid("Guest net");
+        PlayerItem* bare = m_host->virtualPlayer("Bare");
+        QVERIFY(QDir(file(bare, "/sys")).removeRecursively());
+        QStringList filled;
+        const auto confirm = [&](QDialog* dialog) {
+            filled = QStringList{child<QLineEdit>(dialog, "KVO_IP_lineEdit")->text(),
+                                 child<QComboBox>(dialog, "WLAN_Chipset_comboBox")->currentText(),
+                                 child<QCheckBox>(dialog, "lan_DHCP_checkBox")->isChecked() ? "on" : "off"};
+            fill(dialog, {{"KVO_IP_lineEdit", "192.168.0.2"}, {"PlayerName_lineEdit", "Hall2"}});
+            click(dialog, "buttonOk");
         };
-        m_fleet.prompts.dialogScripts = {removeThenOk("buttonOk"), removeThenOk("buttonOk"), removeThenOk("VolumeOk_pushButton")};
-        m_fleet.form.openNetworkDialog(gone);
-        QCOMPARE(boxes(m_fleet.prompts), QStringList{"Warning | Operational error | No player is selected"});
-        m_fleet.form.openScaleWindowDialog(m_fleet.waitForPlayer("Net1"));
-        m_fleet.form.openVolumeDialog(m_fleet.waitForPlayer("Net1"));
-        QCOMPARE(m_fleet.prompts.dialogs.size(), 3);
-        QCOMPARE(boxes(m_fleet.prompts), QStringList(3, "Warning | Operational error | No player is selected"));
+        m_host->prompts.dialogScripts = {confirm, confirm};
+        m_host->config.network().openNetworkDialog(hall);
+        QCOMPARE(filled, (QStringList{GetOwnIPAddress(), "DISABLE", "on"}));
+        QCOMPARE(readFile(file(hall, "/sys/lan.env")),
+                 QByteArray("LAN=RTL8100\nLANDHCP=ON\nIPLAN=\nLANGW=127.0.0.1\nLANMASK=255.255.255.0\n"));
+        QCOMPARE(readFile(file(hall, "/sys/wlan.env")), QByteArray("WLAN=DISABLE\nESSID=Guest net\nKEY=\nWLANDHCP=OFF\n"
+                                                                   "IPWLAN=\nWLANGW=127.0.0.1\nWLANMASK=255.255.255.0\n"));
+        QCOMPARE(readFile(file(hall, "/sys/nat.env")), QByteArray("DMZ=OFF\nDMZIP=\n"));
+        QCOMPARE(readFile(file(hall, "/sys/kvosvr.env")), QByteArray("KVOSVR=192.168.0.2\n"));
+        QCOMPARE(QDir(file(hall, "/sys")).entryList(QDir::Files).size(), 4); // the name has no file
+        QCOMPARE(hall->name() + " " + hall->text() + " " + hall->serverIp(), QString("Hall2 Hall 192.168.0.2"));
 
-        // A call sent after the dialogs arrives after anything they sent.
-        m_fleet.form.players()->GetFreeSpace(other);
-        QTRY_VERIFY_WITH_TIMEOUT(!m_fleet.players.journal("call", kSecond, "Kivo.FreeSpace").isEmpty(), 10000);
-        QTRY_COMPARE_WITH_TIMEOUT(m_fleet.form.commandChannel().outstanding(), 0, 10000);
-        QCOMPARE(settingCalls(kSecond), before[1]);
-        QCOMPARE(settingCalls(kFirst), before[0] + QStringList({"Kivo.GetScaleWindow: []", "Kivo.GetVolume: []"}));
-        QCOMPARE(other->name(), QString("Net2"));
-        QCOMPARE(other->dmzFlag(), QString("OFF"));
+        // Files that cannot be written are reported; the item still changes.
+        m_host->prompts.messages.clear();
+        m_host->config.network().openNetworkDialog(bare);
+        QCOMPARE(m_host->prompts.messages.size(), 5);
+        QCOMPARE(m_host->prompts.messages[1].title, QString("Virtual player"));
+        QVERIFY(m_host->prompts.messages[1].text.contains("kvosvr.env"));
+        QCOMPARE(bare->serverIp(), QString("192.168.0.2"));
+    }
+
+    void outputMenusOfAVirtualPlayer()
+    {
+        PlayerItem* hall = m_host->virtualPlayer("Screens");
+        hall->setVideoMode("COMPOSITE");
+        m_host->prompts.menuAnswers = {0, 9};
+        display().VideoModeMenu(hall, QPoint());
+        display().ScreenLayoutMenu(hall, QPoint());
+        const auto& menus = m_host->prompts.menus;
+        // 29 modes in four groups; the composite alias checks NTSC_M.
+        QCOMPARE(menus[0].size(), 32);
+        QCOMPARE(ScriptedPrompts::entryTexts(menus[0]).count("-"), 3);
+        QCOMPARE(checkedIds(menus[0]), QList<int>{0});
+        QList<int> layouts;
+        for (const ScriptedPrompts::MenuEntry& entry : menus[1])
+            layouts.append(entry.id.toInt());
+        QCOMPARE(layouts, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 9}));
+        QCOMPARE(readFile(file(hall, "/sys/video.env")), QByteArray("VIDEO=CVBS\n"));
+        QCOMPARE(readFile(file(hall, "/sys/screen.env")), QByteArray("LAYOUT=9\n"));
+        QCOMPARE(hall->videoMode() + " " + QString::number(hall->screenLayout()), QString("CVBS -1"));
+
+        // A click reads both back; an unreadable layout is no layout; a
+        // cancelled menu writes nothing.
+        m_host->view->setCurrentItem(hall);
+        m_host->players.UpdatePlayerDisplayData(hall);
+        QCOMPARE(hall->screenLayout(), 9);
+        QVERIFY(writeFile(file(hall, "/sys/screen.env"), "LAYOUT=abc\n"));
+        QVERIFY(writeFile(file(hall, "/sys/video.env"), "VIDEO= HDMI_AUTO =x\n"));
+        m_host->players.UpdatePlayerDisplayData(hall);
+        QCOMPARE(hall->videoMode() + " " + QString::number(hall->screenLayout()), QString("HDMI_AUTO -1"));
+        display().VideoModeMenu(hall, QPoint());
+        QCOMPARE(checkedIds(menus[2]), QList<int>{2});
+        QCOMPARE(readFile(file(hall, "/sys/video.env")), QByteArray("VIDEO= HDMI_AUTO =x\n"));
+
+        // The player may go while its menu is open: nothing is written then.
+        m_host->prompts.menuAnswers = {9};
+        m_host->prompts.answerWhen = [&] {
+            m_host->players.discard(std::exchange(hall, nullptr));
+            return true;
+        };
+        const QString sys = m_host->dir.filePath("media/MIRRORS/Screens/sys");
+        display().ScreenLayoutMenu(hall, QPoint());
+        QCOMPARE(boxes(m_host->prompts), QStringList{"Warning | Operational error | No player is selected"});
+        QCOMPARE(readFile(sys + "/screen.env"), QByteArray("LAYOUT=abc\n"));
+    }
+
+    void layoutRepliesSetTheirOwnPlayersLayout()
+    {
+        FakePlayer lobby(m_host->view, m_host->channel(), "Lobby");
+        FakePlayer hall(m_host->view, m_host->channel(), "Hall");
+        lobby.replies["Kivo.GetScreenLayout"] = QVariantList{3};
+        hall.replies["Kivo.GetScreenLayout"] = QVariantList{"7"};
+        lobby.held << "Kivo.GetScreenLayout";
+        for (FakePlayer* clicked : {&lobby, &hall}) {
+            m_host->view->setCurrentItem(clicked->item);
+            m_host->players.UpdatePlayerDisplayData(clicked->item);
+        }
+        QTRY_COMPARE(hall.item->screenLayout(), 7);
+        // Lobby answers late, while Hall is the current player.
+        lobby.release();
+        QVERIFY(channelIdle(m_host->channel()));
+        QCOMPARE(lobby.item->screenLayout(), 3);
+        QCOMPARE(hall.item->screenLayout(), 7);
+
+        // The menus of a real player send their choice; the replies tell what follows.
+        m_host->prompts.menuAnswers = {16, 9};
+        display().VideoModeMenu(hall.item, QPoint());
+        display().ScreenLayoutMenu(hall.item, QPoint());
+        QCOMPARE(checkedIds(m_host->prompts.menus[1]), QList<int>{7});
+        QVERIFY(channelIdle(m_host->channel()));
+        QCOMPARE(callLines(hall).mid(1), (QStringList{"Kivo.VideoMode: VGA_1080p60", "Kivo.SetScreenLayout: 9"}));
+        QTRY_COMPARE(boxes(m_host->prompts),
+                     (QStringList{"Information | Set Video mode | Restart this playback to see the new video mode.",
+                                  "Information | Set Screen Layout | Restart the player to see the new screen layout."}));
+    }
+
+    void layoutPictures()
+    {
+        // layout3.png is missing, layout4.png unreadable, the others in sizes
+        // and shapes unlike the targets.
+        const auto colour = [](int index) { return QColor::fromHsv(index * 30, 200, 200); };
+        for (int index = 0; index < artwork::screenLayoutCount; ++index) {
+            QImage image(index % 2 ? QSize(300, 300) : QSize(640, 90), QImage::Format_RGB32);
+            image.fill(colour(index));
+            QVERIFY(index == 3 || image.save(QString("layout%1.png").arg(index), "PNG"));
+        }
+        QVERIFY(writeFile("layout4.png", "\x89PNG\r\n\x1a\n truncated"));
+        const DisplayCommands loaded(m_host->channel(), &m_host->window);
+        for (int index = 0; index < artwork::screenLayoutCount; ++index) {
+            const QImage image = loaded.layoutPicture(index).toImage();
+            QCOMPARE(image.isNull(), index == 3 || index == 4);
+            if (!image.isNull()) {
+                QCOMPARE(image.size(), index >= 8 ? QSize(64, 114) : QSize(114, 64));
+                QCOMPARE(image.pixel(image.width() / 2, image.height() / 2), colour(index).rgb());
+            }
+        }
+        QVERIFY(loaded.layoutPicture(-1).isNull() && loaded.layoutPicture(10).isNull());
     }
 };
 

@@ -246,34 +246,6 @@ private slots:
         QCOMPARE(repositoryPath(), kept);
     }
 
-    void layoutPictures()
-    {
-        // layout3.png is missing, layout4.png unreadable, the others in sizes
-        // and shapes unlike the targets.
-        const auto colour = [](int index) { return QColor::fromHsv(index * 30, 200, 200); };
-        for (int index = 0; index < kvo_Form::layoutPictureCount; ++index) {
-            QImage image(index % 2 ? QSize(300, 300) : QSize(640, 90), QImage::Format_RGB32);
-            image.fill(colour(index));
-            QVERIFY(index == 3 || image.save(QString("layout%1.png").arg(index), "PNG"));
-        }
-        QFile broken("layout4.png");
-        QVERIFY(broken.open(QIODevice::WriteOnly) && broken.write("\x89PNG\r\n\x1a\n truncated") > 0);
-        broken.close();
-
-        kvo_Form form;
-        for (int index = 0; index < kvo_Form::layoutPictureCount; ++index) {
-            const QImage image = form.layoutPicture(index).toImage();
-            if (index == 3 || index == 4) {
-                QVERIFY(image.isNull());
-                continue;
-            }
-            QCOMPARE(image.size(), index >= 8 ? QSize(64, 114) : QSize(114, 64));
-            QCOMPARE(image.pixel(image.width() / 2, image.height() / 2), colour(index).rgb());
-        }
-        QVERIFY(form.layoutPicture(-1).isNull());
-        QVERIFY(form.layoutPicture(kvo_Form::layoutPictureCount).isNull());
-    }
-
     void germanCatalogue()
     {
         QTranslator german;

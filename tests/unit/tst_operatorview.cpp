@@ -173,7 +173,7 @@ private slots:
         m_form->ui.Player_iconView->setCurrentItem(cafe);
         filterField()->setText("127.0.0.244");
         QCOMPARE(shownNames(), QStringList{"Shop"});
-        QCOMPARE(m_form->currentPlayer(), static_cast<PlayerItem*>(cafe));
+        QCOMPARE(m_form->ui.Player_iconView->currentItem(), cafe);
 
         // The address is set after the icon enters the view; the filter still sees it.
         m_form->players()->AddNewPlayer(registration("Annex", "127.0.0.244"));

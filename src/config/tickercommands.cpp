@@ -1,19 +1,18 @@
-// The main window's side of the ticker: the composer for a player, and the
-// delivery of a composed ticker by call and FTP to a real player or as files
-// into a virtual player's "tickers" folder.
+#include "config/tickercommands.h"
 
-#include "window/kvo_form.h"
-
-#include "core/atomicfile.h"
-#include "config/schedulertarget.h"
+#include "config/playerdialogscope.h"
 #include "config/tickerdialog.h"
 #include "config/tickeruploader.h"
+#include "core/atomicfile.h"
+#include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "ui/prompts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -31,34 +30,41 @@ bool copyIntoFolder(const QString& name, const QString& folder, QString* error)
 
 } // namespace
 
-void kvo_Form::openTickerDialog(PlayerItem* item)
+TickerCommands::TickerCommands(CommandChannel& channel, QWidget* window, QObject* parent)
+    : QObject(parent)
+    , m_channel(channel)
+    , m_window(window)
+{
+    connect(&channel, &CommandChannel::replied, this, &TickerCommands::handleReply);
+}
+
+void TickerCommands::openTickerDialog(PlayerItem* item)
 {
     if (!item)
         return;
-    ConfigDialogScope scope(this, item);
-    auto* dialog = new TickerDialog(this, "Ticker Composer", true);
-    if (!connect(dialog, &TickerDialog::NewTickerReady, this, &kvo_Form::StartTickerFunction))
-        showCritical(this, tr("PlayerManagementMenu"),
+    const std::unique_ptr<TickerDialog> dialog(new TickerDialog(m_window, "Ticker Composer", true));
+    if (!connect(dialog.get(), &TickerDialog::NewTickerReady, this, &TickerCommands::StartTickerFunction))
+        showCritical(m_window, tr("PlayerManagementMenu"),
                      tr("connect NewTickerReady fails, this is an internal error, subsequent operations are not "
                         "reliable, please report this to your vendor."),
                      QMessageBox::Ignore);
-    prompts().execDialog(dialog);
-    delete dialog;
+    PlayerDialogScope scope(m_open, item, dialog.get());
+    scope.exec();
 }
 
-void kvo_Form::StartTickerFunction(QString text)
+void TickerCommands::StartTickerFunction(QString text)
 {
     if (text.isEmpty()) {
-        showInformation(this, tr("STartTickerFunction"), tr("empty ticker message, nothing to do"));
+        showInformation(m_window, tr("STartTickerFunction"), tr("empty ticker message, nothing to do"));
         return;
     }
-    bool gone = false;
-    PlayerItem* player = configTarget(&gone);
-    if (!player) {
-        if (!gone)
-            showWarning(this, tr("Operational error"), tr("No player is selected"));
+    if (!m_open) {
+        showWarning(m_window, tr("Operational error"), tr("No player is selected"));
         return;
     }
+    PlayerItem* player = m_open->player();
+    if (!player)
+        return;
 
     const QString bitmapName = QLatin1String(TickerDialog::bitmapFileName);
     const QString iniName = QLatin1String(TickerDialog::iniFileName);
@@ -73,24 +79,24 @@ void kvo_Form::StartTickerFunction(QString text)
         else if (!copyIntoFolder(bitmapName, folder, &error))
             failed = bitmapName;
         if (!failed.isEmpty())
-            showWarning(this, tr("Start Ticker Function"),
+            showWarning(m_window, tr("Start Ticker Function"),
                         tr("Could not write %1 for the virtual player: %2").arg(failed, error));
         return;
     }
 
-    sendCommand(player, QStringLiteral("Kivo.SetNewTicker"), {text});
+    m_channel.send(player, QStringLiteral("Kivo.SetNewTicker"), {text});
     const QString address = player->ipAddress();
     if (address.isEmpty()) {
-        showInformation(this, tr("Start Ticker Function"),
+        showInformation(m_window, tr("Start Ticker Function"),
                         tr("Could not find IP address of the player. No action is taken."));
         return;
     }
-    if (!m_tickerUploader) {
-        m_tickerUploader = new TickerUploader(this);
+    if (!m_uploader) {
+        m_uploader = new TickerUploader(this);
         // Reported once the transfer's handler has returned.
-        connect(m_tickerUploader, &TickerUploader::failed, this, [this](const QString& reason) {
+        connect(m_uploader, &TickerUploader::failed, this, [this](const QString& reason) {
             QTimer::singleShot(0, this, [this, reason] {
-                showWarning(this, tr("Start Ticker Function"), tr("Sending the ticker files fails: %1").arg(reason));
+                showWarning(m_window, tr("Start Ticker Function"), tr("Sending the ticker files fails: %1").arg(reason));
             });
         });
     }
@@ -98,29 +104,31 @@ void kvo_Form::StartTickerFunction(QString text)
     auto* bitmap = new QFile(QDir::current().filePath(bitmapName));
     if (!bitmap->open(QIODevice::ReadOnly)) {
         delete bitmap;
-        showInformation(this, bitmapName, tr("File open fails"));
+        showInformation(m_window, bitmapName, tr("File open fails"));
         return;
     }
-    m_tickerUploader->queue(address, PlayerItem::ftpPort(), bitmap, bitmapName);
+    m_uploader->queue(address, PlayerItem::ftpPort(), bitmap, bitmapName);
 
     auto* ini = new QFile(QDir::current().filePath(iniName));
     if (!ini->exists()) {
         delete ini;
-        showInformation(this, iniName, tr("File not found"));
+        showInformation(m_window, iniName, tr("File not found"));
         return;
     }
     if (!ini->open(QIODevice::ReadOnly)) {
         delete ini;
-        showInformation(this, iniName, tr("File open fails"));
+        showInformation(m_window, iniName, tr("File open fails"));
         return;
     }
-    m_tickerUploader->queue(address, PlayerItem::ftpPort(), ini, iniName);
+    m_uploader->queue(address, PlayerItem::ftpPort(), ini, iniName);
 }
 
-void kvo_Form::showTickerReply()
+void TickerCommands::handleReply(const QString& method, PlayerItem*, const QVariant&)
 {
+    if (replyBranch(method) != ReplyBranch::SetNewTicker)
+        return;
     // The box opens once the reply's handler has returned.
     QTimer::singleShot(0, this, [this] {
-        showInformation(this, tr("Set New Ticker"), tr("New ticker message is sent."));
+        showInformation(m_window, tr("Set New Ticker"), tr("New ticker message is sent."));
     });
 }

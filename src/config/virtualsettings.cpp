@@ -1,0 +1,19 @@
+#include "config/virtualsettings.h"
+
+#include "core/atomicfile.h"
+#include "players/playeritem.h"
+#include "ui/prompts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+void writeVirtualSettings(QWidget* window, const PlayerItem* player, const QString& file, const QByteArray& text)
+{
+    const QString path = player->virtualDirectory() + file;
+    QString error;
+    if (!writeFileAtomically(path, text, &error)) {
+        showWarning(window, QCoreApplication::translate("VirtualSettings", "Virtual player"),
+                    QCoreApplication::translate("VirtualSettings", "The settings file %1 could not be written: %2")
+                        .arg(QDir::toNativeSeparators(path), error));
+    }
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+// A virtual player keeps its settings as files in its directory.
+
+#include <QByteArray>
+#include <QString>
+
+class PlayerItem;
+class QWidget;
+
+// Replaces file (relative to the player's directory, starting with "/")
+// with text; a failure is reported to the operator, with window as parent.
+void writeVirtualSettings(QWidget* window, const PlayerItem* player, const QString& file, const QByteArray& text);
