@@ -6,7 +6,7 @@
 
 #include "players/playeritem.h"
 #include "window/kvo_form.h"
-#include "ui/prompts.h"
+#include "../tests/peers/scriptedprompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

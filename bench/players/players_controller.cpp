@@ -21,7 +21,7 @@
 #include "players/commandchannel.h"
 #include "players/playerscontroller.h"
 #include "window/kvo_form.h"
-#include "ui/prompts.h"
+#include "../../tests/peers/scriptedprompts.h"
 
 #include <QApplication>
 #include <QDir>

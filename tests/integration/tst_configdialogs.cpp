@@ -12,6 +12,7 @@
 #include "../peers/confighost.h"
 #include "../peers/contentfiles.h"
 #include "../peers/emulatorpeer.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QJsonObject>
 #include <QtTest>

@@ -12,6 +12,7 @@
 #include "../peers/emulatorpeer.h"
 #include "../peers/rawhttp.h"
 #include "../peers/scratchdir.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QBuffer>
 #include <QListWidget>

@@ -8,6 +8,7 @@
 #include "../peers/boxes.h"
 #include "../peers/confighost.h"
 #include "../peers/contentfiles.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -15,6 +15,7 @@
 #include "../peers/emulatorpeer.h"
 #include "../peers/rawhttp.h"
 #include "../peers/scratchdir.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QtTest>
 

@@ -3,7 +3,7 @@
 // The message boxes a test's ScriptedPrompts recorded, one line each, so that
 // kind, title and exact text are compared at once.
 
-#include "ui/prompts.h"
+#include "scriptedprompts.h"
 
 inline QStringList boxes(const ScriptedPrompts& prompts)
 {

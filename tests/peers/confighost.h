@@ -7,7 +7,7 @@
 
 #include "config/configcontroller.h"
 #include "players/playerscontroller.h"
-#include "ui/prompts.h"
+#include "scriptedprompts.h"
 
 #include "fakeplayer.h"
 #include "scratchdir.h"

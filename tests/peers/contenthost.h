@@ -8,10 +8,10 @@
 #include "content/contentcontroller.h"
 #include "players/playerscontroller.h"
 #include "ui/filechooser.h"
-#include "ui/prompts.h"
 
 #include "contentfiles.h"
 #include "fakeplayer.h"
+#include "scriptedprompts.h"
 
 #include <QComboBox>
 #include <QGroupBox>

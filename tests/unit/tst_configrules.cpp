@@ -14,6 +14,7 @@
 
 #include "../peers/boxes.h"
 #include "../peers/confighost.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QtEndian>
 #include <QtTest>

@@ -2,7 +2,8 @@
 // set by the program is no change is shown by the main window's repository path (tst_kvoform).
 
 #include "ui/filechooser.h"
-#include "ui/prompts.h"
+
+#include "../peers/scriptedprompts.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -80,3 +81,5 @@ private slots:
 
 QTEST_MAIN(TestFileChooser)
 #include "tst_filechooser.moc"
+
+#include "../peers/scriptedprompts.h"

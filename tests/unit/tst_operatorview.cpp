@@ -11,9 +11,9 @@
 #include "players/playerscontroller.h"
 #include "window/kvo_form.h"
 #include "players/playerview.h"
-#include "ui/prompts.h"
 
 #include "../peers/scratchdir.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -7,6 +7,7 @@
 
 #include "../peers/boxes.h"
 #include "../peers/scratchdir.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QImage>
 #include <QListWidget>

@@ -11,6 +11,7 @@
 #include "../peers/boxes.h"
 #include "../peers/fakeplayer.h"
 #include "../peers/scratchdir.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QtTest>
 

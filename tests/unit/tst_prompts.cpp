@@ -1,6 +1,6 @@
 // The scripted prompts behave like real modal boxes, dialogs and menus.
 
-#include "ui/prompts.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QDialog>
 #include <QLineEdit>
@@ -104,3 +104,5 @@ void TestPrompts::dialogScriptFillsAndCloses()
 
 QTEST_MAIN(TestPrompts)
 #include "tst_prompts.moc"
+
+#include "../peers/scriptedprompts.h"

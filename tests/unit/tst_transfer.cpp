@@ -10,6 +10,7 @@
 #include "../peers/boxes.h"
 #include "../peers/contenthost.h"
 #include "../peers/scratchdir.h"
+#include "../peers/scriptedprompts.h"
 
 #include <QImageReader>
 #include <QImageWriter>
