@@ -53,6 +53,273 @@
     </message>
 </context>
 <context>
+    <name>AVInputItems</name>
+    <message>
+        <source>Save AV input file</source>
+        <translation>AV-Eingangsdatei speichern</translation>
+    </message>
+    <message>
+        <source>Enter file name (without extension): </source>
+        <translation>Dateinamen eingeben (ohne Endung): </translation>
+    </message>
+    <message>
+        <source>Saving capture file</source>
+        <translation>Aufnahmedatei speichern</translation>
+    </message>
+    <message>
+        <source>The name %1 must not contain &quot;/&quot; or &quot;\&quot;.</source>
+        <translation>Der Name %1 darf weder &quot;/&quot; noch &quot;\&quot; enthalten.</translation>
+    </message>
+    <message>
+        <source>Fail saving file </source>
+        <translation>Fehler beim Speichern der Datei </translation>
+    </message>
+</context>
+<context>
+    <name>BatchServerProcess</name>
+    <message>
+        <source>Platform dependency message</source>
+        <translation>Plattformabhängige Meldung</translation>
+    </message>
+    <message>
+        <source>Fail starting batch download server.</source>
+        <translation>Der Batch-Download-Server konnte nicht gestartet werden.</translation>
+    </message>
+    <message>
+        <source>The batch download server cannot use port %1: another program is using it. Players cannot pull content until that program is stopped and the controller is started again.</source>
+        <translation>Der Batch-Download-Server kann Port %1 nicht verwenden: Ein anderes Programm belegt ihn. Player können keine Inhalte abrufen, bis dieses Programm beendet und die Steuerung neu gestartet ist.</translation>
+    </message>
+    <message>
+        <source>crashed</source>
+        <translation>abgestürzt</translation>
+    </message>
+    <message>
+        <source>exit code %1</source>
+        <translation>Exit-Code %1</translation>
+    </message>
+    <message>
+        <source>The batch download server stopped (%1). Players cannot pull content until the controller is started again.</source>
+        <translation>Der Batch-Download-Server wurde beendet (%1). Player können keine Inhalte abrufen, bis die Steuerung neu gestartet ist.</translation>
+    </message>
+</context>
+<context>
+    <name>CommandChannel</name>
+    <message>
+        <source> Error</source>
+        <translation> Fehler</translation>
+    </message>
+    <message>
+        <source> command completed (%1 of %2)</source>
+        <translation> Befehl abgeschlossen (%1 von %2)</translation>
+    </message>
+    <message>
+        <source>. Most likely player connection was broken or player was reset just now, it is safe to ignore this message.</source>
+        <translation>. Vermutlich wurde die Verbindung zum Player unterbrochen oder der Player soeben zurückgesetzt; Sie können diese Meldung ignorieren.</translation>
+    </message>
+    <message>
+        <source>. The player is not ready yet. It it safe to ignore this message.</source>
+        <translation>. Der Player ist noch nicht bereit. Sie können diese Meldung ignorieren.</translation>
+    </message>
+</context>
+<context>
+    <name>ContentController</name>
+    <message>
+        <source>Content Repository</source>
+        <translation>Medienarchiv</translation>
+    </message>
+    <message>
+        <source>The content repository path must not be empty. It remains &quot;%1&quot;.</source>
+        <translation>Der Pfad des Medienarchivs darf nicht leer sein. Er bleibt „%1“.</translation>
+    </message>
+</context>
+<context>
+    <name>DisplayCommands</name>
+    <message>
+        <source>Operational error</source>
+        <translation>Bedienfehler</translation>
+    </message>
+    <message>
+        <source>No player is selected</source>
+        <translation>Kein Player ausgewählt</translation>
+    </message>
+    <message>
+        <source>Layout %1</source>
+        <translation>Layout %1</translation>
+    </message>
+    <message>
+        <source>Scale Window Menu</source>
+        <translation>Menü Fenster skalieren</translation>
+    </message>
+    <message>
+        <source>connect(UpdateScaleWindowDimension) fails</source>
+        <translation>connect(UpdateScaleWindowDimension) fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>connect(receive new parameters) fails</source>
+        <translation>connect(receive new parameters) fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>SET VOLUME MENU</source>
+        <translation>LAUTSTÄRKE-MENÜ</translation>
+    </message>
+    <message>
+        <source>Fail to connect volume slots, volume control will not work.</source>
+        <translation>Die Lautstärke-Slots konnten nicht verbunden werden, die Lautstärkeregelung funktioniert nicht.</translation>
+    </message>
+    <message>
+        <source>Fail to connect set volume slot, volume control will not work.</source>
+        <translation>Der Slot zum Setzen der Lautstärke konnte nicht verbunden werden, die Lautstärkeregelung funktioniert nicht.</translation>
+    </message>
+    <message>
+        <source>Set Video mode</source>
+        <translation>Videomodus festlegen</translation>
+    </message>
+    <message>
+        <source>Restart this playback to see the new video mode.</source>
+        <translation>Starten Sie diese Wiedergabe neu, um den neuen Videomodus zu sehen.</translation>
+    </message>
+    <message>
+        <source>Set Screen Layout</source>
+        <translation>Bildschirmaufteilung festlegen</translation>
+    </message>
+    <message>
+        <source>Restart the player to see the new screen layout.</source>
+        <translation>Starten Sie den Player neu, um die neue Bildschirmaufteilung zu sehen.</translation>
+    </message>
+    <message>
+        <source>Scale Window</source>
+        <translation>Fenster skalieren</translation>
+    </message>
+    <message>
+        <source>Restart the playback to see the new scaled screen.</source>
+        <translation>Starten Sie die Wiedergabe neu, um das skalierte Bild zu sehen.</translation>
+    </message>
+    <message>
+        <source>The player&apos;s scale window could not be read from its reply.</source>
+        <translation>Das skalierte Fenster des Players konnte aus seiner Antwort nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The player&apos;s volume could not be read from its reply.</source>
+        <translation>Die Lautstärke des Players konnte aus seiner Antwort nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>NTSC_M</source>
+        <translation>NTSC_M</translation>
+    </message>
+    <message>
+        <source>PAL_BG</source>
+        <translation>PAL_BG</translation>
+    </message>
+    <message>
+        <source>PAL_60</source>
+        <translation>PAL_60</translation>
+    </message>
+    <message>
+        <source>PAL_M</source>
+        <translation>PAL_M</translation>
+    </message>
+    <message>
+        <source>VGA 800x600 60Hz</source>
+        <translation>VGA 800x600 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1024x768 60Hz</source>
+        <translation>VGA 1024x768 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1152x864 75Hz</source>
+        <translation>VGA 1152x864 75Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1280x768 60Hz</source>
+        <translation>VGA 1280x768 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1280x960 60Hz</source>
+        <translation>VGA 1280x960 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1280x1024 60Hz</source>
+        <translation>VGA 1280x1024 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1360x768 60Hz</source>
+        <translation>VGA 1360x768 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1400x1050 60Hz</source>
+        <translation>VGA 1400x1050 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1600x1200 60Hz</source>
+        <translation>VGA 1600x1200 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1920x1200 60Hz</source>
+        <translation>VGA 1920x1200 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1080i 60Hz</source>
+        <translation>VGA 1080i 60Hz</translation>
+    </message>
+    <message>
+        <source>VGA 1080p 60Hz</source>
+        <translation>VGA 1080p 60Hz</translation>
+    </message>
+    <message>
+        <source>HDMI auto</source>
+        <translation>HDMI auto</translation>
+    </message>
+    <message>
+        <source>HDMI 1080p 60Hz</source>
+        <translation>HDMI 1080p 60Hz</translation>
+    </message>
+    <message>
+        <source>HDMI 1080p 59Hz</source>
+        <translation>HDMI 1080p 59Hz</translation>
+    </message>
+    <message>
+        <source>HDMI 1080p 50Hz</source>
+        <translation>HDMI 1080p 50Hz</translation>
+    </message>
+    <message>
+        <source>HDMI 1080i 60Hz</source>
+        <translation>HDMI 1080i 60Hz</translation>
+    </message>
+    <message>
+        <source>HDMI 1080i 59Hz</source>
+        <translation>HDMI 1080i 59Hz</translation>
+    </message>
+    <message>
+        <source>HDMI 1080i 50Hz</source>
+        <translation>HDMI 1080i 50Hz</translation>
+    </message>
+    <message>
+        <source>HDMI 720p 60Hz</source>
+        <translation>HDMI 720p 60Hz</translation>
+    </message>
+    <message>
+        <source>HDMI 576i 50Hz</source>
+        <translation>HDMI 576i 50Hz</translation>
+    </message>
+    <message>
+        <source>HDMI 480i 60Hz</source>
+        <translation>HDMI 480i 60Hz</translation>
+    </message>
+    <message>
+        <source>LVDS 1366x768a 60Hz</source>
+        <translation>LVDS 1366x768a 60Hz</translation>
+    </message>
+    <message>
+        <source>LVDS 1920x1080 60Hz</source>
+        <translation>LVDS 1920x1080 60Hz</translation>
+    </message>
+    <message>
+        <source>(LED) LVDS VESA 1280x1024 60Hz</source>
+        <translation>(LED) LVDS VESA 1280x1024 60Hz</translation>
+    </message>
+</context>
+<context>
     <name>DisplayText</name>
     <message>
         <source>(%1 characters)</source>
@@ -72,6 +339,59 @@
     <message>
         <source>...</source>
         <translation>...</translation>
+    </message>
+</context>
+<context>
+    <name>FileTransfers</name>
+    <message>
+        <source>NOTICE</source>
+        <translation>HINWEIS</translation>
+    </message>
+    <message>
+        <source> is a directory</source>
+        <translation> ist ein Verzeichnis</translation>
+    </message>
+    <message>
+        <source>Check image size</source>
+        <translation>Bildgröße prüfen</translation>
+    </message>
+    <message>
+        <source>File </source>
+        <translation>Datei </translation>
+    </message>
+    <message>
+        <source> format is incorrect.</source>
+        <translation> hat ein fehlerhaftes Format.</translation>
+    </message>
+    <message>
+        <source>Choose file</source>
+        <translation>Datei wählen</translation>
+    </message>
+    <message>
+        <source>Save file</source>
+        <translation>Datei speichern</translation>
+    </message>
+    <message>
+        <source>Fail to save file: </source>
+        <translation>Fehler beim Speichern der Datei: </translation>
+    </message>
+    <message>
+        <source>File transfer</source>
+        <translation>Dateiübertragung</translation>
+    </message>
+    <message>
+        <source>No player is selected.</source>
+        <translation>Kein Player ausgewählt.</translation>
+    </message>
+    <message>
+        <source>The file was not copied to %1; an earlier file of that name is unchanged.
+%2</source>
+        <translation>Die Datei wurde nicht nach %1 kopiert; eine frühere Datei dieses Namens bleibt unverändert.
+%2</translation>
+    </message>
+    <message>
+        <source>Transfer file (</source>
+        <translation>Übertragung der Datei (</translation>
     </message>
 </context>
 <context>
@@ -171,6 +491,45 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
 </context>
 <context>
+    <name>LogCommands</name>
+    <message>
+        <source>Payer File Operation</source>
+        <translation>Dateivorgang auf dem Player</translation>
+    </message>
+    <message>
+        <source>No Player is selected.</source>
+        <translation>Kein Player ausgewählt.</translation>
+    </message>
+    <message>
+        <source>Delete Log File</source>
+        <translation>Protokolldatei löschen</translation>
+    </message>
+    <message>
+        <source>The command channel to this player is busy, try again later.</source>
+        <translation>Der Befehlskanal zu diesem Player ist belegt, versuchen Sie es später erneut.</translation>
+    </message>
+    <message>
+        <source>Choose a filename to save the log</source>
+        <translation>Dateinamen zum Speichern des Protokolls wählen</translation>
+    </message>
+    <message>
+        <source>text (*.txt)</source>
+        <translation>Text (*.txt)</translation>
+    </message>
+    <message>
+        <source>File transfer</source>
+        <translation>Dateiübertragung</translation>
+    </message>
+    <message>
+        <source>Downloading log %1 fails: %2</source>
+        <translation>Das Herunterladen des Protokolls %1 ist fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>Log %1 is saved as %2</source>
+        <translation>Protokoll %1 wurde als %2 gespeichert</translation>
+    </message>
+</context>
+<context>
     <name>LogDownload</name>
     <message>
         <source>The log is larger than %1 MiB</source>
@@ -202,6 +561,29 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>Quit</source>
         <translation>Beenden</translation>
+    </message>
+</context>
+<context>
+    <name>MediaRepository</name>
+    <message>
+        <source>Reading media repository: %1 of %2 media files examined</source>
+        <translation>Medienarchiv wird gelesen: %1 von %2 Mediendateien geprüft</translation>
+    </message>
+    <message>
+        <source>Media repository read.</source>
+        <translation>Medienarchiv gelesen.</translation>
+    </message>
+    <message>
+        <source>Reading media repository</source>
+        <translation>Medienarchiv wird gelesen</translation>
+    </message>
+    <message>
+        <source>Media repository </source>
+        <translation>Medienarchiv </translation>
+    </message>
+    <message>
+        <source> does not exist or corrupted</source>
+        <translation> existiert nicht oder ist beschädigt</translation>
     </message>
 </context>
 <context>
@@ -360,6 +742,41 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
 </context>
 <context>
+    <name>NetworkCommands</name>
+    <message>
+        <source>Operational error</source>
+        <translation>Bedienfehler</translation>
+    </message>
+    <message>
+        <source>No player is selected</source>
+        <translation>Kein Player ausgewählt</translation>
+    </message>
+    <message>
+        <source>PlayerManagementMenu</source>
+        <translation>PlayerManagementMenu</translation>
+    </message>
+    <message>
+        <source>connect(NewPlayerName) fails, this is an internal error, subsequent operations are not reliable,  please report this to your vendor.</source>
+        <translation>connect(NewPlayerName) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge sind nicht zuverlässig,  bitte melden Sie ihn Ihrem Lieferanten.</translation>
+    </message>
+    <message>
+        <source>connect(NewPlayerIP) fails, this is an internal error, subsequent operations are not reliable,  please report this to your vendor.</source>
+        <translation>connect(NewPlayerIP) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge sind nicht zuverlässig,  bitte melden Sie ihn Ihrem Lieferanten.</translation>
+    </message>
+    <message>
+        <source>connect(NewServerIP) fails, this is an internal error, subsequent operations are not reliable,  please report this to your vendor.</source>
+        <translation>connect(NewServerIP) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge sind nicht zuverlässig,  bitte melden Sie ihn Ihrem Lieferanten.</translation>
+    </message>
+    <message>
+        <source>connect(WLANSetup) fails, this is an internal error,subsequent operations may be affected, please report this to your vendor.</source>
+        <translation>connect(WLANSetup) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge können beeinträchtigt sein, bitte melden Sie ihn Ihrem Lieferanten.</translation>
+    </message>
+    <message>
+        <source>connect(DMZ setting) fails, this is an internal error,subsequent operations may be affected, please report this to your vendor.</source>
+        <translation>connect(DMZ setting) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge können beeinträchtigt sein, bitte melden Sie ihn Ihrem Lieferanten.</translation>
+    </message>
+</context>
+<context>
     <name>PictureDisplayTime_Dialog</name>
     <message>
         <source>Set picture display time</source>
@@ -383,6 +800,21 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
 </context>
 <context>
+    <name>PlayerDialogScope</name>
+    <message>
+        <source>the player has gone offline</source>
+        <translation>der Player ist offline gegangen</translation>
+    </message>
+    <message>
+        <source>Operational error</source>
+        <translation>Bedienfehler</translation>
+    </message>
+    <message>
+        <source>No player is selected</source>
+        <translation>Kein Player ausgewählt</translation>
+    </message>
+</context>
+<context>
     <name>PlayerItem</name>
     <message>
         <source>File transfer failure</source>
@@ -396,13 +828,130 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
         <source>Can&apos;t open file &apos;%1&apos; for reading.</source>
         <translation>Die Datei &apos;%1&apos; kann nicht zum Lesen geöffnet werden.</translation>
     </message>
+</context>
+<context>
+    <name>PlayersController</name>
     <message>
-        <source>Can&apos;t open file &apos;%1&apos; for writing.</source>
-        <translation>Die Datei &apos;%1&apos; kann nicht zum Schreiben geöffnet werden.</translation>
+        <source>Storage space</source>
+        <translation>Speicherplatz</translation>
     </message>
     <message>
-        <source>Can&apos;t write file &apos;%1&apos;.</source>
-        <translation>Die Datei &apos;%1&apos; kann nicht geschrieben werden.</translation>
+        <source>Network management</source>
+        <translation>Netzwerkverwaltung</translation>
+    </message>
+    <message>
+        <source>Video output selection</source>
+        <translation>Videoausgang wählen</translation>
+    </message>
+    <message>
+        <source>Screen layout</source>
+        <translation>Bildschirmaufteilung</translation>
+    </message>
+    <message>
+        <source>Scale window</source>
+        <translation>Fenster skalieren</translation>
+    </message>
+    <message>
+        <source>Volume control</source>
+        <translation>Lautstärkeregelung</translation>
+    </message>
+    <message>
+        <source>Event scheduler</source>
+        <translation>Ereignisplaner</translation>
+    </message>
+    <message>
+        <source>Compose new ticker message</source>
+        <translation>Neue Laufschrift erstellen</translation>
+    </message>
+    <message>
+        <source>Refresh player contents</source>
+        <translation>Inhalte des Players auffrischen</translation>
+    </message>
+    <message>
+        <source>Firmware version</source>
+        <translation>Firmware-Version</translation>
+    </message>
+    <message>
+        <source>Watchdog timer</source>
+        <translation>Watchdog-Timer</translation>
+    </message>
+    <message>
+        <source>LOG management</source>
+        <translation>Protokollverwaltung</translation>
+    </message>
+    <message>
+        <source>Sleep</source>
+        <translation>Ruhezustand</translation>
+    </message>
+    <message>
+        <source>Restart/wake player</source>
+        <translation>Player neu starten/aufwecken</translation>
+    </message>
+    <message>
+        <source>Delete this virtual player</source>
+        <translation>Diesen virtuellen Player löschen</translation>
+    </message>
+    <message>
+        <source>Total space %1 KB, available %2 KB (%3% Full).</source>
+        <translation>Gesamtspeicher %1 KB, frei %2 KB (%3% belegt).</translation>
+    </message>
+    <message>
+        <source>Duplicated Player</source>
+        <translation>Doppelter Player</translation>
+    </message>
+    <message>
+        <source>A new player (</source>
+        <translation>Ein neuer Player (</translation>
+    </message>
+    <message>
+        <source>,</source>
+        <translation>,</translation>
+    </message>
+    <message>
+        <source>) is trying to connect to this server while (</source>
+        <translation>) versucht, sich mit diesem Server zu verbinden, während (</translation>
+    </message>
+    <message>
+        <source>) has already registered.
+</source>
+        <translation>) bereits angemeldet ist.
+</translation>
+    </message>
+    <message>
+        <source>This connection is ignored.</source>
+        <translation>Diese Verbindung wird ignoriert.</translation>
+    </message>
+    <message>
+        <source>Player (</source>
+        <translation>Player (</translation>
+    </message>
+    <message>
+        <source>) is playing </source>
+        <translation>) spielt </translation>
+    </message>
+    <message>
+        <source> on </source>
+        <translation> im Modus </translation>
+    </message>
+    <message>
+        <source>; Last contact at </source>
+        <translation>; letzter Kontakt um </translation>
+    </message>
+    <message>
+        <source>Operational error</source>
+        <translation>Bedienfehler</translation>
+    </message>
+    <message>
+        <source>No player is selected</source>
+        <translation>Kein Player ausgewählt</translation>
+    </message>
+    <message>
+        <source>Version information</source>
+        <translation>Versionsinformation</translation>
+    </message>
+    <message>
+        <source>Firmware: %1; Server software: %2</source>
+        <translation>Firmware: %1; Serversoftware: %2</translation>
     </message>
 </context>
 <context>
@@ -414,6 +963,82 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>Playlists: %1</source>
         <translation>Wiedergabelisten: %1</translation>
+    </message>
+    <message>
+        <source>Playlist</source>
+        <translation>Wiedergabeliste</translation>
+    </message>
+    <message>
+        <source>The playlist file %1 is %2 bytes long, far more than a playlist holds; it is not shown.</source>
+        <translation>Die Wiedergabelistendatei %1 ist %2 Byte lang, weit mehr als eine Wiedergabeliste enthält; sie wird nicht angezeigt.</translation>
+    </message>
+    <message>
+        <source>Play list management</source>
+        <translation>Verwaltung der Wiedergabelisten</translation>
+    </message>
+    <message>
+        <source>This file has not yet been downloaded.</source>
+        <translation>Diese Datei wurde noch nicht übertragen.</translation>
+    </message>
+    <message>
+        <source>Add platlist item:</source>
+        <translation>Eintrag zur Wiedergabeliste hinzufügen:</translation>
+    </message>
+    <message>
+        <source>This playlist allows only still images (pictures).</source>
+        <translation>Diese Wiedergabeliste erlaubt nur Standbilder (Bilder).</translation>
+    </message>
+    <message>
+        <source>Acknowledged</source>
+        <translation>Zur Kenntnis genommen</translation>
+    </message>
+    <message>
+        <source>Move item up</source>
+        <translation>Eintrag nach oben</translation>
+    </message>
+    <message>
+        <source>Move item down</source>
+        <translation>Eintrag nach unten</translation>
+    </message>
+    <message>
+        <source>Remove item</source>
+        <translation>Eintrag entfernen</translation>
+    </message>
+    <message>
+        <source>Clear all items</source>
+        <translation>Alle Einträge löschen</translation>
+    </message>
+    <message>
+        <source>Change display time</source>
+        <translation>Anzeigedauer ändern</translation>
+    </message>
+    <message>
+        <source>SaveAlbum</source>
+        <translation>SaveAlbum</translation>
+    </message>
+    <message>
+        <source>The command channel to this player is busy, try again later</source>
+        <translation>Der Befehlskanal zu diesem Player ist belegt, versuchen Sie es später erneut</translation>
+    </message>
+    <message>
+        <source>Saving playlist Error</source>
+        <translation>Fehler beim Speichern der Wiedergabeliste</translation>
+    </message>
+    <message>
+        <source>Fail opening </source>
+        <translation>Fehler beim Öffnen von </translation>
+    </message>
+    <message>
+        <source> to save.</source>
+        <translation> zum Speichern.</translation>
+    </message>
+    <message>
+        <source>PlayAlbum</source>
+        <translation>PlayAlbum</translation>
+    </message>
+    <message>
+        <source>The command channel to this player is busy, try again later.</source>
+        <translation>Der Befehlskanal zu diesem Player ist belegt, versuchen Sie es später erneut.</translation>
     </message>
 </context>
 <context>
@@ -483,6 +1108,21 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
 </context>
 <context>
+    <name>SchedulerCommands</name>
+    <message>
+        <source>The player&apos;s schedule could not be read from its reply.</source>
+        <translation>Der Zeitplan des Players konnte aus seiner Antwort nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Task scheduler</source>
+        <translation>Aufgabenplaner</translation>
+    </message>
+    <message>
+        <source>The schedule could not be written to %1: %2</source>
+        <translation>Der Zeitplan konnte nicht nach %1 geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
     <name>ShownPlayer</name>
     <message>
         <source>%1 (offline)</source>
@@ -502,6 +1142,129 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>Player Storage Content: %1</source>
         <translation>Speicherinhalt des Players: %1</translation>
+    </message>
+    <message>
+        <source>Could not write %1: %2</source>
+        <translation>%1 konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Player File Operation</source>
+        <translation>Dateivorgang auf dem Player</translation>
+    </message>
+    <message>
+        <source>No selected file to delete.</source>
+        <translation>Keine Datei zum Löschen ausgewählt.</translation>
+    </message>
+    <message>
+        <source>This file  will be deleted from player storage.
+If this file is also an entry in any playlist, the entry will also be removed.
+Do you really want to delete this file?</source>
+        <translation>Diese Datei wird aus dem Speicher des Players gelöscht.
+Ist die Datei auch Eintrag einer Wiedergabeliste, wird dieser Eintrag ebenfalls entfernt.
+Möchten Sie diese Datei wirklich löschen?</translation>
+    </message>
+    <message>
+        <source>Fail to delete %1.</source>
+        <translation>%1 konnte nicht gelöscht werden.</translation>
+    </message>
+    <message>
+        <source>Delete playlist item</source>
+        <translation>Eintrag der Wiedergabeliste löschen</translation>
+    </message>
+    <message>
+        <source>Fail to open the playlist file: </source>
+        <translation>Die Wiedergabelistendatei kann nicht geöffnet werden: </translation>
+    </message>
+    <message>
+        <source>Fail to save the playlist file: %1 (%2). It is unchanged.</source>
+        <translation>Die Wiedergabelistendatei kann nicht gespeichert werden: %1 (%2). Sie bleibt unverändert.</translation>
+    </message>
+    <message>
+        <source>No file is selected to play.</source>
+        <translation>Keine Datei zum Abspielen ausgewählt.</translation>
+    </message>
+    <message>
+        <source>PlaySingle</source>
+        <translation>PlaySingle</translation>
+    </message>
+    <message>
+        <source> is a local file. It needs to be downloaded to the player first</source>
+        <translation> ist eine lokale Datei. Sie muss zuerst auf den Player übertragen werden</translation>
+    </message>
+    <message>
+        <source>Operational error</source>
+        <translation>Bedienfehler</translation>
+    </message>
+    <message>
+        <source>No player is selected</source>
+        <translation>Kein Player ausgewählt</translation>
+    </message>
+    <message>
+        <source>PlayALL</source>
+        <translation>PlayALL</translation>
+    </message>
+    <message>
+        <source>Command channel to this player is busy, try again later.</source>
+        <translation>Der Befehlskanal zu diesem Player ist belegt, versuchen Sie es später erneut.</translation>
+    </message>
+</context>
+<context>
+    <name>TickerCommands</name>
+    <message>
+        <source>PlayerManagementMenu</source>
+        <translation>PlayerManagementMenu</translation>
+    </message>
+    <message>
+        <source>connect NewTickerReady fails, this is an internal error, subsequent operations are not reliable, please report this to your vendor.</source>
+        <translation>connect NewTickerReady fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge sind nicht zuverlässig, bitte melden Sie ihn Ihrem Lieferanten.</translation>
+    </message>
+    <message>
+        <source>STartTickerFunction</source>
+        <translation>STartTickerFunction</translation>
+    </message>
+    <message>
+        <source>empty ticker message, nothing to do</source>
+        <translation>leerer Laufschrifttext, nichts zu tun</translation>
+    </message>
+    <message>
+        <source>Operational error</source>
+        <translation>Bedienfehler</translation>
+    </message>
+    <message>
+        <source>No player is selected</source>
+        <translation>Kein Player ausgewählt</translation>
+    </message>
+    <message>
+        <source>Start Ticker Function</source>
+        <translation>Laufschrift starten</translation>
+    </message>
+    <message>
+        <source>Could not write %1 for the virtual player: %2</source>
+        <translation>%1 für den virtuellen Player konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Could not find IP address of the player. No action is taken.</source>
+        <translation>Die IP-Adresse des Players wurde nicht gefunden. Es wird nichts unternommen.</translation>
+    </message>
+    <message>
+        <source>Sending the ticker files fails: %1</source>
+        <translation>Das Senden der Laufschriftdateien ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>File open fails</source>
+        <translation>Datei kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>File not found</source>
+        <translation>Datei nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Set New Ticker</source>
+        <translation>Neue Laufschrift festlegen</translation>
+    </message>
+    <message>
+        <source>New ticker message is sent.</source>
+        <translation>Die neue Laufschrift wurde gesendet.</translation>
     </message>
 </context>
 <context>
@@ -596,6 +1359,17 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
 </context>
 <context>
+    <name>ValuesGate</name>
+    <message>
+        <source>Reading from %1...</source>
+        <translation>Lese von %1...</translation>
+    </message>
+    <message>
+        <source>Reading from %1 failed: %2</source>
+        <translation>Lesen von %1 fehlgeschlagen: %2</translation>
+    </message>
+</context>
+<context>
     <name>VirtualCopier</name>
     <message>
         <source>Can&apos;t open file &apos;%1&apos; for reading: %2</source>
@@ -612,6 +1386,68 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>Can&apos;t write file &apos;%1&apos;: %2</source>
         <translation>Die Datei &apos;%1&apos; kann nicht geschrieben werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>VirtualPlayers</name>
+    <message>
+        <source>Used %1KB (or %2 MB).</source>
+        <translation>Belegt: %1KB (bzw. %2 MB).</translation>
+    </message>
+    <message>
+        <source>Add new virtual player</source>
+        <translation>Neuen virtuellen Player hinzufügen</translation>
+    </message>
+    <message>
+        <source> does not exists, created automatically.</source>
+        <translation> existiert nicht und wurde automatisch angelegt.</translation>
+    </message>
+    <message>
+        <source>ATTENTION</source>
+        <translation>ACHTUNG</translation>
+    </message>
+    <message>
+        <source>Virtual player repository %1 does not exists.</source>
+        <translation>Das Medienarchiv des virtuellen Players %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>Virtual player repository path %1 is not a directory.</source>
+        <translation>Der Pfad %1 des Medienarchivs des virtuellen Players ist kein Verzeichnis.</translation>
+    </message>
+    <message>
+        <source>Required storage space</source>
+        <translation>Benötigter Speicherplatz</translation>
+    </message>
+    <message>
+        <source>Deleting player image</source>
+        <translation>Player-Abbild löschen</translation>
+    </message>
+    <message>
+        <source>%1 is about to be removed, are you sure?</source>
+        <translation>%1 wird entfernt. Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>Directory %1 does not exist.</source>
+        <translation>Das Verzeichnis %1 existiert nicht.</translation>
+    </message>
+    <message>
+        <source>Deleting virtual player</source>
+        <translation>Virtuellen Player löschen</translation>
+    </message>
+    <message>
+        <source>Fail to remove file (%1).</source>
+        <translation>Die Datei (%1) konnte nicht entfernt werden.</translation>
+    </message>
+</context>
+<context>
+    <name>VirtualSettings</name>
+    <message>
+        <source>Virtual player</source>
+        <translation>Virtueller Player</translation>
+    </message>
+    <message>
+        <source>The settings file %1 could not be written: %2</source>
+        <translation>Die Einstellungsdatei %1 konnte nicht geschrieben werden: %2</translation>
     </message>
 </context>
 <context>
@@ -828,756 +1664,8 @@ auffrischen</translation>
         <translation>Medienarchiv</translation>
     </message>
     <message>
-        <source>The content repository path must not be empty. It remains &quot;%1&quot;.</source>
-        <translation>Der Pfad des Medienarchivs darf nicht leer sein. Er bleibt „%1“.</translation>
-    </message>
-    <message>
-        <source>Operational error</source>
-        <translation>Bedienfehler</translation>
-    </message>
-    <message>
-        <source>No player is selected</source>
-        <translation>Kein Player ausgewählt</translation>
-    </message>
-    <message>
-        <source>Layout %1</source>
-        <translation>Layout %1</translation>
-    </message>
-    <message>
-        <source>Scale Window Menu</source>
-        <translation>Menü Fenster skalieren</translation>
-    </message>
-    <message>
-        <source>connect(UpdateScaleWindowDimension) fails</source>
-        <translation>connect(UpdateScaleWindowDimension) fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>connect(receive new parameters) fails</source>
-        <translation>connect(receive new parameters) fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>SET VOLUME MENU</source>
-        <translation>LAUTSTÄRKE-MENÜ</translation>
-    </message>
-    <message>
-        <source>Fail to connect volume slots, volume control will not work.</source>
-        <translation>Die Lautstärke-Slots konnten nicht verbunden werden, die Lautstärkeregelung funktioniert nicht.</translation>
-    </message>
-    <message>
-        <source>Fail to connect set volume slot, volume control will not work.</source>
-        <translation>Der Slot zum Setzen der Lautstärke konnte nicht verbunden werden, die Lautstärkeregelung funktioniert nicht.</translation>
-    </message>
-    <message>
-        <source>Set Video mode</source>
-        <translation>Videomodus festlegen</translation>
-    </message>
-    <message>
-        <source>Restart this playback to see the new video mode.</source>
-        <translation>Starten Sie diese Wiedergabe neu, um den neuen Videomodus zu sehen.</translation>
-    </message>
-    <message>
-        <source>Set Screen Layout</source>
-        <translation>Bildschirmaufteilung festlegen</translation>
-    </message>
-    <message>
-        <source>Restart the player to see the new screen layout.</source>
-        <translation>Starten Sie den Player neu, um die neue Bildschirmaufteilung zu sehen.</translation>
-    </message>
-    <message>
-        <source>Scale Window</source>
-        <translation>Fenster skalieren</translation>
-    </message>
-    <message>
-        <source>Restart the playback to see the new scaled screen.</source>
-        <translation>Starten Sie die Wiedergabe neu, um das skalierte Bild zu sehen.</translation>
-    </message>
-    <message>
-        <source>The player&apos;s scale window could not be read from its reply.</source>
-        <translation>Das skalierte Fenster des Players konnte aus seiner Antwort nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source>The player&apos;s volume could not be read from its reply.</source>
-        <translation>Die Lautstärke des Players konnte aus seiner Antwort nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source>NTSC_M</source>
-        <translation>NTSC_M</translation>
-    </message>
-    <message>
-        <source>PAL_BG</source>
-        <translation>PAL_BG</translation>
-    </message>
-    <message>
-        <source>PAL_60</source>
-        <translation>PAL_60</translation>
-    </message>
-    <message>
-        <source>PAL_M</source>
-        <translation>PAL_M</translation>
-    </message>
-    <message>
-        <source>VGA 800x600 60Hz</source>
-        <translation>VGA 800x600 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1024x768 60Hz</source>
-        <translation>VGA 1024x768 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1152x864 75Hz</source>
-        <translation>VGA 1152x864 75Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1280x768 60Hz</source>
-        <translation>VGA 1280x768 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1280x960 60Hz</source>
-        <translation>VGA 1280x960 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1280x1024 60Hz</source>
-        <translation>VGA 1280x1024 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1360x768 60Hz</source>
-        <translation>VGA 1360x768 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1400x1050 60Hz</source>
-        <translation>VGA 1400x1050 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1600x1200 60Hz</source>
-        <translation>VGA 1600x1200 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1920x1200 60Hz</source>
-        <translation>VGA 1920x1200 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1080i 60Hz</source>
-        <translation>VGA 1080i 60Hz</translation>
-    </message>
-    <message>
-        <source>VGA 1080p 60Hz</source>
-        <translation>VGA 1080p 60Hz</translation>
-    </message>
-    <message>
-        <source>HDMI auto</source>
-        <translation>HDMI auto</translation>
-    </message>
-    <message>
-        <source>HDMI 1080p 60Hz</source>
-        <translation>HDMI 1080p 60Hz</translation>
-    </message>
-    <message>
-        <source>HDMI 1080p 59Hz</source>
-        <translation>HDMI 1080p 59Hz</translation>
-    </message>
-    <message>
-        <source>HDMI 1080p 50Hz</source>
-        <translation>HDMI 1080p 50Hz</translation>
-    </message>
-    <message>
-        <source>HDMI 1080i 60Hz</source>
-        <translation>HDMI 1080i 60Hz</translation>
-    </message>
-    <message>
-        <source>HDMI 1080i 59Hz</source>
-        <translation>HDMI 1080i 59Hz</translation>
-    </message>
-    <message>
-        <source>HDMI 1080i 50Hz</source>
-        <translation>HDMI 1080i 50Hz</translation>
-    </message>
-    <message>
-        <source>HDMI 720p 60Hz</source>
-        <translation>HDMI 720p 60Hz</translation>
-    </message>
-    <message>
-        <source>HDMI 576i 50Hz</source>
-        <translation>HDMI 576i 50Hz</translation>
-    </message>
-    <message>
-        <source>HDMI 480i 60Hz</source>
-        <translation>HDMI 480i 60Hz</translation>
-    </message>
-    <message>
-        <source>LVDS 1366x768a 60Hz</source>
-        <translation>LVDS 1366x768a 60Hz</translation>
-    </message>
-    <message>
-        <source>LVDS 1920x1080 60Hz</source>
-        <translation>LVDS 1920x1080 60Hz</translation>
-    </message>
-    <message>
-        <source>(LED) LVDS VESA 1280x1024 60Hz</source>
-        <translation>(LED) LVDS VESA 1280x1024 60Hz</translation>
-    </message>
-    <message>
-        <source>Payer File Operation</source>
-        <translation>Dateivorgang auf dem Player</translation>
-    </message>
-    <message>
-        <source>No Player is selected.</source>
-        <translation>Kein Player ausgewählt.</translation>
-    </message>
-    <message>
-        <source>Delete Log File</source>
-        <translation>Protokolldatei löschen</translation>
-    </message>
-    <message>
-        <source>The command channel to this player is busy, try again later.</source>
-        <translation>Der Befehlskanal zu diesem Player ist belegt, versuchen Sie es später erneut.</translation>
-    </message>
-    <message>
-        <source>Choose a filename to save the log</source>
-        <translation>Dateinamen zum Speichern des Protokolls wählen</translation>
-    </message>
-    <message>
-        <source>text (*.txt)</source>
-        <translation>Text (*.txt)</translation>
-    </message>
-    <message>
-        <source>File transfer</source>
-        <translation>Dateiübertragung</translation>
-    </message>
-    <message>
-        <source>Downloading log %1 fails: %2</source>
-        <translation>Das Herunterladen des Protokolls %1 ist fehlgeschlagen: %2</translation>
-    </message>
-    <message>
-        <source>Log %1 is saved as %2</source>
-        <translation>Protokoll %1 wurde als %2 gespeichert</translation>
-    </message>
-    <message>
-        <source>Virtual player</source>
-        <translation>Virtueller Player</translation>
-    </message>
-    <message>
-        <source>The settings file %1 could not be written: %2</source>
-        <translation>Die Einstellungsdatei %1 konnte nicht geschrieben werden: %2</translation>
-    </message>
-    <message>
-        <source>PlayerManagementMenu</source>
-        <translation>PlayerManagementMenu</translation>
-    </message>
-    <message>
-        <source>connect(NewPlayerName) fails, this is an internal error, subsequent operations are not reliable,  please report this to your vendor.</source>
-        <translation>connect(NewPlayerName) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge sind nicht zuverlässig,  bitte melden Sie ihn Ihrem Lieferanten.</translation>
-    </message>
-    <message>
-        <source>connect(NewPlayerIP) fails, this is an internal error, subsequent operations are not reliable,  please report this to your vendor.</source>
-        <translation>connect(NewPlayerIP) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge sind nicht zuverlässig,  bitte melden Sie ihn Ihrem Lieferanten.</translation>
-    </message>
-    <message>
-        <source>connect(NewServerIP) fails, this is an internal error, subsequent operations are not reliable,  please report this to your vendor.</source>
-        <translation>connect(NewServerIP) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge sind nicht zuverlässig,  bitte melden Sie ihn Ihrem Lieferanten.</translation>
-    </message>
-    <message>
-        <source>connect(WLANSetup) fails, this is an internal error,subsequent operations may be affected, please report this to your vendor.</source>
-        <translation>connect(WLANSetup) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge können beeinträchtigt sein, bitte melden Sie ihn Ihrem Lieferanten.</translation>
-    </message>
-    <message>
-        <source>connect(DMZ setting) fails, this is an internal error,subsequent operations may be affected, please report this to your vendor.</source>
-        <translation>connect(DMZ setting) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge können beeinträchtigt sein, bitte melden Sie ihn Ihrem Lieferanten.</translation>
-    </message>
-    <message>
-        <source>Task scheduler</source>
-        <translation>Aufgabenplaner</translation>
-    </message>
-    <message>
-        <source>The schedule could not be written to %1: %2</source>
-        <translation>Der Zeitplan konnte nicht nach %1 geschrieben werden: %2</translation>
-    </message>
-    <message>
-        <source>connect NewTickerReady fails, this is an internal error, subsequent operations are not reliable, please report this to your vendor.</source>
-        <translation>connect NewTickerReady fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge sind nicht zuverlässig, bitte melden Sie ihn Ihrem Lieferanten.</translation>
-    </message>
-    <message>
-        <source>STartTickerFunction</source>
-        <translation>STartTickerFunction</translation>
-    </message>
-    <message>
-        <source>empty ticker message, nothing to do</source>
-        <translation>leerer Laufschrifttext, nichts zu tun</translation>
-    </message>
-    <message>
-        <source>Start Ticker Function</source>
-        <translation>Laufschrift starten</translation>
-    </message>
-    <message>
-        <source>Could not write %1 for the virtual player: %2</source>
-        <translation>%1 für den virtuellen Player konnte nicht geschrieben werden: %2</translation>
-    </message>
-    <message>
-        <source>Could not find IP address of the player. No action is taken.</source>
-        <translation>Die IP-Adresse des Players wurde nicht gefunden. Es wird nichts unternommen.</translation>
-    </message>
-    <message>
-        <source>Sending the ticker files fails: %1</source>
-        <translation>Das Senden der Laufschriftdateien ist fehlgeschlagen: %1</translation>
-    </message>
-    <message>
-        <source>File open fails</source>
-        <translation>Datei kann nicht geöffnet werden</translation>
-    </message>
-    <message>
-        <source>File not found</source>
-        <translation>Datei nicht gefunden</translation>
-    </message>
-    <message>
-        <source>Set New Ticker</source>
-        <translation>Neue Laufschrift festlegen</translation>
-    </message>
-    <message>
-        <source>New ticker message is sent.</source>
-        <translation>Die neue Laufschrift wurde gesendet.</translation>
-    </message>
-    <message>
-        <source>Save AV input file</source>
-        <translation>AV-Eingangsdatei speichern</translation>
-    </message>
-    <message>
-        <source>Enter file name (without extension): </source>
-        <translation>Dateinamen eingeben (ohne Endung): </translation>
-    </message>
-    <message>
-        <source>Saving capture file</source>
-        <translation>Aufnahmedatei speichern</translation>
-    </message>
-    <message>
-        <source>The name %1 must not contain &quot;/&quot; or &quot;\&quot;.</source>
-        <translation>Der Name %1 darf weder &quot;/&quot; noch &quot;\&quot; enthalten.</translation>
-    </message>
-    <message>
-        <source>Fail saving file </source>
-        <translation>Fehler beim Speichern der Datei </translation>
-    </message>
-    <message>
-        <source>Platform dependency message</source>
-        <translation>Plattformabhängige Meldung</translation>
-    </message>
-    <message>
-        <source>Fail starting batch download server.</source>
-        <translation>Der Batch-Download-Server konnte nicht gestartet werden.</translation>
-    </message>
-    <message>
-        <source>The batch download server cannot use port %1: another program is using it. Players cannot pull content until that program is stopped and the controller is started again.</source>
-        <translation>Der Batch-Download-Server kann Port %1 nicht verwenden: Ein anderes Programm belegt ihn. Player können keine Inhalte abrufen, bis dieses Programm beendet und die Steuerung neu gestartet ist.</translation>
-    </message>
-    <message>
-        <source>crashed</source>
-        <translation>abgestürzt</translation>
-    </message>
-    <message>
-        <source>exit code %1</source>
-        <translation>Exit-Code %1</translation>
-    </message>
-    <message>
-        <source>The batch download server stopped (%1). Players cannot pull content until the controller is started again.</source>
-        <translation>Der Batch-Download-Server wurde beendet (%1). Player können keine Inhalte abrufen, bis die Steuerung neu gestartet ist.</translation>
-    </message>
-    <message>
-        <source>Transfer file (</source>
-        <translation>Übertragung der Datei (</translation>
-    </message>
-    <message>
         <source>Playlist</source>
         <translation>Wiedergabeliste</translation>
-    </message>
-    <message>
-        <source>The playlist file %1 is %2 bytes long, far more than a playlist holds; it is not shown.</source>
-        <translation>Die Wiedergabelistendatei %1 ist %2 Byte lang, weit mehr als eine Wiedergabeliste enthält; sie wird nicht angezeigt.</translation>
-    </message>
-    <message>
-        <source>Play list management</source>
-        <translation>Verwaltung der Wiedergabelisten</translation>
-    </message>
-    <message>
-        <source>This file has not yet been downloaded.</source>
-        <translation>Diese Datei wurde noch nicht übertragen.</translation>
-    </message>
-    <message>
-        <source>Add platlist item:</source>
-        <translation>Eintrag zur Wiedergabeliste hinzufügen:</translation>
-    </message>
-    <message>
-        <source>This playlist allows only still images (pictures).</source>
-        <translation>Diese Wiedergabeliste erlaubt nur Standbilder (Bilder).</translation>
-    </message>
-    <message>
-        <source>Acknowledged</source>
-        <translation>Zur Kenntnis genommen</translation>
-    </message>
-    <message>
-        <source>Move item up</source>
-        <translation>Eintrag nach oben</translation>
-    </message>
-    <message>
-        <source>Move item down</source>
-        <translation>Eintrag nach unten</translation>
-    </message>
-    <message>
-        <source>Remove item</source>
-        <translation>Eintrag entfernen</translation>
-    </message>
-    <message>
-        <source>Clear all items</source>
-        <translation>Alle Einträge löschen</translation>
-    </message>
-    <message>
-        <source>Change display time</source>
-        <translation>Anzeigedauer ändern</translation>
-    </message>
-    <message>
-        <source>SaveAlbum</source>
-        <translation>SaveAlbum</translation>
-    </message>
-    <message>
-        <source>The command channel to this player is busy, try again later</source>
-        <translation>Der Befehlskanal zu diesem Player ist belegt, versuchen Sie es später erneut</translation>
-    </message>
-    <message>
-        <source>Saving playlist Error</source>
-        <translation>Fehler beim Speichern der Wiedergabeliste</translation>
-    </message>
-    <message>
-        <source>Fail opening </source>
-        <translation>Fehler beim Öffnen von </translation>
-    </message>
-    <message>
-        <source> to save.</source>
-        <translation> zum Speichern.</translation>
-    </message>
-    <message>
-        <source>PlayAlbum</source>
-        <translation>PlayAlbum</translation>
-    </message>
-    <message>
-        <source>Delete playlist item</source>
-        <translation>Eintrag der Wiedergabeliste löschen</translation>
-    </message>
-    <message>
-        <source>Fail to open the playlist file: </source>
-        <translation>Die Wiedergabelistendatei kann nicht geöffnet werden: </translation>
-    </message>
-    <message>
-        <source>Fail to save the playlist file: %1 (%2). It is unchanged.</source>
-        <translation>Die Wiedergabelistendatei kann nicht gespeichert werden: %1 (%2). Sie bleibt unverändert.</translation>
-    </message>
-    <message>
-        <source>Reading media repository: %1 of %2 media files examined</source>
-        <translation>Medienarchiv wird gelesen: %1 von %2 Mediendateien geprüft</translation>
-    </message>
-    <message>
-        <source>Media repository read.</source>
-        <translation>Medienarchiv gelesen.</translation>
-    </message>
-    <message>
-        <source>Reading media repository</source>
-        <translation>Medienarchiv wird gelesen</translation>
-    </message>
-    <message>
-        <source>Media repository </source>
-        <translation>Medienarchiv </translation>
-    </message>
-    <message>
-        <source> does not exist or corrupted</source>
-        <translation> existiert nicht oder ist beschädigt</translation>
-    </message>
-    <message>
-        <source>Could not write %1: %2</source>
-        <translation>%1 konnte nicht geschrieben werden: %2</translation>
-    </message>
-    <message>
-        <source>Player File Operation</source>
-        <translation>Dateivorgang auf dem Player</translation>
-    </message>
-    <message>
-        <source>No selected file to delete.</source>
-        <translation>Keine Datei zum Löschen ausgewählt.</translation>
-    </message>
-    <message>
-        <source>This file  will be deleted from player storage.
-If this file is also an entry in any playlist, the entry will also be removed.
-Do you really want to delete this file?</source>
-        <translation>Diese Datei wird aus dem Speicher des Players gelöscht.
-Ist die Datei auch Eintrag einer Wiedergabeliste, wird dieser Eintrag ebenfalls entfernt.
-Möchten Sie diese Datei wirklich löschen?</translation>
-    </message>
-    <message>
-        <source>Fail to delete %1.</source>
-        <translation>%1 konnte nicht gelöscht werden.</translation>
-    </message>
-    <message>
-        <source>NOTICE</source>
-        <translation>HINWEIS</translation>
-    </message>
-    <message>
-        <source> is a directory</source>
-        <translation> ist ein Verzeichnis</translation>
-    </message>
-    <message>
-        <source>Check image size</source>
-        <translation>Bildgröße prüfen</translation>
-    </message>
-    <message>
-        <source>File </source>
-        <translation>Datei </translation>
-    </message>
-    <message>
-        <source> format is incorrect.</source>
-        <translation> hat ein fehlerhaftes Format.</translation>
-    </message>
-    <message>
-        <source>Choose file</source>
-        <translation>Datei wählen</translation>
-    </message>
-    <message>
-        <source>Save file</source>
-        <translation>Datei speichern</translation>
-    </message>
-    <message>
-        <source>Fail to save file: </source>
-        <translation>Fehler beim Speichern der Datei: </translation>
-    </message>
-    <message>
-        <source>No player is selected.</source>
-        <translation>Kein Player ausgewählt.</translation>
-    </message>
-    <message>
-        <source>The file was not copied to %1; an earlier file of that name is unchanged.
-%2</source>
-        <translation>Die Datei wurde nicht nach %1 kopiert; eine frühere Datei dieses Namens bleibt unverändert.
-%2</translation>
-    </message>
-    <message>
-        <source>Writing......</source>
-        <translation>Schreiben......</translation>
-    </message>
-    <message>
-        <source>Reading......</source>
-        <translation>Lesen......</translation>
-    </message>
-    <message>
-        <source>File transfer completed, but there is no selected player.</source>
-        <translation>Dateiübertragung abgeschlossen, aber es ist kein Player ausgewählt.</translation>
-    </message>
-    <message>
-        <source>File transfer failed, erro code = </source>
-        <translation>Dateiübertragung fehlgeschlagen, Fehlercode = </translation>
-    </message>
-    <message>
-        <source>Used %1KB (or %2 MB).</source>
-        <translation>Belegt: %1KB (bzw. %2 MB).</translation>
-    </message>
-    <message>
-        <source>Add new virtual player</source>
-        <translation>Neuen virtuellen Player hinzufügen</translation>
-    </message>
-    <message>
-        <source> does not exists, created automatically.</source>
-        <translation> existiert nicht und wurde automatisch angelegt.</translation>
-    </message>
-    <message>
-        <source>ATTENTION</source>
-        <translation>ACHTUNG</translation>
-    </message>
-    <message>
-        <source>Virtual player repository %1 does not exists.</source>
-        <translation>Das Medienarchiv des virtuellen Players %1 existiert nicht.</translation>
-    </message>
-    <message>
-        <source>Virtual player repository path %1 is not a directory.</source>
-        <translation>Der Pfad %1 des Medienarchivs des virtuellen Players ist kein Verzeichnis.</translation>
-    </message>
-    <message>
-        <source>Required storage space</source>
-        <translation>Benötigter Speicherplatz</translation>
-    </message>
-    <message>
-        <source>Deleting player image</source>
-        <translation>Player-Abbild löschen</translation>
-    </message>
-    <message>
-        <source>%1 is about to be removed, are you sure?</source>
-        <translation>%1 wird entfernt. Sind Sie sicher?</translation>
-    </message>
-    <message>
-        <source>Directory %1 does not exist.</source>
-        <translation>Das Verzeichnis %1 existiert nicht.</translation>
-    </message>
-    <message>
-        <source>Deleting virtual player</source>
-        <translation>Virtuellen Player löschen</translation>
-    </message>
-    <message>
-        <source>Fail to remove file (%1).</source>
-        <translation>Die Datei (%1) konnte nicht entfernt werden.</translation>
-    </message>
-    <message>
-        <source>Duplicated Player</source>
-        <translation>Doppelter Player</translation>
-    </message>
-    <message>
-        <source>A new player (</source>
-        <translation>Ein neuer Player (</translation>
-    </message>
-    <message>
-        <source>,</source>
-        <translation>,</translation>
-    </message>
-    <message>
-        <source>) is trying to connect to this server while (</source>
-        <translation>) versucht, sich mit diesem Server zu verbinden, während (</translation>
-    </message>
-    <message>
-        <source>) has already registered.
-</source>
-        <translation>) bereits angemeldet ist.
-</translation>
-    </message>
-    <message>
-        <source>This connection is ignored.</source>
-        <translation>Diese Verbindung wird ignoriert.</translation>
-    </message>
-    <message>
-        <source>Player (</source>
-        <translation>Player (</translation>
-    </message>
-    <message>
-        <source>) is playing </source>
-        <translation>) spielt </translation>
-    </message>
-    <message>
-        <source> on </source>
-        <translation> im Modus </translation>
-    </message>
-    <message>
-        <source>; Last contact at </source>
-        <translation>; letzter Kontakt um </translation>
-    </message>
-    <message>
-        <source>AddNewPlayer</source>
-        <translation>AddNewPlayer</translation>
-    </message>
-    <message>
-        <source>connect(methREsponse) fails,this is an internal error. Subsequent operations are not reliable.Please report this to your vendor.</source>
-        <translation>connect(methREsponse) fehlgeschlagen. Dies ist ein interner Fehler. Nachfolgende Vorgänge sind nicht zuverlässig. Bitte melden Sie ihn Ihrem Lieferanten.</translation>
-    </message>
-    <message>
-        <source>connect(fault) fails, this is an internal error, subsequent operations are not reliable, please report this to your vendor.</source>
-        <translation>connect(fault) fehlgeschlagen. Dies ist ein interner Fehler, nachfolgende Vorgänge sind nicht zuverlässig, bitte melden Sie ihn Ihrem Lieferanten.</translation>
-    </message>
-    <message>
-        <source> command completed (%1 of %2)</source>
-        <translation> Befehl abgeschlossen (%1 von %2)</translation>
-    </message>
-    <message>
-        <source>. Most likely player connection was broken or player was reset just now, it is safe to ignore this message.</source>
-        <translation>. Vermutlich wurde die Verbindung zum Player unterbrochen oder der Player soeben zurückgesetzt; Sie können diese Meldung ignorieren.</translation>
-    </message>
-    <message>
-        <source>. The player is not ready yet. It it safe to ignore this message.</source>
-        <translation>. Der Player ist noch nicht bereit. Sie können diese Meldung ignorieren.</translation>
-    </message>
-    <message>
-        <source>Version information</source>
-        <translation>Versionsinformation</translation>
-    </message>
-    <message>
-        <source>Firmware: %1; Server software: %2</source>
-        <translation>Firmware: %1; Serversoftware: %2</translation>
-    </message>
-    <message>
-        <source> Error</source>
-        <translation> Fehler</translation>
-    </message>
-    <message>
-        <source>No file is selected to play.</source>
-        <translation>Keine Datei zum Abspielen ausgewählt.</translation>
-    </message>
-    <message>
-        <source>PlaySingle</source>
-        <translation>PlaySingle</translation>
-    </message>
-    <message>
-        <source> is a local file. It needs to be downloaded to the player first</source>
-        <translation> ist eine lokale Datei. Sie muss zuerst auf den Player übertragen werden</translation>
-    </message>
-    <message>
-        <source>PlayALL</source>
-        <translation>PlayALL</translation>
-    </message>
-    <message>
-        <source>Command channel to this player is busy, try again later.</source>
-        <translation>Der Befehlskanal zu diesem Player ist belegt, versuchen Sie es später erneut.</translation>
-    </message>
-    <message>
-        <source>Storage space</source>
-        <translation>Speicherplatz</translation>
-    </message>
-    <message>
-        <source>Network management</source>
-        <translation>Netzwerkverwaltung</translation>
-    </message>
-    <message>
-        <source>Video output selection</source>
-        <translation>Videoausgang wählen</translation>
-    </message>
-    <message>
-        <source>Screen layout</source>
-        <translation>Bildschirmaufteilung</translation>
-    </message>
-    <message>
-        <source>Scale window</source>
-        <translation>Fenster skalieren</translation>
-    </message>
-    <message>
-        <source>Volume control</source>
-        <translation>Lautstärkeregelung</translation>
-    </message>
-    <message>
-        <source>Event scheduler</source>
-        <translation>Ereignisplaner</translation>
-    </message>
-    <message>
-        <source>Compose new ticker message</source>
-        <translation>Neue Laufschrift erstellen</translation>
-    </message>
-    <message>
-        <source>Refresh player contents</source>
-        <translation>Inhalte des Players auffrischen</translation>
-    </message>
-    <message>
-        <source>Firmware version</source>
-        <translation>Firmware-Version</translation>
-    </message>
-    <message>
-        <source>Watchdog timer</source>
-        <translation>Watchdog-Timer</translation>
-    </message>
-    <message>
-        <source>LOG management</source>
-        <translation>Protokollverwaltung</translation>
-    </message>
-    <message>
-        <source>Sleep</source>
-        <translation>Ruhezustand</translation>
-    </message>
-    <message>
-        <source>Restart/wake player</source>
-        <translation>Player neu starten/aufwecken</translation>
-    </message>
-    <message>
-        <source>Delete this virtual player</source>
-        <translation>Diesen virtuellen Player löschen</translation>
-    </message>
-    <message>
-        <source>Total space %1 KB, available %2 KB (%3% Full).</source>
-        <translation>Gesamtspeicher %1 KB, frei %2 KB (%3% belegt).</translation>
     </message>
     <message>
         <source>Playlist choice</source>
