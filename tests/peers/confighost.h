@@ -7,18 +7,21 @@
 
 #include "config/configcontroller.h"
 #include "players/playerscontroller.h"
-#include "scriptedprompts.h"
 
+#include "boxes.h"
+#include "contentfiles.h"
 #include "fakeplayer.h"
 #include "scratchdir.h"
 
 #include <QAbstractSlider>
 #include <QComboBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTreeWidget>
+
+#include <functional>
 
 struct ConfigHost
 {
@@ -36,20 +39,15 @@ struct ConfigHost
     // "scheduler", "ticker", "logs" or "watchdog".
     void open(const QString& dialog, PlayerItem* player)
     {
-        if (dialog == "network")
-            config.network().openNetworkDialog(player);
-        else if (dialog == "scale")
-            config.display().openScaleWindowDialog(player);
-        else if (dialog == "volume")
-            config.display().openVolumeDialog(player);
-        else if (dialog == "scheduler")
-            config.scheduler().openSchedulerDialog(player);
-        else if (dialog == "ticker")
-            config.ticker().openTickerDialog(player);
-        else if (dialog == "logs")
-            config.logs().openLogDialog(player);
-        else
-            config.logs().openWatchdogDialog(player);
+        const QHash<QString, std::function<void()>> openers{
+            {"network", [&] { config.network().openNetworkDialog(player); }},
+            {"scale", [&] { config.display().openScaleWindowDialog(player); }},
+            {"volume", [&] { config.display().openVolumeDialog(player); }},
+            {"scheduler", [&] { config.scheduler().openSchedulerDialog(player); }},
+            {"ticker", [&] { config.ticker().openTickerDialog(player); }},
+            {"logs", [&] { config.logs().openLogDialog(player); }},
+            {"watchdog", [&] { config.logs().openWatchdogDialog(player); }}};
+        openers.value(dialog)();
     }
     // A virtual player whose directory has its four folders.
     PlayerItem* virtualPlayer(const QString& name)
@@ -106,16 +104,8 @@ inline void fill(QObject* dialog, const Fields& fields)
     }
 }
 
-// The rows of a list view, columns joined by "|".
+// The rows of a dialog's list view, columns joined by "|".
 inline QStringList rows(QObject* dialog, const char* view)
 {
-    QStringList lines;
-    auto* list = child<QTreeWidget>(dialog, view);
-    for (int index = 0; index < list->topLevelItemCount(); ++index) {
-        QStringList columns;
-        for (int column = 0; column < list->columnCount(); ++column)
-            columns.append(list->topLevelItem(index)->text(column));
-        lines.append(columns.join('|'));
-    }
-    return lines;
+    return rowsOf(child<QTreeWidget>(dialog, view));
 }

@@ -23,13 +23,13 @@ inline QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// Each top-level row as its five cells joined by "|".
+// Each top-level row as its cells joined by "|".
 inline QStringList rowsOf(const QTreeWidget* view)
 {
     QStringList rows;
     for (int row = 0; row < view->topLevelItemCount(); ++row) {
         QStringList cells;
-        for (int column = 0; column < 5; ++column)
+        for (int column = 0; column < view->columnCount(); ++column)
             cells.append(view->topLevelItem(row)->text(column));
         rows.append(cells.join('|'));
     }

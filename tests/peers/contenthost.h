@@ -9,9 +9,10 @@
 #include "players/playerscontroller.h"
 #include "ui/filechooser.h"
 
+#include "boxes.h"
 #include "contentfiles.h"
 #include "fakeplayer.h"
-#include "scriptedprompts.h"
+#include "scratchdir.h"
 
 #include <QComboBox>
 #include <QGroupBox>

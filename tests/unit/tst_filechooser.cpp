@@ -81,5 +81,3 @@ private slots:
 
 QTEST_MAIN(TestFileChooser)
 #include "tst_filechooser.moc"
-
-#include "../peers/scriptedprompts.h"
