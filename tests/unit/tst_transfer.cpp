@@ -7,10 +7,7 @@
 #include "content/transfer.h"
 #include "core/repositorypath.h"
 
-#include "../peers/boxes.h"
 #include "../peers/contenthost.h"
-#include "../peers/scratchdir.h"
-#include "../peers/scriptedprompts.h"
 
 #include <QImageReader>
 #include <QImageWriter>
