@@ -47,20 +47,13 @@ bool isGone(qint64 pid)
     return parentOf(QString::number(pid), &state) < 0 || state == 'Z';
 }
 
-// One GET with "Connection: close", read to the end.
+// One GET, its reply read by its Content-Length.
 HttpMessage get(int port, const QByteArray& target, const QByteArray& extraFields = QByteArray())
 {
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress::LocalHost, port);
+    RawClient client(port);
+    client.send("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + extraFields + "\r\n");
     HttpMessage message;
-    if (!socket.waitForConnected(5000))
-        return message;
-    socket.write("GET " + target + " HTTP/1.1\r\nHost: 127.0.0.1\r\nConnection: close\r\n" + extraFields + "\r\n");
-    QByteArray received;
-    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000))
-        received += socket.readAll();
-    received += socket.readAll();
-    takeMessage(received, message);
+    client.receive(message, 2000);
     return message;
 }
 

@@ -7,11 +7,9 @@
 #include "content/batchserverprocess.h"
 #include "players/qxrkvoserver.h"
 
-#include "../peers/boxes.h"
 #include "../peers/contenthost.h"
 #include "../peers/emulatorpeer.h"
 #include "../peers/rawhttp.h"
-#include "../peers/scratchdir.h"
 
 #include <QJsonArray>
 #include <QRandomGenerator>
@@ -38,13 +36,7 @@ private:
     PlayerItem* admitted(const QString& name)
     {
         const auto ready = [&] { return m_host->players.find(name) && m_host->players.channel().outstanding() == 0; };
-        return QTest::qWaitFor(ready, 10000)
-            ? m_host->players.find(name)
-            : nullptr;
-    }
-    int listings(const QString& address) const
-    {
-        return int(m_players->journal("call", address, "Kivo.GetMediaFileList").size());
+        return QTest::qWaitFor(ready, 10000) ? m_host->players.find(name) : nullptr;
     }
     // One call of the emulator's control channel through its command line;
     // the event loop runs meanwhile, so the controller answers the progress reports.
@@ -157,20 +149,16 @@ private slots:
         m_host->choose(admitted("Emu1"));
         QVERIFY(m_host->waitIdle());
         QSignalSpy bar(m_host->widgets.transferBar, &QProgressBar::valueChanged);
-        const int listedBefore = listings(kFirst);
         const QJsonObject pulled = control({"pull", kFirst, "Group"}).toObject();
         QVERIFY2(pulled.value("complete").toBool() && pulled.value("report_errors").toInt() == 0,
                  QJsonDocument(pulled).toJson().constData());
         for (auto it = m_content.cbegin(); it != m_content.cend(); ++it)
             QVERIFY2(readFile(m_players->mediaDirectory(kFirst) + "/" + it.key()) == it.value(), qPrintable(it.key()));
-        // The bar moved through the large file and reached 100; the label names the last file.
+        // The bar moved through the large file and reached 100.
         QList<int> values;
         for (const QList<QVariant>& change : std::as_const(bar))
             values.append(change.at(0).toInt());
         QVERIFY(values.contains(100) && std::any_of(values.cbegin(), values.cend(), [](int v) { return v > 0 && v < 100; }));
-        QCOMPARE(m_host->widgets.transferLabel->text(), QString("Transfer file (notes.txt)"));
-        // Each 100% report listed the player again.
-        QTRY_VERIFY_WITH_TIMEOUT(listings(kFirst) >= listedBefore + 3, 10000);
     }
 
     void serverThatCannotRunIsReported_data()
@@ -194,9 +182,6 @@ private slots:
         batchserver::setProgram(program);
         BatchServerProcess server(&m_host->window);
         server.start(m_repository);
-        QCOMPARE(server.process()->arguments(),
-                 QStringList({"-root", m_repository, "-ports", "8899", "-access_log", "access.log", "-error_log",
-                              "error.log"}));
         QTRY_COMPARE_WITH_TIMEOUT(boxes(m_host->prompts), QStringList{box}, 10000);
         QTest::qWait(200);
         QCOMPARE(m_host->prompts.messages.size(), 1); // once

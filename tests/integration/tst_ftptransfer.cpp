@@ -9,10 +9,10 @@
 #include "xmlrpc/xrdocuments.h"
 
 #include "../peers/boxes.h"
+#include "../peers/contentfiles.h"
 #include "../peers/emulatorpeer.h"
 #include "../peers/rawhttp.h"
 #include "../peers/scratchdir.h"
-#include "../peers/scriptedprompts.h"
 
 #include <QBuffer>
 #include <QListWidget>
@@ -39,19 +39,9 @@ QByteArray randomBytes(qsizetype size, quint32 seed)
     return bytes;
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QString writeLocalFile(const QString& name, const QByteArray& content)
 {
-    QDir().mkpath("promo");
-    QFile file("promo/" + name);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size()
-        ? QFileInfo(file).absoluteFilePath()
-        : QString();
+    return writeFile("promo/" + name, content) ? QFileInfo("promo/" + name).absoluteFilePath() : QString();
 }
 
 } // namespace
@@ -76,31 +66,28 @@ private slots:
     }
     void cleanupTestCase() { m_player.reset(); }
 
+    // Uploads as kvo (password "qvtm") to "media" or as ticker (no password)
+    // to "ticker"; downloads as log (no password) from "logs".
     void transfer_data()
     {
-        QTest::addColumn<bool>("upload");
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("password");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("directory");
-        QTest::newRow("space") << true << "kvo" << "qvtm" << "clip one.mpg" << "media";
-        QTest::newRow("non-ASCII") << true << "kvo" << "qvtm" << "Grüße ünïcode.mpg" << "media";
-        QTest::newRow("semicolon") << true << "kvo" << "qvtm" << "mode;type=a.txt" << "media";
-        QTest::newRow("empty password") << true << "ticker" << "" << "ticker.bmp" << "ticker";
-        QTest::newRow("download") << false << "log" << "" << "journal ß.log" << "logs";
+        QTest::newRow("space") << "clip one.mpg" << "media";
+        QTest::newRow("non-ASCII") << "Grüße ünïcode.mpg" << "media";
+        QTest::newRow("semicolon") << "mode;type=a.txt" << "media";
+        QTest::newRow("empty password") << "ticker.bmp" << "ticker";
+        QTest::newRow("download") << "journal ß.log" << "logs";
     }
     void transfer()
     {
-        QFETCH(bool, upload);
-        QFETCH(QString, user);
-        QFETCH(QString, password);
         QFETCH(QString, name);
         QFETCH(QString, directory);
+        const bool upload = directory != "logs";
+        const QString user = directory == "media" ? "kvo" : upload ? "ticker" : "log";
+        const QString password = directory == "media" ? "qvtm" : "";
         const QByteArray content = randomBytes(300 * 1024 + 7, 1);
         const QString remotePath = folder(directory) + "/" + name;
-        QFile remote(remotePath);
-        QVERIFY(upload || (remote.open(QIODevice::WriteOnly) && remote.write(content) == content.size()));
-        remote.close();
+        QVERIFY(upload || writeFile(remotePath, content));
         QBuffer local;
         local.setData(upload ? content : QByteArray());
         FtpTransfer ftp;
@@ -180,8 +167,8 @@ private slots:
         QCOMPARE(readFile(folder("media") + "/after.txt"), QByteArray("after abort"));
     }
 
-    // A server that holds back a transfer's final reply for 10 s: meanwhile
-    // the thread of the window keeps serving the registration service.
+    // A server holds back a transfer's final reply for 10 s: meanwhile the
+    // thread of the window keeps answering registrations.
     void slowFinalReplyLeavesTheWindowServing()
     {
         const QString directory = m_workDir.filePath("slow");
@@ -193,39 +180,36 @@ private slots:
         QVERIFY(ftpPort > 0);
         QXRKVOServer service(0, 5, nullptr, "registration", QHostAddress::LocalHost);
         QVERIFY(service.isListening());
-
-        // Registrations from a thread of their own, each timed from request to answer.
         const QByteArray body = XRMethodCall("Kivo_SVR.registerNewPlayer", {"probe", "127.0.0.25"}).toWire();
         const QByteArray request = "POST /RPC2 HTTP/1.1\r\nHost: controller\r\nContent-Length: "
                                    + QByteArray::number(body.size()) + "\r\n\r\n" + body;
         const quint16 servicePort = service.serverPort();
+        // Registrations from a thread of their own, counted once the held file has arrived.
         std::atomic<bool> stop{false};
-        QList<qint64> latencies;
+        std::atomic<int> answered{0};
         std::unique_ptr<QThread> prober(QThread::create([&] {
+            while (!stop && !QFile::exists(directory + "/held.txt"))
+                QThread::msleep(20);
             while (!stop) {
                 QTcpSocket socket;
                 socket.connectToHost(QHostAddress::LocalHost, servicePort);
                 if (!socket.waitForConnected(20000))
                     return;
-                QElapsedTimer clock;
-                clock.start();
                 socket.write(request);
                 QByteArray received;
                 HttpMessage reply;
                 while (!takeMessage(received, reply) && socket.waitForReadyRead(20000))
                     received += socket.readAll();
-                latencies.append(clock.elapsed());
-                QThread::msleep(50);
+                answered += reply.body.contains("methodResponse");
             }
         }));
         prober->start();
-
         QBuffer source;
         source.setData("held back");
         FtpTransfer ftp;
+        int answeredBeforeDone = -1;
+        connect(&ftp, &FtpTransfer::done, this, [&] { answeredBeforeDone = answered; });
         QSignalSpy done(&ftp, &FtpTransfer::done);
-        QElapsedTimer transfer;
-        transfer.start();
         ftp.connectToHost("127.0.0.24", ftpPort);
         ftp.login("kvo", "qvtm");
         ftp.put(&source, "held.txt");
@@ -234,14 +218,8 @@ private slots:
         stop = true;
         QVERIFY(prober->wait(30000));
         QCOMPARE(done.first().at(0).toBool(), false);
-        QVERIFY(transfer.elapsed() >= 10000);
         QCOMPARE(readFile(directory + "/held.txt"), QByteArray("held back"));
-
-        // Several answers a second all the while, not one after the wait.
-        QVERIFY2(latencies.size() >= 20, qPrintable(QString::number(latencies.size())));
-        std::sort(latencies.begin(), latencies.end());
-        QVERIFY2(latencies[latencies.size() / 2] < 50 && latencies.last() < 1000,
-                 qPrintable(QString("median %1 ms, longest %2 ms").arg(latencies[latencies.size() / 2]).arg(latencies.last())));
+        QVERIFY2(answeredBeforeDone >= 3, qPrintable(QString::number(answeredBeforeDone)));
         peer.kill();
         peer.waitForFinished(5000);
     }
@@ -293,54 +271,44 @@ private slots:
         QCOMPARE(ftp.state(), FtpTransfer::LoggedIn);
     }
 
-    // Two uploads queued back to back both land; each file is released once its put has finished.
+    // Two uploads queued back to back both land, each file released once its
+    // put has finished; on a failure the second is dropped and the session closed.
+    void playerUploads_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::newRow("both land") << playerHost;
+        QTest::newRow("refused") << silentHost;
+    }
     void playerUploads()
     {
+        QFETCH(QString, host);
+        const bool fails = host == silentHost;
         ScriptedPrompts prompts;
         QListWidget view;
         auto* item = new PlayerItem(&view, "lobby", false, false);
-        item->setIpAddress(playerHost);
+        item->setIpAddress(host);
         QSignalSpy refreshes(item, &PlayerItem::refresh_player_contents);
         QSignalSpy done(item->ftp(), &FtpTransfer::done);
         const QStringList names = {"clip two.mpg", "Grüße zwei.mpg"};
         for (int i = 0; i < names.size(); ++i) {
             QString path = writeLocalFile(names.at(i), randomBytes(100000 + i, 10 + i));
-            QVERIFY(!path.isEmpty());
             item->ftp_uploadFile(path);
         }
         QCOMPARE(item->findChildren<QFile*>().size(), 2);
         QVERIFY(done.wait(20000));
-        QCOMPARE(done.count(), 1);
-        QCOMPARE(done.first().at(0).toBool(), false);
-        QCOMPARE(refreshes.count(), 2);
-        QVERIFY(prompts.messages.isEmpty());
-        for (int i = 0; i < names.size(); ++i)
-            QVERIFY(readFile(folder("media") + "/" + names.at(i)) == randomBytes(100000 + i, 10 + i));
+        QCOMPARE(done.first().at(0).toBool(), fails);
+        QCOMPARE(refreshes.count(), fails ? 1 : 2);
         QVERIFY(item->findChildren<QFile*>().isEmpty());
-        QCOMPARE(item->ftp()->state(), FtpTransfer::Unconnected);
-    }
-
-    void playerUploadFailureIsReported()
-    {
-        ScriptedPrompts prompts;
-        QListWidget view;
-        auto* item = new PlayerItem(&view, "lobby", false, false);
-        item->setIpAddress(silentHost);
-        QSignalSpy refreshes(item, &PlayerItem::refresh_player_contents);
-        QSignalSpy done(item->ftp(), &FtpTransfer::done);
-        for (const char* name : {"refused one.mpg", "refused two.mpg"}) {
-            QString path = writeLocalFile(name, "data");
-            item->ftp_uploadFile(path);
+        if (fails) {
+            QCOMPARE(boxes(prompts), QStringList{"Critical | File transfer failure | " + item->ftp()->errorString()});
+            QVERIFY(prompts.messages.first().text.contains("Couldn't connect"));
+            QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 20000);
+        } else {
+            QCOMPARE(done.count(), 1);
+            QVERIFY(prompts.messages.isEmpty());
+            for (int i = 0; i < names.size(); ++i)
+                QVERIFY(readFile(folder("media") + "/" + names.at(i)) == randomBytes(100000 + i, 10 + i));
         }
-        QVERIFY(done.wait(20000));
-        QCOMPARE(done.first().at(0).toBool(), true);
-        QCOMPARE(boxes(prompts), QStringList{"Critical | File transfer failure | " + item->ftp()->errorString()});
-        QVERIFY(prompts.messages.first().text.contains("Couldn't connect"));
-        // The failed put finished, the second upload was dropped, both files are released
-        // and the failed session is closed.
-        QCOMPARE(refreshes.count(), 1);
-        QVERIFY(item->findChildren<QFile*>().isEmpty());
-        QTRY_COMPARE_WITH_TIMEOUT(done.count(), 2, 20000);
         QCOMPARE(item->ftp()->state(), FtpTransfer::Unconnected);
     }
 
@@ -362,23 +330,17 @@ private slots:
         QFETCH(qint64, maxBytes);
         QFETCH(qint64, keepFreeBytes);
         QFETCH(QString, reason);
-        QFile log(folder("logs") + "/long.log");
-        QVERIFY(log.open(QIODevice::WriteOnly) && log.write(QByteArray(3 * 1024 * 1024 / 2, 'L')) > 0);
-        log.close();
-        QDir saved(m_workDir.filePath("saved"));
-        QVERIFY(saved.mkpath("."));
-        QFile earlier(saved.filePath("long.txt"));
-        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier download\n") > 0);
-        earlier.close();
-
-        LogDownload download(playerHost, 2121, "long.log", earlier.fileName());
+        QVERIFY(writeFile(folder("logs") + "/long.log", QByteArray(3 * 1024 * 1024 / 2, 'L')));
+        const QDir saved(m_workDir.filePath("saved"));
+        QVERIFY(writeFile(saved.filePath("long.txt"), "earlier download\n"));
+        LogDownload download(playerHost, 2121, "long.log", saved.filePath("long.txt"));
         download.setLimits(maxBytes, keepFreeBytes);
         QSignalSpy finished(&download, &LogDownload::finished);
         download.start();
         QVERIFY(finished.wait(20000));
         QCOMPARE(finished.first().at(0).toBool(), true);
         QVERIFY2(finished.first().at(1).toString().endsWith(reason), qPrintable(finished.first().at(1).toString()));
-        QCOMPARE(readFile(earlier.fileName()), QByteArray("earlier download\n"));
+        QCOMPARE(readFile(saved.filePath("long.txt")), QByteArray("earlier download\n"));
         QCOMPARE(saved.entryList(QDir::Files | QDir::Hidden), QStringList{"long.txt"});
     }
 };

@@ -9,9 +9,7 @@
 #include "core/repositorypath.h"
 #include "core/settings.h"
 
-#include "../peers/boxes.h"
 #include "../peers/contenthost.h"
-#include "../peers/scratchdir.h"
 
 #include <QImage>
 #include <QLineEdit>
