@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QIcon>
-#include <QTimer>
 
 namespace {
 
@@ -129,11 +128,6 @@ void PlayerItem::setIpAddress(const QString& address)
     m_ipAddress = address;
     if (m_registry)
         m_registry->addressChanged(this, previous);
-}
-
-QTimer* PlayerItem::livenessTimer() const
-{
-    return isReal() && m_registry ? m_registry->livenessTimer() : nullptr;
 }
 
 void PlayerItem::updateLastActive()

@@ -20,7 +20,6 @@
 class FtpTransfer;
 class PlayerRegistry;
 class QFile;
-class QTimer;
 class XRClient;
 
 class PlayerItem : public QObject, public QListWidgetItem
@@ -108,8 +107,6 @@ public:
     const QPixmap& onIcon() const { return m_onIcon; }
     const QPixmap& offIcon() const { return m_offIcon; }
     const QPixmap& virtualIcon() const { return m_virtualIcon; }
-    // The view's liveness sweep; null for virtual and mirror items.
-    QTimer* livenessTimer() const;
     int totalSpace() const { return m_totalSpace; }
     void setTotalSpace(int kilobytes);
     int availableSpace() const { return m_availableSpace; }

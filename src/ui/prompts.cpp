@@ -104,9 +104,3 @@ QMessageBox::StandardButton showCritical(QWidget* parent, const QString& title, 
 {
     return prompts().message(Prompts::Kind::Critical, parent, title, text, buttons, QMessageBox::NoButton);
 }
-
-QMessageBox::StandardButton askQuestion(QWidget* parent, const QString& title, const QString& text,
-                                        QMessageBox::StandardButtons buttons)
-{
-    return prompts().message(Prompts::Kind::Question, parent, title, text, buttons, QMessageBox::NoButton);
-}

@@ -67,5 +67,3 @@ QMessageBox::StandardButton showWarning(QWidget* parent, const QString& title, c
                                         QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 QMessageBox::StandardButton showCritical(QWidget* parent, const QString& title, const QString& text,
                                          QMessageBox::StandardButtons buttons = QMessageBox::Ok);
-QMessageBox::StandardButton askQuestion(QWidget* parent, const QString& title, const QString& text,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No);

@@ -94,11 +94,7 @@ QByteArray xrFaultWire(int faultCode, const QString& faultString)
     return out;
 }
 
-XRMethodCall::XRMethodCall() = default;
-
 XRMethodCall::XRMethodCall(const QString& method, const QVariantList& params)
-    : m_methodName(method)
-    , m_params(params)
 {
     QDomElement root = appendRoot(*this, QStringLiteral("methodCall"));
     appendTextElement(*this, root, QStringLiteral("methodName"), method);
@@ -107,35 +103,12 @@ XRMethodCall::XRMethodCall(const QString& method, const QVariantList& params)
         appendElement(*this, paramsElement, QStringLiteral("param")).appendChild(xrValueToElement(param, *this));
 }
 
-bool XRMethodCall::parse()
-{
-    return XrReading::readCall(XrDomNode(documentElement()), m_methodName, m_params);
-}
-
 QByteArray XRMethodCall::toWire() const
 {
     return toByteArray(-1);
 }
 
 XRMethodResponse::XRMethodResponse() = default;
-
-XRMethodResponse::XRMethodResponse(const QVariant& value)
-    : m_value(value)
-{
-    QDomElement root = appendRoot(*this, QStringLiteral("methodResponse"));
-    QDomElement param = appendElement(*this, appendElement(*this, root, QStringLiteral("params")), QStringLiteral("param"));
-    param.appendChild(xrValueToElement(value, *this));
-}
-
-XRMethodResponse::XRMethodResponse(int faultCode, const QString& faultString)
-    : m_isFault(true)
-    , m_faultCode(faultCode)
-    , m_faultString(faultString)
-{
-    QDomElement root = appendRoot(*this, QStringLiteral("methodResponse"));
-    const QVariantMap fault{{QStringLiteral("faultCode"), faultCode}, {QStringLiteral("faultString"), faultString}};
-    appendElement(*this, root, QStringLiteral("fault")).appendChild(xrValueToElement(fault, *this));
-}
 
 bool XRMethodResponse::parse()
 {
@@ -190,9 +163,4 @@ bool XRMethodResponse::getFault(int& faultCode, QString& faultString) const
     faultCode = m_faultCode;
     faultString = m_faultString;
     return true;
-}
-
-QByteArray XRMethodResponse::toWire() const
-{
-    return toByteArray(1);
 }

@@ -24,44 +24,30 @@ bool xrParseDocument(const QByteArray& bytes, QDomDocument& doc, QString* errorM
 // What reading a methodCall straight from bytes found.
 enum class XrCallReading { Read, NotWellFormed, NotMethodCall };
 
-// Reads a methodCall from untrusted bytes with the rules and results of
-// xrParseDocument() followed by XRMethodCall::parse(), but without building
-// a QDomDocument. NotWellFormed puts the parser's message into *errorMessage.
+// Reads a methodCall from untrusted bytes with the rules of xrParseDocument(),
+// without building a QDomDocument. NotWellFormed puts the parser's message
+// into *errorMessage; NotMethodCall leaves both outputs empty.
 XrCallReading xrReadMethodCall(const QByteArray& bytes, QString& methodName, QVariantList& params,
                                QString* errorMessage = nullptr);
 
-// The server's wire forms of a response holding value and of a fault: the
-// bytes of XRMethodResponse(value).toWire() and XRMethodResponse(faultCode,
-// faultString).toWire(), written without building a document.
+// The server's wire forms of a response holding value and of a fault: UTF-8,
+// one space of indentation per level, written without building a document.
 QByteArray xrResponseWire(const QVariant& value);
 QByteArray xrFaultWire(int faultCode, const QString& faultString);
 
 class XRMethodCall : public QDomDocument
 {
 public:
-    XRMethodCall();
     XRMethodCall(const QString& method, const QVariantList& params);
-
-    // Reads method name and parameters from the document's content.
-    bool parse();
-
-    QString methodName() const { return m_methodName; }
-    QVariantList params() const { return m_params; }
 
     // The client's wire form: UTF-8, no indentation, no line breaks.
     QByteArray toWire() const;
-
-private:
-    QString m_methodName;
-    QVariantList m_params;
 };
 
 class XRMethodResponse : public QDomDocument
 {
 public:
     XRMethodResponse();
-    explicit XRMethodResponse(const QVariant& value);
-    XRMethodResponse(int faultCode, const QString& faultString);
 
     // Reads the value or the fault from the document's content.
     bool parse();
@@ -69,9 +55,6 @@ public:
     // False when the response is not a fault; otherwise fills both and returns true.
     bool getFault(int& faultCode, QString& faultString) const;
     QVariant value() const { return m_value; }
-
-    // The server's wire form: UTF-8, one space of indentation per level.
-    QByteArray toWire() const;
 
 private:
     bool m_isFault = false;

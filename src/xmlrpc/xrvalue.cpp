@@ -192,16 +192,6 @@ QVariant xrElementToValue(const QDomElement& element)
     return XrReading::readValue(XrDomNode(element), 0);
 }
 
-QVariant xrArrayFromElement(const QDomElement& array)
-{
-    return XrReading::readArray(XrDomNode(array), 0);
-}
-
-QVariant xrStructFromElement(const QDomElement& structure)
-{
-    return XrReading::readStruct(XrDomNode(structure), 0);
-}
-
 
 QString xrBase64Encode(const QByteArray& bytes)
 {

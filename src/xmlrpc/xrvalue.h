@@ -23,12 +23,6 @@ void xrAppendValueWire(QByteArray& out, const QVariant& value, int depth);
 // Reads a "value" element; Invalid when it cannot be read.
 QVariant xrElementToValue(const QDomElement& element);
 
-// Reads an "array" element: a List, or Invalid when any member is unreadable.
-QVariant xrArrayFromElement(const QDomElement& array);
-
-// Reads a "struct" element: always a Map; unreadable members are kept as Invalid.
-QVariant xrStructFromElement(const QDomElement& structure);
-
 // Standard alphabet, "=" padding, a "\n" after every 76 characters.
 QString xrBase64Encode(const QByteArray& bytes);
 

@@ -3,12 +3,10 @@
 
 #include "xmlrpc/xrclient.h"
 #include "xmlrpc/xrdocuments.h"
-#include "xmlrpc/xrvalue.h"
 
 #include "../peers/hostileplayer.h"
 #include "../peers/rawhttp.h"
 
-#include <QDateTime>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QtTest>
@@ -110,16 +108,15 @@ private slots:
     // Python's server answers HTTP/1.0 and closes after every answer.
     void pythonServerAnswersEveryCallInOrder()
     {
-        const QVariantList values{42, true, 2.5, QString("  spaced \u00e9 <1> & co "), QByteArray("\x00\x01z", 3),
-                                  QVariantList{1, QString("two")}, QVariantMap{{"count", 3}}};
+        // The kinds of values are exchanged with Python in tst_xrinterop.
+        const QVariantList values{42, QString("  spaced \u00e9 <1> & co "), QVariantMap{{"count", 3}}};
         XRClient client(pythonUrl);
         Outcomes& outcomes = *new Outcomes(&client);
         const QList<int> ids{client.call("echo", values), client.call("Kivo.fail", {}),
-                             client.call("echo", {QDateTime(QDate(2010, 5, 28), QTime(14, 5, 9))}),
                              client.call("Kivo.text", {100000}), client.call("echo", {})};
-        QVERIFY(outcomes.waitFor(5));
+        QVERIFY(outcomes.waitFor(4));
         QTest::qWait(20);
-        QCOMPARE(outcomes.all.size(), 5);
+        QCOMPARE(outcomes.all.size(), 4);
         for (int i = 0; i < ids.size(); ++i) {
             QCOMPARE(outcomes.all[i].id, ids[i]);
             QCOMPARE(outcomes.all[i].isFault, i == 1);
@@ -127,10 +124,8 @@ private slots:
         QCOMPARE(outcomes.all[0].value, QVariant(values));
         QCOMPARE(outcomes.all[1].code, 4);
         QCOMPARE(outcomes.all[1].text, QString("bad path"));
-        QCOMPARE(outcomes.all[2].value.toList().value(0).toDateTime().toString(kXrDateTimeFormat),
-                 QString("20100528T14:05:09"));
-        QCOMPARE(outcomes.all[3].value.toString().size(), 100000);
-        QCOMPARE(outcomes.all[4].value, QVariant(QVariantList()));
+        QCOMPARE(outcomes.all[2].value.toString().size(), 100000);
+        QCOMPARE(outcomes.all[3].value, QVariant(QVariantList()));
 
         // Ids increase across clients.
         XRClient other(pythonUrl);
@@ -141,7 +136,7 @@ private slots:
 
     void requestCarriesTheFieldsAndTheCall()
     {
-        ScriptedServer server(httpReply(XRMethodResponse(QVariant("ok")).toWire()));
+        ScriptedServer server(httpReply(xrResponseWire("ok")));
         XRClient client(server.url("/RPC2"));
         Outcomes& outcomes = *new Outcomes(&client);
         client.call("Kivo.GetList", {});
@@ -167,25 +162,22 @@ private slots:
         QTest::addColumn<QVariant>("value");
         const QByteArray deflated = "Content-Encoding: deflate\r\n";
 
-        QTest::newRow("deflate") << httpReply(qCompress(XRMethodResponse(QVariant(QString(400, 'p'))).toWire()),
-                                              "200 OK", deflated)
+        QTest::newRow("deflate") << httpReply(qCompress(xrResponseWire(QString(400, 'p'))), "200 OK", deflated)
                                  << false << 0 << QString() << QVariant(QString(400, 'p'));
-        QTest::newRow("fault struct") << httpReply(XRMethodResponse(4, "bad path").toWire()) << false << 4
-                                      << "bad path" << QVariant();
         QTest::newRow("neither params nor fault") << httpReply("<methodResponse/>") << false << 0 << QString()
                                                   << QVariant();
         QTest::newRow("XML but no methodResponse")
             << httpReply("<html><body>Not found</body></html>", "404 Not Found") << false << -32600
             << "server error: recieved bad XML-RPC grammar from remote server" << QVariant();
         QTest::newRow("server error status with a fault")
-            << httpReply(XRMethodResponse(-1, "busy").toWire(), "500 Internal Server Error") << false << -1 << "busy"
+            << httpReply(xrFaultWire(-1, "busy"), "500 Internal Server Error") << false << -1 << "busy"
             << QVariant();
         QTest::newRow("corrupt deflate") << httpReply(QByteArray("\x00\x00\x01\x00garbage", 11), "200 OK", deflated)
                                          << false << -32700 << "Compressed response body is corrupt" << QVariant();
         QTest::newRow("closed mid-reply")
             << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n<methodResponse>") << true << -32300
             << "Server closed connection unexpectedly" << QVariant();
-        const QByteArray ok = XRMethodResponse(QVariant("ok")).toWire();
+        const QByteArray ok = xrResponseWire("ok");
         QTest::newRow("chunked") << "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                                         + QByteArray::number(20, 16) + ";ext=1\r\n" + ok.left(20) + "\r\n"
                                         + QByteArray::number(ok.size() - 20, 16) + "\r\n" + ok.mid(20) + "\r\n0\r\n\r\n"
@@ -197,7 +189,7 @@ private slots:
                                   << "Invalid HTTP response" << QVariant();
         QTest::newRow("broken chunk") << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n")
                                       << false << -32300 << "Invalid HTTP response" << QVariant();
-        // Counted as it arrives: no length tells in advance. An unnamed client names the host.
+        // Counted as it arrives: no length tells in advance.
         QTest::newRow("too large, no length")
             << "HTTP/1.0 200 OK\r\n\r\n<methodResponse>" + QByteArray(XRClient::kMaxResponseBytes, ' ') << true
             << -32300 << "Response too large: reply from 127.0.0.1 exceeded 4 MiB" << QVariant();
@@ -230,28 +222,10 @@ private slots:
     void hostilePlayerRepliesAreBounded_data()
     {
         QTest::addColumn<QString>("setting");
-        QTest::addColumn<int>("code"); // 0: a value
-        QTest::addColumn<QString>("text"); // empty: the parser's own words
-        const QString tooLarge = "Response too large: reply from Screen07 exceeded 4 MiB";
-        const QHash<QString, std::pair<int, QString>> outcomes{
-            {"huge string value", {-32300, tooLarge}},
-            {"huge string with line breaks", {-32300, tooLarge}},
-            {"deflate bomb", {-32300, tooLarge}},
-            {"10 MB fault message", {-32300, tooLarge}},
-            {"endless 100 Continue",
-             {-32300, "Invalid HTTP response: reply from Screen07 sent more than 16 interim responses"}},
-            {"HTTP 500 with a valid body", {-32300, "HTTP error: reply from Screen07 has status 500"}},
-            {"empty fault struct",
-             {-32600, "Invalid fault: reply from Screen07 has a fault without faultCode and faultString"}},
-            {"HTML error page", {-32700, QString()}},
-            {"HTML text", {0, QString()}},
-            {"no answer", {-32300, "Request timed out"}},
-        };
-        for (const HostileReply& reply : hostileReplies()) {
-            QVERIFY2(outcomes.contains(reply.name), qPrintable("no outcome for " + reply.name));
-            const auto [code, text] = outcomes.value(reply.name);
-            QTest::newRow(qPrintable(reply.name)) << reply.setting << code << text;
-        }
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        for (const HostileReply& reply : hostileReplies())
+            QTest::newRow(reply.name) << reply.setting << reply.code << reply.text;
     }
     void hostilePlayerRepliesAreBounded()
     {
@@ -262,7 +236,7 @@ private slots:
         QVERIFY(player.start("127.0.31.2", 1, setting));
         XRClient client(QUrl("http://127.0.31.2:8888/RPC2"), nullptr,
                         QString("xml-rpc_client%1:127.0.31.2").arg(HostilePlayer::kName));
-        client.setRequestTimeout(text == "Request timed out" ? 1000 : 30000);
+        client.setRequestTimeout(30000);
         Outcomes& outcomes = *new Outcomes(&client);
         const qint64 growth = peakGrowth([&] {
             client.call("Kivo.FirmwareVersion", {});
@@ -280,7 +254,7 @@ private slots:
 
     void oneCallInFlightPerClientUntilItGoes()
     {
-        ScriptedServer server(httpReply(XRMethodResponse(QVariant(1)).toWire()));
+        ScriptedServer server(httpReply(xrResponseWire(1)));
         server.hold = true;
         auto* client = new XRClient(server.url());
         Outcomes& outcomes = *new Outcomes(client);
@@ -308,7 +282,7 @@ private slots:
 
     void silentPeerTimesOutAndTheQueueMovesOn()
     {
-        ScriptedServer server(httpReply(XRMethodResponse(QVariant("late but fine")).toWire()));
+        ScriptedServer server(httpReply(xrResponseWire("late but fine")));
         server.ignored = 1;
         XRClient client(server.url());
         client.setRequestTimeout(200);
@@ -325,7 +299,7 @@ private slots:
 
     void newUrlServesLaterCallsOnly()
     {
-        ScriptedServer server(httpReply(XRMethodResponse(QVariant("scripted")).toWire()));
+        ScriptedServer server(httpReply(xrResponseWire("scripted")));
         XRClient client(pythonUrl);
         Outcomes& outcomes = *new Outcomes(&client);
         client.call("echo", {QString("python")});

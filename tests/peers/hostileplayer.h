@@ -2,7 +2,8 @@
 
 // A hostile player: an emulated player that registers like a real one and
 // answers every call with one chosen bad reply (an emulator fault setting).
-// hostileReplies() lists the bad replies a controller must survive.
+// hostileReplies() lists the bad replies a controller must survive, with the
+// outcome a client naming the player "Screen07" reports for each.
 
 #include "emulatorpeer.h"
 
@@ -12,23 +13,26 @@
 
 struct HostileReply
 {
-    QString name;
+    const char* name;
     QString setting; // for the emulator's --fault
+    int code;        // 0: a value (text the window shows as plain text)
+    QString text;    // empty: the parser's own words
 };
 
 inline const QList<HostileReply>& hostileReplies()
 {
     static const QList<HostileReply> replies{
-        {"huge string value", "huge"}, // 60 MB
-        {"huge string with line breaks", R"({"mode": "huge", "size": 10000000, "fill": "line\n"})"},
-        {"deflate bomb", "bomb"}, // some 60 KB expanding to 60 MiB, its length prefix lying
-        {"10 MB fault message", R"({"mode": "fault", "size": 10000000})"},
-        {"endless 100 Continue", "interim"},
-        {"HTTP 500 with a valid body", "status:500"},
-        {"empty fault struct", "empty-fault"},
-        {"HTML error page", "html:500"},
-        {"HTML text", R"(huge:300:<h1>Update required</h1><a href="http://example.invalid/">here</a><img src="x.png">)"},
-        {"no answer", "delay:3600"},
+        {"huge string value", "huge", -32300, "Response too large: reply from Screen07 exceeded 4 MiB"}, // 60 MB
+        // Some 60 KB expanding to 60 MiB, its length prefix lying.
+        {"deflate bomb", "bomb", -32300, "Response too large: reply from Screen07 exceeded 4 MiB"},
+        {"endless 100 Continue", "interim", -32300,
+         "Invalid HTTP response: reply from Screen07 sent more than 16 interim responses"},
+        {"HTTP 500 with a valid body", "status:500", -32300, "HTTP error: reply from Screen07 has status 500"},
+        {"empty fault struct", "empty-fault", -32600,
+         "Invalid fault: reply from Screen07 has a fault without faultCode and faultString"},
+        {"HTML error page", "html:500", -32700, QString()},
+        {"HTML text", R"(huge:300:<h1>Update required</h1><a href="http://example.invalid/">here</a><img src="x.png">)",
+         0, QString()},
     };
     return replies;
 }

@@ -24,6 +24,13 @@ QJsonObject callView(const QJsonValue& method, const QJsonValue& param)
     return QJsonObject{{"method", method}, {"params", QJsonArray{param}}};
 }
 
+// A methodResponse as the client reads it; neither value nor fault when unreadable.
+XRMethodResponse responseOf(const QByteArray& document)
+{
+    XRMethodResponse response;
+    return xrParseDocument(document, response) && response.parse() ? response : XRMethodResponse();
+}
+
 } // namespace
 
 // Exchanges documents with Python's standard XML-RPC module both ways. Values
@@ -64,7 +71,7 @@ private slots:
         QFETCH(QVariant, value);
         QFETCH(QJsonValue, peerView);
         QFETCH(bool, fromPeer);
-        QCOMPARE(peerLoads({XRMethodCall("Kivo.Echo", {value}).toWire(), XRMethodResponse(value).toWire()}),
+        QCOMPARE(peerLoads({XRMethodCall("Kivo.Echo", {value}).toWire(), xrResponseWire(value)}),
                  (QJsonArray{callView("Kivo.Echo", peerView), callView(QJsonValue::Null, peerView)}));
         if (!fromPeer)
             return;
@@ -72,13 +79,12 @@ private slots:
         const QByteArrayList documents = peerDumps({QJsonObject{{"call", callView("Kivo_SVR.wgetProgress", peerView)}},
                                                     QJsonObject{{"response", peerView}}});
         QCOMPARE(documents.size(), 2);
-        XRMethodCall call;
-        XRMethodResponse response;
-        QVERIFY(xrParseDocument(documents[0], call) && call.parse());
-        QVERIFY(xrParseDocument(documents[1], response) && response.parse());
-        QCOMPARE(call.methodName(), "Kivo_SVR.wgetProgress");
-        QCOMPARE(toTyped(call.params()), toTyped(QVariantList{value}));
-        QCOMPARE(toTyped(response.value()), peerView);
+        QString method;
+        QVariantList params;
+        QCOMPARE(xrReadMethodCall(documents[0], method, params), XrCallReading::Read);
+        QCOMPARE(method, "Kivo_SVR.wgetProgress");
+        QCOMPARE(toTyped(params), toTyped(QVariantList{value}));
+        QCOMPARE(toTyped(responseOf(documents[1]).value()), peerView);
     }
 
     void faults_data()
@@ -93,15 +99,13 @@ private slots:
         QFETCH(int, code);
         QFETCH(QString, text);
         const QJsonObject fault{{"fault", QJsonObject{{"code", code}, {"string", text}}}};
-        QCOMPARE(peerLoads({XRMethodResponse(code, text).toWire()}), QJsonArray{fault});
+        QCOMPARE(peerLoads({xrFaultWire(code, text)}), QJsonArray{fault});
 
         const QByteArrayList documents = peerDumps({fault});
         QCOMPARE(documents.size(), 1);
-        XRMethodResponse response;
-        QVERIFY(xrParseDocument(documents[0], response) && response.parse());
         int parsedCode = 1;
         QString parsedText = "unset";
-        QVERIFY(response.getFault(parsedCode, parsedText));
+        QVERIFY(responseOf(documents[0]).getFault(parsedCode, parsedText));
         QCOMPARE((QVariantList{parsedCode, parsedText}), (QVariantList{code, text}));
     }
 };
