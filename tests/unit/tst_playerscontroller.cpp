@@ -305,6 +305,7 @@ private slots:
         hall.replies["Kivo.FreeSpace"] = QVariantList{1000, 250};
         hall.held << "Kivo.FreeSpace";
         lobby.item->setAvailableSpace(50);
+        m_view->setCurrentItem(hall.item); // the shown player is not the one that replies
         QSignalSpy replied(&channel(), &CommandChannel::replied);
 
         m_players->GetFreeSpace(hall.item);
