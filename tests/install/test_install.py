@@ -1,13 +1,11 @@
 #!/usr/bin/python3
-"""The installed controller: `cmake --install` into a scratch DESTDIR, then the
-program started as its desktop entry starts it, from an empty folder, without
-a display. It must find its pictures, catalogues and batch download server
-under the install prefix and keep its logs in the per-user state folder.
-
-    test_install.py BUILD_DIR"""
+"""test_install.py BUILD_DIR: `cmake --install` into a scratch DESTDIR; started
+as its desktop entry starts it, from an empty folder, the program finds what it
+ships under the prefix and keeps its logs in the per-user state folder."""
 
 import configparser
 import os
+import random
 import shlex
 import shutil
 import signal
@@ -21,13 +19,15 @@ import xml.etree.ElementTree as ElementTree
 BUILD_DIR = os.path.abspath(sys.argv.pop(1) if len(sys.argv) > 1 else "build")
 APP_ID = "org.kvo.Controller"
 PREFIX = "/usr"
-# A loopback address of this test's own: other tests may listen on port 8888.
-LISTEN = "127.1.18.1"
+# A random loopback address: other tests, also of overlapping runs, may listen on port 8888.
+LISTEN = "127.%d.%d.%d" % (random.randint(2, 254), random.randint(0, 255), random.randint(1, 254))
 # Lines of the debug log that say a shipped file was not found where it should be.
 MISSING = ("not found", "cannot start")
 
 
 def read_text(path):
+    if not os.path.exists(path):
+        return ""
     with open(path, encoding="utf-8") as file:
         return file.read()
 
@@ -53,14 +53,6 @@ class InstalledController(unittest.TestCase):
     def tearDownClass(cls):
         shutil.rmtree(cls.scratch)
 
-    def exec_line(self):
-        entry = configparser.ConfigParser(interpolation=None)
-        entry.optionxform = str
-        entry.read(self.desktop_entry, encoding="utf-8")
-        command = shlex.split(entry["Desktop Entry"]["Exec"])
-        self.assertEqual(command[0], "kvo-controller")
-        return [self.root + PREFIX + "/bin/kvo-controller"] + command[1:]
-
     def test_started_from_its_desktop_entry_it_finds_everything_it_ships(self):
         empty = os.path.join(self.scratch, "empty")
         state_home = os.path.join(self.scratch, "state")
@@ -68,27 +60,29 @@ class InstalledController(unittest.TestCase):
         # A virtual player, so that a player icon is loaded too.
         os.makedirs(os.path.join(repository, "MIRRORS", "Lobby"))
         os.makedirs(empty)
-        for scope in ("system", "user"):
-            os.makedirs(os.path.join(self.scratch, "settings", scope, "Vex"))
-            with open(os.path.join(self.scratch, "settings", scope, "Vex", "Kivo.conf"), "w") as settings:
-                settings.write("[sys]\nmedia_center=%s\n" % repository)
+        os.makedirs(os.path.join(self.scratch, "settings", "Vex"))
+        with open(os.path.join(self.scratch, "settings", "Vex", "Kivo.conf"), "w") as settings:
+            settings.write("[sys]\nmedia_center=%s\n" % repository)
         environment = {key: value for key, value in os.environ.items()
                        if key not in ("KVO_BATCH_SERVER", "LC_ALL", "LC_MESSAGES", "LANGUAGE")}
         environment.update(QT_QPA_PLATFORM="offscreen", LANG="de_DE.UTF-8", XDG_STATE_HOME=state_home,
-                           XDG_CONFIG_DIRS=os.path.join(self.scratch, "settings", "system"),
-                           XDG_CONFIG_HOME=os.path.join(self.scratch, "settings", "user"))
+                           XDG_CONFIG_DIRS=os.path.join(self.scratch, "settings"),
+                           XDG_CONFIG_HOME=os.path.join(self.scratch, "user-settings"))
         log_path = os.path.join(state_home, "kvo-controller", "debug.log")
         server = self.root + PREFIX + "/libexec/kvo-controller/kvo-batch-server"
         started = "Debug: Batch download server %s started" % server
 
-        controller = subprocess.Popen(self.exec_line() + ["--listen", LISTEN], cwd=empty, env=environment,
+        entry = configparser.ConfigParser(interpolation=None)
+        entry.read(self.desktop_entry, encoding="utf-8")
+        command = shlex.split(entry["Desktop Entry"]["Exec"])
+        self.assertEqual(command[0], "kvo-controller")
+        command[0] = self.root + PREFIX + "/bin/kvo-controller"
+        controller = subprocess.Popen(command + ["--listen", LISTEN], cwd=empty, env=environment,
                                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
-            log = ""
             deadline = time.monotonic() + 30
-            while started not in log and controller.poll() is None and time.monotonic() < deadline:
+            while started not in read_text(log_path) and controller.poll() is None and time.monotonic() < deadline:
                 time.sleep(0.2)
-                log = read_text(log_path) if os.path.exists(log_path) else ""
             # A launcher that fails to start says so right after.
             time.sleep(2)
             controller.send_signal(signal.SIGTERM)

@@ -1,9 +1,7 @@
 #pragma once
 
-// A test's working directory and settings stores, both temporary: the test
-// runs in a fresh directory and never reads or writes the real settings. An
-// empty media repository "media" inside it is the repository path, so that a
-// window opened by the test finds one.
+// A temporary working directory and settings stores for a test, with an empty
+// media repository "media" inside it as the repository path.
 
 #include "core/repositorypath.h"
 

@@ -108,15 +108,8 @@ private slots:
     {
         QFETCH(QByteArray, variable);
         QFETCH(QString, folder);
-        const QByteArray previous = qgetenv("XDG_STATE_HOME");
-        const bool wasSet = qEnvironmentVariableIsSet("XDG_STATE_HOME");
-        if (variable.isNull())
-            qunsetenv("XDG_STATE_HOME");
-        else
-            qputenv("XDG_STATE_HOME", variable);
-        const QString result = userStateDirectory();
-        wasSet ? qputenv("XDG_STATE_HOME", previous) : qunsetenv("XDG_STATE_HOME");
-        QCOMPARE(result, folder);
+        variable.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", variable);
+        QCOMPARE(userStateDirectory(), folder);
     }
 
     void privateDirectoryIsCreatedForTheOwnerOnly()
