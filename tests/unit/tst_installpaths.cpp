@@ -62,27 +62,16 @@ private slots:
         QCOMPARE(findFile("layout3.png", places), found < 0 ? QString() : places.at(found) + "/layout3.png");
     }
 
-    void helperProgramIsTheInstalledOneElseTheOneBesideTheExecutable_data()
-    {
-        QTest::addColumn<bool>("installed");
-        QTest::addColumn<bool>("beside");
-        QTest::addColumn<bool>("foundBeside");
-        QTest::newRow("both") << true << true << false;
-        QTest::newRow("build tree") << false << true << true;
-        QTest::newRow("neither: where it belongs") << false << false << false;
-    }
     void helperProgramIsTheInstalledOneElseTheOneBesideTheExecutable()
     {
-        QFETCH(bool, installed);
-        QFETCH(bool, beside);
-        QFETCH(bool, foundBeside);
         const QString bin = m_dir.filePath("prefix/bin");
-        const QString installedPath = helperProgram("kvo-batch-server", bin);
-        QVERIFY2(installedPath.startsWith(m_dir.filePath("prefix/")) && !installedPath.startsWith(bin + "/"),
-                 qPrintable(installedPath));
-        QVERIFY(!installed || createFile(installedPath, true));
-        QVERIFY(!beside || createFile(bin + "/kvo-batch-server", true));
-        QCOMPARE(helperProgram("kvo-batch-server", bin), foundBeside ? bin + "/kvo-batch-server" : installedPath);
+        const QString installed = helperProgram("kvo-batch-server", bin);
+        // With neither: where it belongs.
+        QVERIFY2(installed.startsWith(m_dir.filePath("prefix/")) && !installed.startsWith(bin + "/"), qPrintable(installed));
+        QVERIFY(createFile(bin + "/kvo-batch-server", true));
+        QCOMPARE(helperProgram("kvo-batch-server", bin), bin + "/kvo-batch-server");
+        QVERIFY(createFile(installed, true));
+        QCOMPARE(helperProgram("kvo-batch-server", bin), installed);
     }
 
     void catalogueFallsBackToTheLanguageInTheFirstFolderHoldingOne()
