@@ -17,32 +17,23 @@ import kvo_e2e as e2e  # noqa: E402
 
 def main():
     output = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "docs", "demo.png"))
-    scratch = e2e.Scratch("kvo-demo-shot-")
-    desktop = e2e.shared_desktop()
-    subprocess.run([os.path.join(ROOT, "scripts", "demo.sh"), "prepare", scratch.path], check=True)
-    fleet = subprocess.run([os.path.join(ROOT, "scripts", "demo.sh"), "fleet-arguments", scratch.path], check=True,
-                           capture_output=True, text=True).stdout.split("\n")
-    fleet = [argument for argument in fleet if argument]
-    players = controller = None
+    # The demonstration's fleet has fixed addresses after the controller's.
+    session = e2e.Session("127.0.0.1")
     try:
-        players = e2e.Players(os.path.join(scratch.path, "journal"), "127.0.0.1", "127.0.0.2", 12,
-                              "127.0.0.1:8890", fleet)
-        controller = e2e.Controller(desktop, scratch.path, "127.0.0.1",
-                                    repository=os.path.join(scratch.path, "MediaCenter"),
-                                    settings=os.path.join(scratch.path, "settings"))
+        subprocess.run([os.path.join(ROOT, "scripts", "demo.sh"), "prepare", session.path], check=True)
+        fleet = subprocess.run([os.path.join(ROOT, "scripts", "demo.sh"), "fleet-arguments", session.path],
+                               check=True, capture_output=True, text=True).stdout.split("\n")
+        session.start_players(12, *[argument for argument in fleet if argument])
+        session.start_controller()
         expected = ["Screen%02d" % n for n in range(1, 13)]
-        e2e.wait_for(lambda: all(name in controller.player_names() for name in expected), "the twelve players")
-        e2e.click(controller.player("Screen03"))
-        e2e.wait_for(lambda: controller.selected_players() == ["Screen03"], "Screen03 selected")
-        controller.wait_status(lambda message: "command completed" in message, "the first reply")
+        e2e.wait_for(lambda: all(name in session.player_names() for name in expected), "the twelve players")
+        session.select("Screen03")
+        e2e.wait_for(lambda: e2e.cells(session.view("Player Storage Content")), "the files of Screen03")
         subprocess.run(["ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "x11grab", "-video_size",
                         "1280x960", "-i", os.environ["DISPLAY"], "-frames:v", "1", output], check=True)
         print("wrote", output)
     finally:
-        for part in (controller, players):
-            if part:
-                part.close()
-        scratch.close()
+        session.close()
 
 
 if __name__ == "__main__":

@@ -159,10 +159,11 @@ def cell(view, text):
 class Session:
     """One flow: its desktop, a controller on a random loopback address, players after it."""
 
-    def __init__(self):
-        """Starts Xvfb, a private session bus and the accessibility bus."""
+    def __init__(self, address=None):
+        """Starts Xvfb, a private session bus and the accessibility bus; address: the controller's, if not random."""
         self.path = tempfile.mkdtemp(prefix="kvo-e2e-")
-        base = [127, random.randint(2, 254), random.randint(0, 255), random.randint(1, 200)]
+        base = [int(part) for part in address.split(".")] if address else [127, random.randint(2, 254),
+                                                                           random.randint(0, 255), random.randint(1, 200)]
         self.address = lambda offset=0: ".".join(map(str, base[:3] + [base[3] + offset]))
         self.repository = os.path.join(self.path, "MediaCenter")
         os.makedirs(self.repository)
