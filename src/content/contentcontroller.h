@@ -40,9 +40,7 @@ public:
     PlaylistPane* playlist() const { return m_playlist; }
     FileTransfers* transfers() const { return m_transfers; }
     VirtualPlayers* virtualPlayers() const { return m_virtualPlayers; }
-    AVInputItems* avInputs() const { return m_avInputs; }
     MediaRepository* repository() const { return m_repository; }
-    BatchServerProcess* batchServer() const { return m_batchServer; }
 
 public slots:
     // The panes show player: its storage and playlist are listed afresh.

@@ -48,7 +48,6 @@ public:
     // Stops the running copy and drops the queued ones for player, leaving
     // their targets as they were. Nothing is reported for them.
     void abort(PlayerItem* player);
-    bool isIdle() const { return !m_current && m_queue.isEmpty(); }
 
 signals:
     void progress(qint64 done, qint64 total, PlayerItem* player);

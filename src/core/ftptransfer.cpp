@@ -285,7 +285,7 @@ void FtpTransfer::abort()
     m_password.clear();
 
     QPointer<FtpTransfer> self(this);
-    setState(Unconnected);
+    m_state = Unconnected;
     if (!self)
         return;
     const QString aborted = tr("Aborted");
@@ -305,11 +305,6 @@ void FtpTransfer::abort()
 FtpTransfer::Command FtpTransfer::currentCommand() const
 {
     return m_current ? m_current->command : None;
-}
-
-int FtpTransfer::currentId() const
-{
-    return m_current ? m_current->id : 0;
 }
 
 QIODevice* FtpTransfer::currentDevice() const
@@ -363,7 +358,7 @@ void FtpTransfer::startNext()
         m_port = m_current->port;
         m_user.clear();
         m_password.clear();
-        setState(Connected);
+        m_state = Connected;
         break;
     case Login:
         if (m_state == Unconnected) {
@@ -372,13 +367,13 @@ void FtpTransfer::startNext()
         }
         m_user = m_current->user;
         m_password = m_current->password;
-        setState(LoggedIn);
+        m_state = LoggedIn;
         break;
     case Close:
         m_host.clear();
         m_user.clear();
         m_password.clear();
-        setState(Unconnected);
+        m_state = Unconnected;
         break;
     case Put:
     case Get:
@@ -489,14 +484,6 @@ void FtpTransfer::emitDone(bool error)
         return;
     m_reportingDone = false;
     scheduleNext();
-}
-
-void FtpTransfer::setState(State state)
-{
-    if (m_state == state)
-        return;
-    m_state = state;
-    emit stateChanged(state);
 }
 
 void FtpTransfer::releaseJob()

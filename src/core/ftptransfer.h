@@ -55,7 +55,6 @@ public:
 
     // The command that is running; still set while commandFinished is emitted.
     Command currentCommand() const;
-    int currentId() const;
     QIODevice* currentDevice() const;
     State state() const { return m_state; }
     // The text of the last failure.
@@ -70,7 +69,6 @@ signals:
     void done(bool error);
     // Bytes transferred so far by the running put or get; total is 0 when unknown.
     void dataTransferProgress(qint64 done, qint64 total);
-    void stateChanged(int state);
 
 private:
     struct Pending {
@@ -91,7 +89,6 @@ private:
     void finishCurrent(bool error, const QString& errorText = QString());
     void emitDone(bool error);
     bool isCurrent(int id) const;
-    void setState(State state);
     // Detaches the running worker, if any: its results are no longer heard.
     void releaseJob();
     void jobProgressed(FtpJob* job);

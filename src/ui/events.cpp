@@ -37,11 +37,6 @@ EventLog::~EventLog()
         currentLog = nullptr;
 }
 
-EventLog* EventLog::current()
-{
-    return currentLog;
-}
-
 bool EventLog::openFile()
 {
     if (m_file.isOpen())

@@ -34,10 +34,6 @@ public:
 
     // One line, whatever the text holds.
     void record(const QString& text);
-    QString filePath() const { return m_path; }
-
-    // The log receiving recordEvent(), or null.
-    static EventLog* current();
 
 private:
     bool openFile();

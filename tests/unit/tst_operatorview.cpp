@@ -198,11 +198,9 @@ private slots:
         QFile::remove(path + ".1");
         {
             EventLog log(&view, path, 4096);
-            QCOMPARE(EventLog::current(), &log);
             for (int i = 0; i < EventLog::kViewLines + 50; ++i)
                 recordEvent(QString("event %1\nsecond line").arg(i) + (i == EventLog::kViewLines + 48 ? QString(1000000, 'x') : QString()));
         }
-        QCOMPARE(EventLog::current(), nullptr);
         recordEvent("after the log is gone");   // nothing to write to, nothing breaks
         QCOMPARE(view.count(), EventLog::kViewLines);
         // A text of a megabyte just before the end is cut: the files keep their history.
