@@ -12,10 +12,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 
-inline QJsonObject typed(const QString& kind, const QJsonValue& content)
-{
-    return QJsonObject{{kind, content}};
-}
+inline QJsonObject typed(const QString& kind, const QJsonValue& content) { return QJsonObject{{kind, content}}; }
 
 inline QJsonValue toTyped(const QVariant& value)
 {
@@ -53,13 +50,8 @@ inline QByteArray runPythonPeer(const QStringList& mode, const QByteArray& input
     peer.start("/usr/bin/python3", QStringList{KVO_SOURCE_DIR "/tests/peers/xmlrpc_peer.py"} + mode);
     peer.write(input);
     peer.closeWriteChannel();
-    if (!finished.wait(60000)) {
-        peer.kill();
-        peer.waitForFinished();
-        return {};
-    }
-    return peer.exitStatus() == QProcess::NormalExit && peer.exitCode() == 0 ? peer.readAllStandardOutput()
-                                                                             : QByteArray();
+    const bool finishedWell = finished.wait(60000) && peer.exitStatus() == QProcess::NormalExit && peer.exitCode() == 0;
+    return finishedWell ? peer.readAllStandardOutput() : QByteArray(); // QProcess kills a peer still running
 }
 
 inline QJsonArray runPythonPeer(const QStringList& mode, const QJsonArray& input)
