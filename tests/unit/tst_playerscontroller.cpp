@@ -1,6 +1,5 @@
-// The players controller and its command channel: admission, duplicates,
-// heartbeats and liveness, the dispatch of replies and faults to the player
-// each call was sent to, the status commands and the player menu.
+// The players controller and its command channel: admission, duplicates, leaving
+// players, replies and faults dispatched to their own player, and the player menu.
 
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
@@ -19,7 +18,6 @@ using namespace RegistrationField;
 
 namespace {
 
-
 // Field i holds prefix + i, so that every field is told apart. Nothing
 // listens at these addresses: calls to them end in faults.
 QStringList registration(const QString& name, const QString& address, const QString& power = "PWRON",
@@ -30,7 +28,6 @@ QStringList registration(const QString& name, const QString& address, const QStr
         record.append(prefix + QString::number(field));
     record[Name] = name;
     record[Address] = address;
-    record[DmzFlag] = "off";
     record[DmzIp] = "127.0.0.251";
     record[PowerState] = power;
     return record;
@@ -45,12 +42,6 @@ QStringList heldFields(const PlayerItem* item)
             item->dmzIp()};
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return QDir().mkpath(QFileInfo(path).path()) && file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 } // namespace
 
 class TestPlayersController : public QObject
@@ -60,7 +51,6 @@ class TestPlayersController : public QObject
 private:
     ScratchDirectory m_dir;
     ScriptedPrompts* m_prompts = nullptr;
-    QWidget* m_window = nullptr;
     QListWidget* m_view = nullptr;
     PlayersController* m_players = nullptr;
     QSignalSpy* m_status = nullptr;
@@ -87,98 +77,63 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         m_prompts = new ScriptedPrompts;
-        m_window = new QWidget;
-        m_view = new QListWidget(m_window);
-        m_players = new PlayersController(m_view, m_window);
+        m_view = new QListWidget;
+        m_players = new PlayersController(m_view, m_view);
         m_status = new QSignalSpy(m_players, &PlayersController::statusMessage);
     }
     void cleanup()
     {
         delete m_status;
         delete m_players;
-        delete m_window;
+        delete m_view;
         delete m_prompts;
         PlayerItem::setClock({});
     }
 
-    void admission_data()
-    {
-        QTest::addColumn<QString>("sentName");
-        QTest::addColumn<QString>("dmzFlag");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("called");
-        QTest::newRow("plain") << "Lobby" << "off" << "Lobby" << "127.0.0.250";
-        QTest::newRow("encoded name, DMZ on") << "U+0041U+0042" << " yes " << "AB" << "127.0.0.251";
-    }
+    // An encoded name is decoded; with the DMZ on the player is called at its DMZ address.
     void admission()
     {
-        QFETCH(QString, sentName);
-        QFETCH(QString, dmzFlag);
-        QFETCH(QString, name);
-        QFETCH(QString, called);
-        QStringList record = registration(sentName, "127.0.0.250");
-        record[DmzFlag] = dmzFlag;
+        QStringList record = registration("U+0041U+0042", "127.0.0.250");
+        record[DmzFlag] = " yes ";
         m_players->AddNewPlayer(record);
-        PlayerItem* item = m_players->find(name);
+        PlayerItem* item = m_players->find("AB");
         QVERIFY(item);
-        QCOMPARE(item->text(), name);
-        QVERIFY(item->isReal() && item->isOnline());
         QCOMPARE(item->ipAddress(), QString("127.0.0.250")); // uploads go here
         QCOMPARE(heldFields(item), record.mid(Playing, DmzIp - Playing + 1));
-        QCOMPARE(item->client()->objectName(), "xml-rpc_client" + name + ":127.0.0.250");
-        QCOMPARE(item->client()->url(), QUrl("http://" + called + ":8888/RPC2"));
-        QCOMPARE(channel().client(name), item->client());
+        QCOMPARE(item->client()->objectName(), "xml-rpc_clientAB:127.0.0.250");
+        QCOMPARE(item->client()->url(), QUrl("http://127.0.0.251:8888/RPC2"));
 
-        // The clock goes out at once, recorded for the player; its fault
-        // (nobody listens) is shown.
+        // The clock goes out at once, recorded for the player; its fault (nobody listens) is shown.
         QCOMPARE(channel().outstanding(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(boxes(*m_prompts),
                                   QStringList{"Information | Kivo.SyncDateTime Error | Connection refused. The player "
                                               "is not ready yet. It it safe to ignore this message."},
                                   10000);
-        QVERIFY2(QRegularExpression("^Client command <\\d+> fails with message <Connection refused>\\.$")
-                     .match(status()).hasMatch(), qPrintable(status()));
         QCOMPARE(channel().outstanding(), 0);
 
-        // A heartbeat refreshes the same item without a second admission and
-        // reports the current player; only the exact word means off.
+        // A heartbeat refreshes the same item without a second admission and reports the current player.
         XRClient* client = item->client();
         m_view->setCurrentItem(item);
         item->setLastActive(QDateTime::currentDateTime().addSecs(-19));
-        const QStringList heartbeat = registration(sentName, "127.0.0.250", "PWROFF", "g");
-        m_players->AddNewPlayer(heartbeat);
+        m_players->AddNewPlayer(registration("U+0041U+0042", "127.0.0.250", "PWROFF", "g"));
         QCOMPARE(m_view->count(), 1);
         QCOMPARE(item->client(), client);
         QCOMPARE(channel().outstanding(), 0);
-        QVERIFY(item->lastActive().secsTo(QDateTime::currentDateTime()) <= 1);
-        QCOMPARE(heldFields(item), heartbeat.mid(Playing, DmzIp - Playing + 1));
         QVERIFY(!item->isOnline());
-        QCOMPARE(status(), "Player (" + name + ") is playing \"g2\" on g3; Last contact at " + item->lastActiveText());
-        m_players->AddNewPlayer(registration(sentName, "127.0.0.250", "pwroff"));
-        QVERIFY(item->isOnline());
+        QCOMPARE(status(), "Player (AB) is playing \"g2\" on g3; Last contact at " + item->lastActiveText());
     }
 
-    void duplicateNameIsRefusedInAnyCase_data()
-    {
-        QTest::addColumn<QString>("registered");
-        QTest::addColumn<QString>("intruder");
-        QTest::newRow("same case") << "Lobby" << "Lobby";
-        QTest::newRow("other case, non-ASCII") << "Écran ½" << "éCRAN ½";
-    }
     void duplicateNameIsRefusedInAnyCase()
     {
-        QFETCH(QString, registered);
-        QFETCH(QString, intruder);
+        const QString registered = "Écran ½", intruder = "éCRAN ½";
         PlayerItem* item = admitQuietly(registered, "127.0.0.250");
         QVERIFY(item);
         const QDateTime lastActive = QDateTime::currentDateTime().addSecs(-15);
         item->setLastActive(lastActive);
 
-        // While the warning is open its nested event loop delivers further
-        // heartbeats of the duplicate: they must not stack up boxes.
-        bool reentered = false;
+        // Heartbeats of the duplicate delivered while its warning is open must not stack up boxes.
         m_prompts->answerWhen = [&] {
-            if (!std::exchange(reentered, true))
+            if (m_prompts->messages.size() == 1)
                 m_players->AddNewPlayer(registration(intruder, "127.0.0.249", "PWRON", "g"));
             return true;
         };
@@ -186,20 +141,14 @@ private slots:
         m_prompts->answerWhen = {};
         QCOMPARE(m_view->count(), 1);
         QCOMPARE(item->lastActive(), lastActive);
-        QCOMPARE(item->playing(), QString("f2"));
         QCOMPARE(channel().outstanding(), 0);
-        QCOMPARE(boxes(*m_prompts), QStringList{"Warning | Duplicated Player | A new player (" + intruder
-                                                 + ",127.0.0.249) is trying to connect to this server while ("
-                                                 + registered + ",127.0.0.250) has already registered.\n"
-                                                 + "This connection is ignored."});
-        // Once it is closed, the next heartbeat warns again.
-        m_players->AddNewPlayer(registration(intruder, "127.0.0.249"));
-        QCOMPARE(m_prompts->messages.size(), 2);
+        QCOMPARE(boxes(*m_prompts), QStringList{"Warning | Duplicated Player | A new player (" + intruder + ",127.0.0.249) "
+                                                "is trying to connect to this server while (" + registered
+                                                + ",127.0.0.250) has already registered.\nThis connection is ignored."});
     }
 
-    // A player leaves by silence, deletion or restart: no other player is made
-    // current on the way, and its client goes once its calls are answered,
-    // without waiting for the name to come back.
+    // A player leaving by silence, deletion or restart makes no other player current on the way;
+    // its client goes once its calls are answered, without waiting for the name to come back.
     void aLeavingPlayerTakesNothingWithIt_data()
     {
         QTest::addColumn<int>("row");
@@ -228,15 +177,14 @@ private slots:
             const QDateTime later = QDateTime::currentDateTime().addSecs(21);
             PlayerItem::setClock([later] { return later; });
             chosen->check_last_active_time(); // the item deletes itself through the controller
-            PlayerItem::setClock({});
         } else if (how == "delete") {
             m_players->delete_player(chosen);
         } else {
             m_players->Reboot_player(chosen);
         }
         QCOMPARE(removed.size(), 1);
+        QCOMPARE(channel().outstanding(), 0); // a restart goes out unrecorded
         QCOMPARE(m_view->count(), 2);
-        QVERIFY(!m_players->find(names[row]));
         QCOMPARE(status(), "Player " + names[row] + " goes offline!");
         QCOMPARE(m_view->currentItem(), nullptr);
         QVERIFY(m_view->selectedItems().isEmpty());
@@ -246,55 +194,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!client, 10000);
         QVERIFY(!channel().client(names[row]));
         PlayerItem* again = admit(names[row], "127.0.0.250");
-        QVERIFY(again && again->client());
-        QCOMPARE(channel().client(names[row]), again->client());
-    }
-
-    // Restart goes out once, unrecorded: the player registers anew.
-    void restartIsSentOnceUnrecorded()
-    {
-        FakePlayer lobby(m_view, channel(), "Lobby");
-        m_players->Reboot_player(lobby.item);
-        QVERIFY(!lobby.item);
-        QCOMPARE(channel().outstanding(), 0);
-        QTRY_COMPARE(lobby.methods(), QStringList{"Kivo.Reboot"});
-    }
-
-    void clickChoosesThePlayer()
-    {
-        FakePlayer hall(m_view, channel(), "Hall");
-        hall.replies["Kivo.GetScreenLayout"] = QVariantList{" 4"};
-        QSignalSpy chosen(m_players, &PlayersController::playerChosen);
-        m_view->setCurrentItem(hall.item);
-        m_players->UpdatePlayerDisplayData(hall.item);
-        QCOMPARE(chosen.size(), 1);
-        QCOMPARE(chosen.first().first().value<PlayerItem*>(), hall.item.data());
-        QVERIFY(channelIdle(channel()));
-        QCOMPARE(hall.methods(), QStringList{"Kivo.GetScreenLayout"});
-
-        // A virtual player's video mode and layout come from its files; it gets no calls.
-        auto* group = m_players->addVirtualPlayer("Group", m_dir.filePath("MIRRORS/Group"));
-        QVERIFY(!m_players->addVirtualPlayer("GROUP", m_dir.filePath("MIRRORS/GROUP")));
-        group->setVideoMode("VGA");
-        group->setScreenLayout(3);
-        m_view->setCurrentItem(group);
-        m_players->UpdatePlayerDisplayData(group);
-        QCOMPARE(group->videoMode(), QString("NA"));
-        QCOMPARE(group->screenLayout(), -1);
-        QVERIFY(writeFile(group->virtualDirectory() + "/sys/video.env", "VIDEO= HDMI-720p =x\nsecond=line\n"));
-        QVERIFY(writeFile(group->virtualDirectory() + "/sys/screen.env", "LAYOUT= 7\n"));
-        m_players->UpdatePlayerDisplayData(group);
-        QCOMPARE(group->videoMode(), QString("HDMI-720p"));
-        QCOMPARE(group->screenLayout(), 7);
-        m_players->FirmwareVersion(group);
-        m_players->GetFreeSpace(group);
-        m_players->SleepPlayer(group);
-        QCOMPARE(channel().outstanding(), 0);
-
-        // A click on an item that is not selected does nothing.
-        group->setSelected(false);
-        m_players->UpdatePlayerDisplayData(group);
-        QCOMPARE(chosen.size(), 3);
+        QVERIFY(again && again->client() && channel().client(names[row]) == again->client());
     }
 
     void repliesReachTheirPlayerOnly()
@@ -313,8 +213,8 @@ private slots:
         QTRY_COMPARE(lobby.item->totalSpace(), 4000000);
         QCOMPARE(lobby.item->availableSpace(), 50); // a negative figure keeps the old one
         QCOMPARE(hall.item->totalSpace(), 0);
-        QVERIFY2(status().startsWith("Kivo.FreeSpace command completed ("), qPrintable(status()));
-        QVERIFY(status().endsWith(" of 1)"));
+        QVERIFY2(status().startsWith("Kivo.FreeSpace command completed (") && status().endsWith(" of 1)"),
+                 qPrintable(status()));
 
         // The held reply arrives after its player has gone: completed, handed to nobody.
         QTRY_COMPARE(hall.waiting(), 1);
@@ -323,78 +223,40 @@ private slots:
         QVERIFY(channelIdle(channel()));
         QCOMPARE(replied.size(), 1);
         QVERIFY(status().endsWith(" of 0)"));
-
-        // A name outside the table leaves its request recorded; names are compared case-sensitively.
-        for (const char* method : {"Kivo.NotInTheTable", "kivo.freespace"})
-            channel().send(lobby.item, method);
-        QTRY_COMPARE(lobby.calls.size(), 3);
-        QTest::qWait(100);
-        QCOMPARE(channel().outstanding(), 2);
     }
 
-    void repliesAndFaultsAreShown_data()
-    {
-        QTest::addColumn<QString>("method");
-        QTest::addColumn<QVariant>("reply");
-        QTest::addColumn<QString>("fault"); // when not empty, the player answers with this fault
-        QTest::addColumn<QString>("box");
-        const QString version = "Version information | Firmware: %1; Server software: Generic Kivo 3.27 2010-05-28";
-        QTest::newRow("firmware") << "Kivo.FirmwareVersion" << QVariant(QVariantList{"KVO-3 1.8.2", "ignored"})
-                                  << QString() << version.arg("KVO-3 1.8.2");
-        QTest::newRow("firmware, missing element") << "Kivo.FirmwareVersion" << QVariant(QVariantList{}) << QString()
-                                                   << version.arg("");
-        QTest::newRow("firmware, percent sign kept") << "Kivo.FirmwareVersion" << QVariant(QVariantList{"v%2"})
-                                                     << QString() << version.arg("v%2");
-        QTest::newRow("connection closed")
-            << "Kivo.Sleep" << QVariant() << "Server closed connection unexpectedly"
-            << "Kivo.Sleep Error | Server closed connection unexpectedly. Most likely player connection was broken "
-               "or player was reset just now, it is safe to ignore this message.";
-        QTest::newRow("player's own fault") << "Kivo.Sleep" << QVariant() << "bad path" << "Kivo.Sleep Error | bad path";
-    }
+    // A reply short of its element is shown empty; Sleep goes out even on a busy channel, and its
+    // fault is shown and reported for its player.
     void repliesAndFaultsAreShown()
     {
-        QFETCH(QString, method);
-        QFETCH(QVariant, reply);
-        QFETCH(QString, fault);
         FakePlayer lobby(m_view, channel(), "Lobby");
-        lobby.replies[method] = reply;
-        if (!fault.isEmpty())
-            lobby.faults[method] = fault;
-        QSignalSpy failed(&channel(), &CommandChannel::failed);
-        method == "Kivo.Sleep" ? m_players->SleepPlayer(lobby.item) : m_players->FirmwareVersion(lobby.item);
-        QFETCH(QString, box);
-        QTRY_COMPARE(boxes(*m_prompts), QStringList{"Information | " + box});
-        QCOMPARE(channel().outstanding(), 0);
-        if (fault.isEmpty())
-            return;
-        QVERIFY2(status().endsWith("> fails with message <" + fault + ">."), qPrintable(status()));
-        QCOMPARE(failed.size(), 1);
-        QCOMPARE(failed.first().at(1).value<PlayerItem*>(), lobby.item.data());
-    }
-
-    void busyChannelStillSleeps()
-    {
-        FakePlayer lobby(m_view, channel(), "Lobby");
+        lobby.replies["Kivo.FirmwareVersion"] = QVariantList{};
+        lobby.faults["Kivo.Sleep"] = "Server closed connection unexpectedly";
         lobby.held << "Kivo.GetList";
+        QSignalSpy failed(&channel(), &CommandChannel::failed);
+        m_players->FirmwareVersion(lobby.item);
+        QTRY_COMPARE(m_prompts->messages.size(), 1);
         for (int call = 0; call < CommandChannel::kBusyLimit; ++call)
             channel().send(lobby.item, "Kivo.GetList");
         QVERIFY(channel().isBusy());
         m_players->SleepPlayer(lobby.item);
         QCOMPARE(channel().outstanding(), CommandChannel::kBusyLimit + 1);
+        lobby.held.clear();
+        lobby.release();
+        QTRY_COMPARE(boxes(*m_prompts),
+                     QStringList({"Information | Version information | Firmware: ; Server software: Generic Kivo 3.27 "
+                                  "2010-05-28",
+                                  "Information | Kivo.Sleep Error | Server closed connection unexpectedly. Most likely "
+                                  "player connection was broken or player was reset just now, it is safe to ignore "
+                                  "this message."}));
+        QVERIFY2(status().endsWith("> fails with message <Server closed connection unexpectedly>."), qPrintable(status()));
+        QCOMPARE(failed.size(), 1);
+        QCOMPARE(failed.first().at(1).value<PlayerItem*>(), lobby.item.data());
     }
 
-    // The menu offers the entries of the player's kind and acts on the player
-    // it was opened for, or on nobody when that player went while it was open.
+    // The menu acts on the player it was opened for, or on nobody when that player went while it was open.
     void menuOfAPlayer()
     {
-        m_players->PlayerManagementMenu(nullptr, QPoint()); // empty space offers nothing
-        QVERIFY(m_prompts->menus.isEmpty());
-        m_players->PlayerManagementMenu(m_players->addVirtualPlayer("Mirror", "/nowhere"), QPoint());
-        QCOMPARE(ScriptedPrompts::entryTexts(m_prompts->menus.value(0)),
-                 QStringList({"Refresh player contents", "Storage space", "Network management",
-                              "Video output selection", "Screen layout", "Compose new ticker message",
-                              "Event scheduler", "Delete this virtual player"}));
-
         PlayerItem* lobby = admitQuietly("Lobby", "127.0.0.250");
         PlayerItem* hall = admitQuietly("Hall", "127.0.0.248");
         m_view->setCurrentItem(hall);
@@ -402,11 +264,6 @@ private slots:
         m_players->setMenuAction(6, [&](PlayerItem* player, const QPoint&) { actedOn.append(player); });
         m_prompts->menuAnswers << 6 << 6;
         m_players->PlayerManagementMenu(lobby, QPoint());
-        QCOMPARE(ScriptedPrompts::entryTexts(m_prompts->menus.value(1)),
-                 QStringList({"Storage space", "Network management", "Video output selection", "Screen layout",
-                              "Scale window", "-", "Volume control", "-", "Event scheduler",
-                              "Compose new ticker message", "-", "Refresh player contents", "Firmware version",
-                              "Watchdog timer", "LOG management", "-", "Sleep", "Restart/wake player"}));
         QCOMPARE(actedOn, QList<PlayerItem*>{lobby});
 
         m_prompts->answerWhen = [&] {
@@ -420,40 +277,18 @@ private slots:
         QCOMPARE(m_prompts->messages.size(), 1); // the operator is told no player is selected
     }
 
-    void storageReport_data()
-    {
-        QTest::addColumn<qint64>("total");
-        QTest::addColumn<qint64>("available");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("before any reply") << qint64(0) << qint64(0) << "Total space -1 KB, available 0 KB (100% Full).";
-        QTest::newRow("negative figures") << qint64(-5) << qint64(-1) << "Total space 4 KB, available 0 KB (100% Full).";
-        QTest::newRow("no 32-bit overflow") << qint64(2000000000) << qint64(500000000)
-                                            << "Total space 2000000000 KB, available 500000000 KB (75% Full).";
-    }
     void storageReport()
     {
-        QFETCH(qint64, total);
-        QFETCH(qint64, available);
-        QTEST(storageReportText(total, available), "text");
+        QCOMPARE(storageReportText(2000000000, 500000000),
+                 "Total space 2000000000 KB, available 500000000 KB (75% Full).");
+        QCOMPARE(storageReportText(-5, -1), "Total space 4 KB, available 0 KB (100% Full).");
     }
 
-    // The entry shows the figures at hand and asks for fresh ones.
-    void storageEntryShowsThePreviousReply()
-    {
-        FakePlayer lobby(m_view, channel(), "Lobby");
-        lobby.replies["Kivo.FreeSpace"] = QVariantList{1000, 250};
-        m_players->showStorageReport(lobby.item);
-        QTRY_COMPARE(lobby.item->totalSpace(), 1000);
-        m_players->showStorageReport(lobby.item);
-        QCOMPARE(boxes(*m_prompts), QStringList({"Information | Storage space | " + storageReportText(0, 0),
-                                                 "Information | Storage space | " + storageReportText(1000, 250)}));
-    }
-
+    // A call in flight dies with the controller; nobody is left to tell.
     void closingWithACallInFlight()
     {
         admit("Lobby", "127.0.0.250");
         QCOMPARE(channel().outstanding(), 1);
-        // The call dies with the controller; nobody is left to tell.
         delete std::exchange(m_players, nullptr);
         QTest::qWait(50);
         QVERIFY(m_prompts->messages.isEmpty());
