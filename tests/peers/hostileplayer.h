@@ -1,15 +1,11 @@
 #pragma once
 
-// A hostile player: an emulated player that registers like a real one and
-// answers every call with one chosen bad reply (an emulator fault setting).
-// hostileReplies() lists the bad replies a controller must survive, with the
-// outcome a client naming the player "Screen07" reports for each.
+// A hostile player: an emulated player answering every call with one bad reply (an emulator fault setting).
+// hostileReplies() lists the bad replies a controller must survive, with what a client reports for each.
 
 #include "emulatorpeer.h"
 
 #include <QTemporaryDir>
-
-#include <memory>
 
 struct HostileReply
 {
@@ -37,21 +33,15 @@ inline const QList<HostileReply>& hostileReplies()
     return replies;
 }
 
-class HostilePlayer
+// The player "Screen07" at address:8888, registering with a controller at 127.0.0.1:controllerPort.
+struct HostilePlayer
 {
-public:
     static constexpr const char* kName = "Screen07";
+    QTemporaryDir dir;
+    EmulatorPeer peer{dir.filePath("player")};
 
-    // Starts the player at address:8888 (FTP at 2121), registering with a
-    // controller at 127.0.0.1:controllerPort.
     bool start(const QString& address, quint16 controllerPort, const QString& setting)
     {
-        m_peer = std::make_unique<EmulatorPeer>(m_dir.filePath("player"));
-        return m_dir.isValid()
-            && m_peer->start(controllerPort, address, 1, {"--name", kName, "--fault", "*=" + setting});
+        return dir.isValid() && peer.start(controllerPort, address, 1, {"--name", kName, "--fault", "*=" + setting});
     }
-
-private:
-    QTemporaryDir m_dir;
-    std::unique_ptr<EmulatorPeer> m_peer;
 };

@@ -1,8 +1,7 @@
 #pragma once
 
-// HTTP spoken as raw bytes, for the XML-RPC client and server tests: messages
-// cut off a byte stream by their Content-Length, a client socket, and a server
-// that answers every request with fixed bytes.
+// HTTP spoken as raw bytes: messages cut off a byte stream by their Content-Length, a client socket,
+// and a server that answers every request with fixed bytes.
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -21,17 +20,11 @@ inline int freePort()
 
 struct HttpMessage
 {
-    QByteArray startLine; // request or status line
-    QList<QPair<QByteArray, QByteArray>> fields;
+    QByteArray startLine;                    // request or status line
+    QHash<QByteArray, QByteArray> fields;    // by lower-case name
     QByteArray body;
 
-    QByteArray field(const QByteArray& name) const
-    {
-        for (const auto& [key, value] : fields)
-            if (key.compare(name, Qt::CaseInsensitive) == 0)
-                return value;
-        return QByteArray();
-    }
+    QByteArray field(const QByteArray& name) const { return fields.value(name.toLower()); }
 };
 
 // Takes one complete message off the front of buffer, if there is one.
@@ -45,7 +38,7 @@ inline bool takeMessage(QByteArray& buffer, HttpMessage& message)
     parsed.startLine = lines[0].trimmed();
     for (qsizetype i = 1; i < lines.size(); ++i) {
         const qsizetype colon = lines[i].indexOf(':');
-        parsed.fields.append({lines[i].left(colon).trimmed(), lines[i].mid(colon + 1).trimmed()});
+        parsed.fields.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
     }
     const qsizetype length = parsed.field("Content-Length").toLongLong();
     if (buffer.size() < end + 4 + length)
@@ -82,14 +75,7 @@ bool waitUntil(Predicate done, int timeoutMs = 5000)
 class RawClient
 {
 public:
-    // Connects from the address from when given (another loopback address
-    // stands for another peer), else from the system's choice.
-    explicit RawClient(quint16 port, const QHostAddress& from = QHostAddress())
-    {
-        if (!from.isNull())
-            socket.bind(from);
-        socket.connectToHost(QHostAddress::LocalHost, port);
-    }
+    explicit RawClient(quint16 port) { socket.connectToHost(QHostAddress::LocalHost, port); }
 
     void send(const QByteArray& bytes) { socket.write(bytes); }
     bool receive(HttpMessage& message, int timeoutMs = 5000)
@@ -108,8 +94,7 @@ public:
     QByteArray received;
 };
 
-// Answers each request with fixed bytes. The first `ignored` requests get no
-// answer at all; with `hold` set, requests wait until answerHeld().
+// Answers each request with fixed bytes; the first `ignored` requests get no answer at all.
 class ScriptedServer : public QTcpServer
 {
 public:
@@ -118,47 +103,27 @@ public:
         listen(QHostAddress::LocalHost);
         connect(this, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = nextPendingConnection())
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                    HttpMessage request;
+                    if (!takeMessage(buffers[socket] += socket->readAll(), request))
+                        return;
+                    requests.append(request);
+                    if (requests.size() <= ignored)
+                        return;
+                    socket->write(this->reply);
+                    if (closeAfterReply)
+                        socket->disconnectFromHost();
+                });
         });
     }
 
-    QUrl url(const QString& path = "/RPC2") const
-    {
-        return QUrl(QString("http://127.0.0.1:%1%2").arg(serverPort()).arg(path));
-    }
-    void answerHeld()
-    {
-        for (QTcpSocket* socket : std::exchange(held, {}))
-            answer(socket);
-    }
+    QUrl url() const { return QUrl(QString("http://127.0.0.1:%1/RPC2").arg(serverPort())); }
 
     QByteArray reply;
     bool closeAfterReply = false;
-    bool hold = false;
     int ignored = 0;
     QList<HttpMessage> requests;
 
 private:
-    void readFrom(QTcpSocket* socket)
-    {
-        HttpMessage request;
-        if (!takeMessage(buffers[socket] += socket->readAll(), request))
-            return;
-        requests.append(request);
-        if (requests.size() <= ignored)
-            return;
-        if (hold)
-            held.append(socket);
-        else
-            answer(socket);
-    }
-    void answer(QTcpSocket* socket)
-    {
-        socket->write(reply);
-        if (closeAfterReply)
-            socket->disconnectFromHost();
-    }
-
     QHash<QTcpSocket*, QByteArray> buffers;
-    QList<QTcpSocket*> held;
 };

@@ -6,19 +6,14 @@ Values cross as typed JSON so that kinds stay distinct: {"int": n}, {"boolean": 
 Documents on stdin and stdout are separated by NUL bytes.
 
   load: documents -> JSON list of {"method": name or null, "params": [...]} or {"fault": {"code", "string"}}
-  dump: JSON list of {"call": {"method", "params"}}, {"response": value} or {"fault": {...}} -> documents
+  dump: JSON list of {"call": {"method", "params"}} or {"response": value} -> documents
   call URL: JSON list of {"method", "params"} on stdin, made in order through one ServerProxy
             -> JSON list of {"response": value} or {"fault": {...}}
-  serve HOST: listens on a free port, prints it, serves until stdin closes; methods
-            echo(*args) returns its arguments, Kivo.fail() raises fault 4 "bad path",
-            Kivo.text(n) returns n letters
 """
 
 import json
 import sys
-import threading
 import xmlrpc.client as xc
-from xmlrpc.server import SimpleXMLRPCRequestHandler, SimpleXMLRPCServer
 
 KINDS = [(bool, "boolean", lambda v: v), (int, "int", lambda v: v), (float, "double", lambda v: v),
          (str, "string", lambda v: v), (xc.DateTime, "dateTime", lambda v: v.value),
@@ -57,10 +52,7 @@ def dump(request):
     if "call" in request:
         params = tuple(from_typed(param) for param in request["call"]["params"])
         return xc.dumps(params, methodname=request["call"]["method"], encoding="utf-8")
-    if "response" in request:
-        return xc.dumps((from_typed(request["response"]),), methodresponse=True, encoding="utf-8")
-    return xc.dumps(xc.Fault(request["fault"]["code"], request["fault"]["string"]), methodresponse=True,
-                    encoding="utf-8")
+    return xc.dumps((from_typed(request["response"]),), methodresponse=True, encoding="utf-8")
 
 
 def call(url, calls):
@@ -75,27 +67,8 @@ def call(url, calls):
     return outcomes
 
 
-def serve(host):
-    class Handler(SimpleXMLRPCRequestHandler):
-        rpc_paths = ()  # serve every path
-
-    def fail():
-        raise xc.Fault(4, "bad path")
-
-    server = SimpleXMLRPCServer((host, 0), requestHandler=Handler, logRequests=False)
-    server.register_function(lambda *args: list(args), "echo")
-    server.register_function(fail, "Kivo.fail")
-    server.register_function(lambda n: "x" * n, "Kivo.text")
-    threading.Thread(target=lambda: (sys.stdin.read(), server.shutdown()), daemon=True).start()
-    print(server.server_address[1], flush=True)
-    server.serve_forever()
-
-
 def main():
     mode, arguments = sys.argv[1], sys.argv[2:]
-    if mode == "serve":
-        serve(*arguments)
-        return
     data = sys.stdin.buffer.read()
     if mode == "load":
         sys.stdout.buffer.write(json.dumps([load(document) for document in data.split(b"\0")]).encode())
