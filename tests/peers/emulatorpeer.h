@@ -1,8 +1,7 @@
 #pragma once
 
-// Runs the player emulator (tools/kvo_player_emulator.py): players on
-// consecutive loopback addresses at the players' real ports, registering with
-// a controller and journalling every call and FTP transfer.
+// Runs the player emulator (tools/kvo_player_emulator.py): players on consecutive loopback addresses at
+// the players' real ports, registering with a controller and journalling every call and FTP transfer.
 
 #include <QDir>
 #include <QFile>

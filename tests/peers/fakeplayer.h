@@ -1,23 +1,17 @@
 #pragma once
 
-// A player inside the test process: an XML-RPC server on an ephemeral
-// loopback port that records every call and answers it from a script, at once
-// or when the test releases it, and the player's item in a players view with
-// a client aimed at that server, registered with a command channel as
-// admission registers a real player's client. Controllers are tested with it
-// through their real command channel, without the whole window.
+// A player inside the test process: an XML-RPC server on a loopback port that records every call and
+// answers it from a script, at once or when released, and the player's item with a client aimed at it,
+// registered with a command channel as admission registers a real player's client.
 
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "xmlrpc/xrclient.h"
 #include "xmlrpc/xrserver.h"
 
-#include <QHash>
 #include <QListWidget>
 #include <QPointer>
-#include <QSet>
 #include <QTest>
-#include <QUrl>
 
 class FakePlayer
 {
@@ -49,26 +43,17 @@ public:
         item->setClient(client);
     }
 
-    // The result each method answers with (an empty string when none is set).
-    QHash<QString, QVariant> replies;
-    // Methods answered with a fault of this text.
-    QHash<QString, QString> faults;
-    // Methods whose calls wait for release().
-    QSet<QString> held;
+    QHash<QString, QVariant> replies; // the result of each method (an empty string when none is set)
+    QHash<QString, QString> faults;   // methods answered with a fault of this text
+    QSet<QString> held;               // methods whose calls wait for release()
     QList<Call> calls;
     QPointer<PlayerItem> item;
 
-    // Answers the waiting calls of method (of every method when empty).
-    void release(const QString& method = QString())
+    // Answers the waiting calls.
+    void release()
     {
-        const QList<QPair<int, QString>> waiting = m_waiting;
-        m_waiting.clear();
-        for (const auto& [id, name] : waiting) {
-            if (method.isEmpty() || name == method)
-                answer(id, name);
-            else
-                m_waiting.append({id, name});
-        }
+        for (const auto& [id, name] : std::exchange(m_waiting, {}))
+            answer(id, name);
     }
     int waiting() const { return int(m_waiting.size()); }
 

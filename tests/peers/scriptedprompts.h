@@ -1,8 +1,5 @@
 #pragma once
 
-// The prompts of a test: every box, chooser, dialog and menu is recorded and
-// answered from a script, after a nested event loop as a real modal box runs.
-
 #include "ui/prompts.h"
 
 #include <QAction>
@@ -15,28 +12,20 @@
 
 #include <functional>
 
-// Records every prompt and answers from a script: queued answers first, then
-// the defaults. Like a real modal box, every prompt runs a nested event loop
-// before it answers (nestedLoopMs, 20 ms unless changed, or until answerWhen
-// holds), so that sockets, replies and timers are served while it is "open";
-// a negative nestedLoopMs answers at once.
+// The prompts of a test: every box, chooser, dialog and menu is recorded and answered from a script (queued
+// answers first, then the defaults). Like a real modal box, each runs a nested event loop before it answers
+// (nestedLoopMs, or until answerWhen holds), so that sockets and timers are served while it is "open".
 class ScriptedPrompts : public Prompts
 {
 public:
-    struct Record {
-        Kind kind;
-        QString title;
-        QString text;
-        QMessageBox::StandardButtons buttons;
-    };
+    struct Record { Kind kind; QString title; QString text; };
     struct MenuEntry {
         QString text;       // without '&'; "-" for a separator
         QVariant id;        // the action's data
         bool checked = false;
         int depth = 0;      // 1 for entries of a submenu, and so on
     };
-    // Fills a dialog's widgets (found by object name) and presses its buttons;
-    // a dialog that is still open afterwards is rejected.
+    // Fills a dialog's widgets and presses its buttons; a dialog still open afterwards is rejected.
     using DialogScript = std::function<void(QDialog*)>;
 
     int nestedLoopMs = 20;
@@ -51,20 +40,17 @@ public:
     QStringList otherPrompts;          // captions of non-message prompts, in order
     QList<DialogScript> dialogScripts; // consumed in order; none left means rejected
     QStringList dialogs;               // object names of the dialogs run, in order
-    // Which entry each menu chooses: an int matches the action's data, a string
-    // its text without '&'; an invalid QVariant (or none left) chooses nothing.
-    QList<QVariant> menuAnswers;
+    QList<QVariant> menuAnswers; // an int matches an entry's data, a string its text; invalid or none left: nothing
     QList<QList<MenuEntry>> menus;     // the entries every menu offered, in order
 
-    // Installs itself for its lifetime.
-    ScriptedPrompts() { setPrompts(this); }
+    ScriptedPrompts() { setPrompts(this); } // installed for its lifetime
     ~ScriptedPrompts() override { setPrompts(nullptr); }
 
     QMessageBox::StandardButton message(Kind kind, QWidget*, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override
     {
-        messages.append({kind, title, text, buttons});
+        messages.append({kind, title, text});
         spinNestedLoop();
         if (!buttonAnswers.isEmpty())
             return buttonAnswers.takeFirst();
@@ -77,33 +63,24 @@ public:
     }
     QString openFileName(QWidget*, const QString& caption, const QString&, const QString&) override
     {
-        return nextFileAnswer(caption);
+        return answer(caption, fileAnswers, QString());
     }
     QString saveFileName(QWidget*, const QString& caption, const QString&, const QString&) override
     {
-        return nextFileAnswer(caption);
+        return answer(caption, fileAnswers, QString());
     }
     QString existingDirectory(QWidget*, const QString& caption, const QString&) override
     {
-        return nextFileAnswer(caption);
+        return answer(caption, fileAnswers, QString());
     }
     QString text(QWidget*, const QString& title, const QString&, const QString&, bool* accepted) override
     {
-        const bool answered = !prompt(title, textAnswers).isEmpty();
-        if (accepted)
-            *accepted = answered;
-        return answered ? textAnswers.takeFirst() : QString();
+        return answer(title, textAnswers, QString(), accepted);
     }
-    QColor color(QWidget*, const QColor&) override
-    {
-        return prompt(QStringLiteral("color"), colorAnswers).isEmpty() ? QColor() : colorAnswers.takeFirst();
-    }
+    QColor color(QWidget*, const QColor&) override { return answer(QStringLiteral("color"), colorAnswers, QColor()); }
     QFont font(QWidget*, const QFont& initial, bool* accepted) override
     {
-        const bool answered = !prompt(QStringLiteral("font"), fontAnswers).isEmpty();
-        if (accepted)
-            *accepted = answered;
-        return answered ? fontAnswers.takeFirst() : initial;
+        return answer(QStringLiteral("font"), fontAnswers, initial, accepted);
     }
     int execDialog(QDialog* dialog) override
     {
@@ -146,17 +123,15 @@ public:
     }
 
 private:
-    // Records a non-message prompt and spins; returns its answers.
-    template <typename Answers>
-    const Answers& prompt(const QString& caption, const Answers& answers)
+    // Records a non-message prompt, spins, and takes its next answer; none left means cancelled.
+    template <typename Answers, typename Value>
+    Value answer(const QString& caption, Answers& answers, const Value& cancelled, bool* accepted = nullptr)
     {
         otherPrompts.append(caption);
         spinNestedLoop();
-        return answers;
-    }
-    QString nextFileAnswer(const QString& caption)
-    {
-        return prompt(caption, fileAnswers).isEmpty() ? QString() : fileAnswers.takeFirst();
+        if (accepted)
+            *accepted = !answers.isEmpty();
+        return answers.isEmpty() ? cancelled : Value(answers.takeFirst());
     }
     void spinNestedLoop()
     {
