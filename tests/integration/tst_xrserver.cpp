@@ -38,14 +38,6 @@ XRMethodResponse responseOf(const HttpMessage& reply)
     return xrParseDocument(reply.body, response) && response.parse() ? response : XRMethodResponse();
 }
 
-// The fault of an answer as {code, text}; empty when it is none.
-QVariantList faultOf(const HttpMessage& reply)
-{
-    int code = 0;
-    QString text;
-    return responseOf(reply).getFault(code, text) ? QVariantList{code, text} : QVariantList();
-}
-
 // The value of the next answer on peer; invalid when none arrives.
 QVariant nextValue(RawClient& peer)
 {
@@ -53,40 +45,30 @@ QVariant nextValue(RawClient& peer)
     return peer.receive(reply) ? responseOf(reply).value() : QVariant();
 }
 
-// What a simple HTTP client sees: it sends its whole request (blocking)
-// before it reads anything, then reads until the server closes.
-struct BlockingExchange
+// What a simple HTTP client sees: it sends its whole request (blocking) before it reads anything, then
+// reads until the server closes. Empty when it could not send it all.
+QByteArray exchangeBlocking(quint16 port, const QByteArray& request)
 {
-    bool sentAll = false;
-    QByteArray received;
-};
-
-BlockingExchange exchangeBlocking(quint16 port, QByteArray request)
-{
-    BlockingExchange result;
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    timeval timeout{10, 0};
+    const timeval timeout{10, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    QByteArray received;
+    qsizetype sent = 0;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
-        qsizetype sent = 0;
-        while (sent < request.size()) {
-            const ssize_t n = ::send(fd, request.constData() + sent, size_t(request.size() - sent), MSG_NOSIGNAL);
-            if (n <= 0)
-                break;
+        for (ssize_t n; sent < request.size()
+                        && (n = ::send(fd, request.constData() + sent, size_t(request.size() - sent), MSG_NOSIGNAL)) > 0;)
             sent += n;
-        }
-        result.sentAll = sent == request.size();
         char buffer[4096];
         for (ssize_t n; (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0;)
-            result.received.append(buffer, n);
+            received.append(buffer, n);
     }
     ::close(fd);
-    return result;
+    return sent == request.size() ? received : QByteArray();
 }
 
 } // namespace
@@ -125,106 +107,44 @@ private slots:
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("text"); // empty: the parser's own words; ending in *: its start
-        QTest::addColumn<bool>("closes");
-        QTest::newRow("not a methodCall") << post("<methodResponse><params/></methodResponse>") << -32600
-                                          << "Invalid XML-RPC methodCall" << false;
         QTest::newRow("empty param")
             << post("<methodCall><methodName>echo</methodName><params><param/></params></methodCall>") << -32600
-            << "Invalid XML-RPC methodCall" << false;
-        QTest::newRow("not XML") << post("<html><body>hi</html>") << -32700 << QString() << false;
-        // A body of exactly the limit is read, and then found not to be XML.
-        QByteArray largest(XRServer::kMaxBodyBytes, ' ');
-        largest.replace(0, 5, "<bad>");
-        QTest::newRow("largest body") << post(largest) << -32700 << QString() << false;
+            << "Invalid XML-RPC methodCall";
         const QString longName(300, 'm');
         QTest::newRow("long unknown method") << post(XRMethodCall(longName, {}).toWire()) << -32601
-                                             << "Method: " + longName.left(256) + "..., not found" << false;
+                                             << "Method: " + longName.left(256) + "..., not found";
         QByteArray attributes;
         for (int i = 0; i <= 10000; ++i)
             attributes += " a" + QByteArray::number(i) + "=''";
         QTest::newRow("too many attributes")
             << post("<methodCall><methodName" + attributes + ">echo</methodName></methodCall>") << -32700
-            << "Documents with more than 10000 attributes are not accepted*" << false;
+            << "Documents with more than 10000 attributes are not accepted*";
         QByteArray nodes = "<methodCall><methodName>echo</methodName><params>";
         for (int i = 0; i < 1000000; ++i)
             nodes += "<a/>";
         QTest::newRow("too many nodes") << post(nodes + "</params></methodCall>") << -32700
-                                        << "Documents with more than 1000000 nodes are not accepted*" << false;
-        QTest::newRow("no content length")
-            << QByteArray("POST /RPC2 HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n") << -32600
-            << "Invalid XML-RPC headers.  Missing content length" << true;
+                                        << "Documents with more than 1000000 nodes are not accepted*";
     }
     void callFaults()
     {
         QFETCH(QByteArray, request);
         QFETCH(int, code);
         QFETCH(QString, text);
-        QFETCH(bool, closes);
         RawClient peer(port());
         peer.send(request);
         HttpMessage reply;
         QVERIFY(peer.receive(reply, 30000));
         QCOMPARE(reply.startLine, QByteArray("HTTP/1.1 200 OK"));
-        QCOMPARE(reply.field("Content-Type"), QByteArray("text/xml"));
-        QCOMPARE(reply.field("Connection"), closes ? QByteArray("close") : QByteArray());
-        const QVariantList fault = faultOf(reply);
-        QCOMPARE(fault.value(0), QVariant(code));
-        const QString said = fault.value(1).toString();
+        QVERIFY(reply.field("Connection").isEmpty());
+        int saidCode = 0;
+        QString said;
+        QVERIFY(responseOf(reply).getFault(saidCode, said));
+        QCOMPARE(saidCode, code);
         QVERIFY2(text.isEmpty()          ? !said.isEmpty()
                  : text.endsWith('*') ? said.startsWith(text.chopped(1))
                                       : said == text,
                  qPrintable(said.left(400)));
         QCOMPARE(server->pendingRequestCount(), 0);
-        if (closes) {
-            QVERIFY(peer.waitClosed());
-            QVERIFY(peer.received.isEmpty());
-        }
-    }
-
-    // A waiting client is told to continue; a body in several segments is
-    // read when it is complete.
-    void requestArrivingInPieces()
-    {
-        const QByteArray request = echo(QString("pieces"), "Expect: 100-continue\r\n");
-        const qsizetype headerEnd = request.indexOf("\r\n\r\n") + 4;
-        RawClient peer(port());
-        peer.send(request.left(headerEnd));
-        QVERIFY(waitUntil([&] { return (peer.received += peer.socket.readAll()).size() >= 25; }));
-        QCOMPARE(peer.received, QByteArray("HTTP/1.1 100 Continue\r\n\r\n"));
-        peer.received.clear();
-        peer.send(request.mid(headerEnd, 10));
-        QTest::qWait(50);
-        QVERIFY(ids.isEmpty() && peer.socket.bytesAvailable() == 0);
-        peer.send(request.mid(headerEnd + 10));
-        QCOMPARE(nextValue(peer), QVariant("pieces"));
-    }
-
-    void compressesOnlyLargeBodiesForDeflateOnly_data()
-    {
-        QTest::addColumn<int>("bodySize");
-        QTest::addColumn<QByteArray>("acceptEncoding");
-        QTest::addColumn<bool>("compressed");
-        QTest::newRow("256, deflate") << 256 << QByteArray("deflate") << false;
-        QTest::newRow("257, deflate") << 257 << QByteArray("deflate") << true;
-        QTest::newRow("257, gzip and deflate") << 257 << QByteArray("gzip, deflate") << false;
-        QTest::newRow("257, none") << 257 << QByteArray() << false;
-    }
-    void compressesOnlyLargeBodiesForDeflateOnly()
-    {
-        QFETCH(int, bodySize);
-        QFETCH(QByteArray, acceptEncoding);
-        QFETCH(bool, compressed);
-        const QString text(bodySize - xrResponseWire(QString("x")).size() + 1, QChar('x'));
-        const QByteArray document = xrResponseWire(text);
-        QCOMPARE(document.size(), bodySize);
-
-        RawClient peer(port());
-        peer.send(echo(text, acceptEncoding.isEmpty() ? QByteArray() : "Accept-Encoding: " + acceptEncoding + "\r\n"));
-        HttpMessage reply;
-        QVERIFY(peer.receive(reply));
-        QCOMPARE(reply.field("Content-Encoding"), compressed ? QByteArray("deflate") : QByteArray());
-        QCOMPARE(compressed ? qUncompress(reply.body) : reply.body, document);
-        QCOMPARE(reply.field("Content-Length").toLongLong(), reply.body.size());
     }
 
     // A large answer goes out as the peer reads it, far beyond the system's
@@ -237,8 +157,6 @@ private slots:
         QTest::addColumn<bool>("closes");
         QTest::newRow("1.0") << QByteArray("HTTP/1.0") << QByteArray() << true;
         QTest::newRow("1.0 keep-alive") << QByteArray("HTTP/1.0") << QByteArray("keep-alive") << false;
-        QTest::newRow("1.0 Keep-Alive") << QByteArray("HTTP/1.0") << QByteArray("Keep-Alive") << false;
-        QTest::newRow("1.1") << QByteArray("HTTP/1.1") << QByteArray() << false;
         QTest::newRow("1.1 close") << QByteArray("HTTP/1.1") << QByteArray("close") << true;
     }
     void connectionFieldDecidesClosing()
@@ -313,33 +231,6 @@ private slots:
         QCOMPARE(nextValue(peer), QVariant(QString("held")));
     }
 
-    void aVanishedPeerIsReleasedAndItsAnswerDropped_data()
-    {
-        QTest::addColumn<bool>("graceful");
-        QTest::newRow("reset") << false;
-        QTest::newRow("closed") << true;
-    }
-    void aVanishedPeerIsReleasedAndItsAnswerDropped()
-    {
-        QFETCH(bool, graceful);
-        answerAtOnce = false;
-        {
-            RawClient peer(port());
-            peer.send(echo(1));
-            QTRY_COMPARE(server->pendingRequestCount(), 1);
-            graceful ? peer.socket.disconnectFromHost() : peer.socket.abort();
-        }
-        QTRY_COMPARE(server->openConnectionCount(), 0);
-        QCOMPARE(server->pendingRequestCount(), 0);
-        server->sendMethodResponse(ids[0], QString("nobody listens"));
-        server->sendFault(ids[0], 1, "nobody listens");
-
-        answerAtOnce = true;
-        RawClient next(port());
-        next.send(echo(2));
-        QCOMPARE(nextValue(next), QVariant(2));
-    }
-
     // Bad requests are refused and closed at once. A header must arrive
     // within the header time; a request that has its header may wait the
     // idle time for its body.
@@ -351,15 +242,12 @@ private slots:
         const QByteArray notPost = "HTTP/1.1 405 Method Not Allowed\r\nContent-Length: 46\r\nConnection: close\r\n\r\n"
                                    "This is an XML-RPC server.  I only accept POST";
         QTest::newRow("GET") << QByteArray("GET /RPC2 HTTP/1.1\r\nHost: x\r\n\r\n") << notPost << true;
-        QTest::newRow("lower-case post") << QByteArray("post /RPC2 HTTP/1.1\r\nContent-Length: 0\r\n\r\n") << notPost
-                                         << true;
-        QTest::newRow("unreadable request line") << QByteArray("POST\r\nContent-Length: 0\r\n\r\n") << notPost << true;
-        QTest::newRow("field without colon") << QByteArray("POST / HTTP/1.1\r\nbroken\r\n\r\n") << notPost << true;
+        // Answered with a fault, then closed.
+        QTest::newRow("no content length")
+            << QByteArray("POST /RPC2 HTTP/1.1\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n\r\n")
+            << QByteArray("HTTP/1.1 200 OK\r\n") << true;
         const QByteArray head = "POST /RPC2 HTTP/1.1\r\nHost: x\r\n";
         const QByteArray badRequest = "HTTP/1.1 400 Bad Request\r\n";
-        QTest::newRow("negative length") << head + "Content-Length: -5\r\n\r\n" << badRequest << true;
-        QTest::newRow("letters") << head + "Content-Length: abc\r\n\r\n" << badRequest << true;
-        QTest::newRow("two numbers") << head + "Content-Length: 12 34\r\n\r\n" << badRequest << true;
         QTest::newRow("overflow") << head + "Content-Length: 99999999999999999999\r\n\r\n" << badRequest << true;
         QTest::newRow("conflicting lengths") << head + "Content-Length: 3\r\nContent-Length: 4\r\n\r\n" << badRequest
                                              << true;
@@ -368,10 +256,7 @@ private slots:
         const QByteArray padding = head + "X-Padding: ";
         QTest::newRow("header too large") << padding + QByteArray(XRServer::kMaxHeaderBytes + 1 - padding.size(), 'a')
                                           << QByteArray("HTTP/1.1 431 Request Header Fields Too Large\r\n") << true;
-        QTest::newRow("nothing") << QByteArray() << QByteArray() << true;
         QTest::newRow("half a header") << QByteArray("POST /RPC2 HTTP/1.1\r\nContent-Le") << QByteArray() << true;
-        QTest::newRow("header ended by bare line feeds")
-            << QByteArray("POST /RPC2 HTTP/1.1\nContent-Length: 0\n\n\n\n") << QByteArray() << true;
         QTest::newRow("half a body") << QByteArray("POST /RPC2 HTTP/1.1\r\nContent-Length: 100\r\n\r\n<meth")
                                      << QByteArray() << false;
     }
@@ -389,28 +274,6 @@ private slots:
         QVERIFY2(reply.isEmpty() ? peer.received.isEmpty() : peer.received.contains("\r\nConnection: close\r\n"),
                  peer.received.constData());
         QVERIFY(ids.isEmpty());
-        QTRY_COMPARE(server->openConnectionCount(), 0);
-    }
-
-    // A pending request is not idle; a served, kept connection waits the idle
-    // time, and its next request has a header time of its own.
-    void keptConnectionWaitsTheIdleTime()
-    {
-        server->setIdleTimeout(1000);
-        server->setHeaderTimeout(100);
-        answerAtOnce = false;
-        RawClient peer(port());
-        peer.send(echo(1));
-        QTRY_COMPARE(ids.size(), 1);
-        QTest::qWait(1200);
-        QCOMPARE(peer.socket.state(), QAbstractSocket::ConnectedState);
-        server->sendMethodResponse(ids[0], 1);
-        QCOMPARE(nextValue(peer), QVariant(1));
-        answerAtOnce = true;
-        QTest::qWait(300);
-        peer.send(echo(2));
-        QCOMPARE(nextValue(peer), QVariant(2));
-        QVERIFY(peer.waitClosed());
         QTRY_COMPARE(server->openConnectionCount(), 0);
     }
 
@@ -448,62 +311,15 @@ private slots:
         auto exchange = std::async(std::launch::async, exchangeBlocking, port(), post(QByteArray(8000000, ' ')));
         QVERIFY(waitUntil([&] { return exchange.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
                           20000));
-        BlockingExchange refused = exchange.get();
-        QVERIFY(refused.sentAll);
+        QByteArray refused = exchange.get();
         HttpMessage reply;
-        QVERIFY2(takeMessage(refused.received, reply), refused.received.constData());
+        QVERIFY2(takeMessage(refused, reply), refused.constData());
         QCOMPARE(reply.startLine, QByteArray("HTTP/1.1 503 Service Unavailable"));
         QCOMPARE(reply.field("Connection"), QByteArray("close"));
         QCOMPARE(reply.body, body);
         QVERIFY(ids.isEmpty());
     }
 
-    // One peer misbehaving as far as the server lets it never keeps a
-    // player on another address from being served.
-    void aPlayerIsServedWhileAPeerMisbehaves_data()
-    {
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("idle connections") << QByteArray();
-        QTest::newRow("unfinished headers") << QByteArray("POST /RPC2 HTTP/1.1\r\nX-Slow: ");
-        QTest::newRow("unfinished large bodies")
-            << "POST /RPC2 HTTP/1.1\r\nContent-Length: 16000000\r\n\r\n" + QByteArray(4096, '<');
-    }
-    void aPlayerIsServedWhileAPeerMisbehaves()
-    {
-        QFETCH(QByteArray, sent);
-        server->setMaxConnections(24);
-        server->setLargeBodyBudget(32000000);
-        std::vector<std::unique_ptr<RawClient>> flood;
-        for (int i = 0; i < 40; ++i) {
-            flood.push_back(std::make_unique<RawClient>(port()));
-            flood.back()->send(sent);
-        }
-        QVERIFY(waitUntil([&] {
-            return std::all_of(flood.begin(), flood.end(), [](const auto& peer) {
-                // Sent all, or refused and closed.
-                return peer->socket.state() == QAbstractSocket::UnconnectedState
-                       || (peer->socket.state() == QAbstractSocket::ConnectedState && peer->socket.bytesToWrite() == 0);
-            });
-        }));
-        QTRY_VERIFY(server->openConnectionCount() <= XRServer::kDefaultMaxConnectionsPerPeer + XRServer::kMaxDrainingConnections);
-        QVERIFY(server->largeBodyBytesReserved() <= 32000000);
-
-        for (const char* address : {"127.0.0.2", "127.0.0.3"}) {
-            RawClient player(port(), QHostAddress(address));
-            player.send(echo(address));
-            QCOMPARE(nextValue(player), QVariant(address));
-        }
-    }
-
-    void destroyingTheServerClosesItsConnections()
-    {
-        answerAtOnce = false;
-        RawClient peer(port());
-        peer.send(echo(1));
-        QTRY_COMPARE(server->pendingRequestCount(), 1);
-        server.reset();
-        QVERIFY(peer.waitClosed());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestXRServer)
