@@ -18,7 +18,7 @@
 class ScriptedPrompts : public Prompts
 {
 public:
-    struct Record { Kind kind; QString title; QString text; };
+    struct Record { Kind kind; QString title; QString text; QMessageBox::StandardButtons buttons; };
     struct MenuEntry {
         QString text;       // without '&'; "-" for a separator
         QVariant id;        // the action's data
@@ -50,7 +50,7 @@ public:
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override
     {
-        messages.append({kind, title, text});
+        messages.append({kind, title, text, buttons});
         spinNestedLoop();
         if (!buttonAnswers.isEmpty())
             return buttonAnswers.takeFirst();
