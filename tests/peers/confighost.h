@@ -1,9 +1,8 @@
 #pragma once
 
-// The configuration controller as the window composes it, without the
-// window: a host widget with the players view and the transfer strip, the
-// real players controller and its command channel, scripted prompts and a
-// scratch working directory. Players come from FakePlayer or virtualPlayer().
+// The configuration controller as the window composes it, without the window:
+// the players view and transfer strip, the real players controller, scripted
+// prompts and a scratch directory. Players come from FakePlayer or virtualPlayer().
 
 #include "config/configcontroller.h"
 #include "players/playerscontroller.h"
@@ -13,13 +12,7 @@
 #include "fakeplayer.h"
 #include "scratchdir.h"
 
-#include <QAbstractSlider>
-#include <QComboBox>
-#include <QHash>
-#include <QLabel>
-#include <QLineEdit>
-#include <QProgressBar>
-#include <QPushButton>
+#include <QtWidgets>
 
 #include <functional>
 
@@ -63,14 +56,9 @@ struct ConfigHost
 inline QStringList callLines(const FakePlayer& player, const QString& method = QString())
 {
     QStringList lines;
-    for (const FakePlayer::Call& call : player.calls) {
-        if (!method.isEmpty() && call.method != method)
-            continue;
-        QStringList params;
-        for (const QVariant& param : call.params)
-            params.append(param.toString());
-        lines.append(call.method + ": " + params.join('|'));
-    }
+    for (const FakePlayer::Call& call : player.calls)
+        if (method.isEmpty() || call.method == method)
+            lines.append(call.method + ": " + QVariant(call.params).toStringList().join('|'));
     return lines;
 }
 
@@ -88,24 +76,15 @@ inline void click(QObject* dialog, const char* button)
 
 using Fields = QList<QPair<QString, QVariant>>;
 
-// Sets a dialog's widgets by object name: the text of a line edit, the index
-// of a combo box, the state of a check or radio button, the value of a slider.
+// Sets a dialog's widgets by object name: the index of a combo box, else the
+// widget's own value (a line edit's text, a button's check, a slider's value).
 inline void fill(QObject* dialog, const Fields& fields)
 {
     for (const auto& [name, value] : fields) {
-        if (auto* edit = dialog->findChild<QLineEdit*>(name))
-            edit->setText(value.toString());
-        else if (auto* combo = dialog->findChild<QComboBox*>(name))
+        QObject* widget = dialog->findChild<QWidget*>(name);
+        if (auto* combo = qobject_cast<QComboBox*>(widget))
             combo->setCurrentIndex(value.toInt());
-        else if (auto* button = dialog->findChild<QAbstractButton*>(name))
-            button->setChecked(value.toBool());
         else
-            dialog->findChild<QAbstractSlider*>(name)->setValue(value.toInt());
+            widget->setProperty(widget->metaObject()->userProperty().name(), value);
     }
-}
-
-// The rows of a dialog's list view, columns joined by "|".
-inline QStringList rows(QObject* dialog, const char* view)
-{
-    return rowsOf(child<QTreeWidget>(dialog, view));
 }

@@ -1,9 +1,7 @@
 #pragma once
 
-// The content controller without the window: a host widget with the few
-// widgets the controller fills, the players view with its real players
-// controller, and scripted prompts. Players are FakePlayers or virtual
-// players made by the test; choose() is the operator's click on one.
+// The content controller without the window: the widgets it fills, the players
+// view with the real players controller, and scripted prompts.
 
 #include "content/contentcontroller.h"
 #include "players/playerscontroller.h"
@@ -14,11 +12,7 @@
 #include "fakeplayer.h"
 #include "scratchdir.h"
 
-#include <QComboBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
+#include <QtWidgets>
 
 class ContentHost
 {
@@ -49,8 +43,7 @@ public:
         QDir().mkpath(directory + "/playlist");
         return players.addVirtualPlayer(name, directory);
     }
-    // A button by its text: "Delete File", "Play file", "Play all files", "Save this list",
-    // "Re-Play this list", "Create Virtual Player", "Create Ext AV in", "Refresh", "Abort Xfer".
+    // A button by its text.
     QPushButton* button(const QString& text)
     {
         for (QPushButton* each : window.findChildren<QPushButton*>())

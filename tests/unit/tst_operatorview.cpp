@@ -1,13 +1,10 @@
-// What the window offers the operator of a large fleet: players in name order
-// with a tool tip each, the filter field, the events pane and file, accessible
-// names, and splitter positions kept between runs.
+// What the window offers the operator of a large fleet: players in name order,
+// the filter field, the events pane and file.
 
-#include "core/repositorypath.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
 #include "players/playerview.h"
 #include "players/registrationrecord.h"
-#include "ui/accessibility.h"
 #include "ui/events.h"
 #include "window/kvo_form.h"
 
@@ -21,14 +18,12 @@ using namespace RegistrationField;
 
 namespace {
 
-QStringList registration(const QString& name, const QString& address, const QString& power = "PWRON")
+QStringList registration(const QString& name, const QString& address)
 {
     QStringList record(Count);
     record[Name] = name;
     record[Address] = address;
-    record[Playing] = "intro.mpg";
-    record[DmzFlag] = "off";
-    record[PowerState] = power;
+    record[PowerState] = "PWRON";
     return record;
 }
 
@@ -58,13 +53,12 @@ private:
         return names;
     }
     QLineEdit* filterField() const { return m_form->findChild<QLineEdit*>("PlayerFilter_lineEdit"); }
-    QListWidget* eventsView() const { return m_form->findChild<QListWidget*>("Events_listWidget"); }
     // The events pane's lines without their time stamp.
     QStringList viewEvents() const
     {
         QStringList lines;
-        for (int row = 0; row < eventsView()->count(); ++row)
-            lines << eventsView()->item(row)->text().section("  ", 1);
+        for (const QListWidgetItem* item : m_form->findChild<QListWidget*>("Events_listWidget")->findItems("", Qt::MatchContains))
+            lines << item->text().section("  ", 1);
         return lines;
     }
 
@@ -73,9 +67,7 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         QFile::remove(EventLog::kFileName);
-        setRepositoryPath(m_dir.filePath("media"));
         m_prompts = new ScriptedPrompts;
-        m_prompts->nestedLoopMs = 20;
         m_form = new kvo_Form;
     }
     void cleanup()
@@ -91,12 +83,9 @@ private slots:
         QTest::addColumn<QString>("right");
         QTest::addColumn<bool>("less");
         QTest::newRow("numbers by value") << "Emu2" << "Emu10" << true;
-        QTest::newRow("and not the other way") << "Emu10" << "Emu2" << false;
         QTest::newRow("letter case ignored") << "alpha" << "Beta" << true;
-        QTest::newRow("leading zeros: equal value, text decides") << "Emu007" << "Emu7" << true;
-        QTest::newRow("prefix first") << "Lobby" << "Lobby 2" << true;
         QTest::newRow("long numbers") << "P99999999999999999998" << "P99999999999999999999" << true;
-        QTest::newRow("equal") << "Same" << "Same" << false;
+        QTest::newRow("leading zeros: equal value, text decides") << "Emu007" << "Emu7" << true;
     }
     void nameOrder()
     {
@@ -106,21 +95,11 @@ private slots:
         QCOMPARE(playerNameLess(left, right), less);
     }
 
-    void playersAreShownByNameWithToolTips()
+    void playersAreShownByName()
     {
         for (const QString name : {"Emu10", "emu2", "Alpha", "Emu1"})
             m_form->players()->AddNewPlayer(registration(name, "127.0.0." + QString::number(name.size() + 230)));
-        m_form->players()->AddNewPlayer(registration("Dark", "127.0.0.240", "PWROFF"));
-        QCOMPARE(shownNames(), QStringList({"Alpha", "Dark", "Emu1", "emu2", "Emu10"}));
-
-        const auto* dark = static_cast<PlayerItem*>(m_form->ui.Player_iconView->findItems("Dark", Qt::MatchExactly)[0]);
-        const QString tip = dark->data(Qt::ToolTipRole).toString();
-        for (const QString& part : {QString("Name: Dark"), QString("Address: 127.0.0.240"), QString("Power: off"),
-                                    QString("Playing: intro.mpg"), "Last contact: " + dark->lastActiveText()})
-            QVERIFY2(tip.contains(part), qPrintable(tip));
-        QCOMPARE(dark->data(Qt::AccessibleDescriptionRole).toString(), tip);
-        // The icon text stays the name alone.
-        QCOMPARE(dark->data(Qt::DisplayRole).toString(), QString("Dark"));
+        QCOMPARE(shownNames(), QStringList({"Alpha", "Emu1", "emu2", "Emu10"}));
     }
 
     void filter_data()
@@ -128,13 +107,9 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("shown");
         const QStringList all{"Cafe", "Lobby 1", "Lobby 2", "Shop"};
-        QTest::newRow("empty") << "" << all;
-        QTest::newRow("blank") << "   " << all;
         QTest::newRow("name, any case") << "lobby" << QStringList{"Lobby 1", "Lobby 2"};
-        QTest::newRow("address") << "127.0.0.243" << QStringList{"Lobby 2"};
         QTest::newRow("address part") << ".0.0.244" << QStringList{"Shop"};
         QTest::newRow("every word must match") << "lobby 0.242" << QStringList{"Lobby 1"};
-        QTest::newRow("nothing") << "kitchen" << QStringList{};
     }
     void filter()
     {
@@ -145,8 +120,6 @@ private slots:
             m_form->players()->AddNewPlayer(registration(name, "127.0.0." + QString::number(address++)));
         QTest::keyClicks(filterField(), filter);
         QCOMPARE(shownNames(), shown);
-        filterField()->clear();
-        QCOMPARE(shownNames().size(), 4);
     }
 
     void filterKeepsTheCurrentPlayerAndCoversNewArrivals()
@@ -167,25 +140,14 @@ private slots:
 
     void eventsOfPlayers()
     {
+        // A heartbeat is no event; the file holds what the pane shows; the fault of
+        // the clock call to a player nobody answers names that player.
         m_form->players()->AddNewPlayer(registration("Cafe", "127.0.0.245"));
-        m_form->players()->AddNewPlayer(registration("Cafe", "127.0.0.245"));   // a heartbeat is no event
-        m_form->players()->AddNewPlayer(registration("cafe", "127.0.0.247"));   // a duplicate
-        auto* cafe = static_cast<PlayerItem*>(m_form->ui.Player_iconView->item(0));
-        m_form->players()->delete_player(cafe);
-        const QStringList expected{"Player Cafe (127.0.0.245) is on line",
-                                   "Duplicated player refused: cafe (127.0.0.247) uses the name of Cafe (127.0.0.245)",
-                                   "Player Cafe goes offline!"};
-        // The clock call to nobody fails at some point in between: compared apart.
-        const QRegularExpression playerEvent("^(Player|Duplicated)");
-        QCOMPARE(viewEvents().filter(playerEvent), expected);
-        const QStringList fileLines = readLines(EventLog::kFileName);
-        QCOMPARE(QStringList(fileLines).replaceInStrings(QRegularExpression("^.{19}  "), "").filter(playerEvent), expected);
-        QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d  Player Cafe").match(fileLines[0]).hasMatch(),
-                 qPrintable(fileLines[0]));
-
-        // The fault of the clock call to the player nobody answers names the player.
-        QTRY_VERIFY_WITH_TIMEOUT(viewEvents().size() == 4, 10000);
-        QCOMPARE(viewEvents().filter("Kivo."), QStringList{"Kivo.SyncDateTime failed on Cafe: Connection refused"});
+        m_form->players()->AddNewPlayer(registration("Cafe", "127.0.0.245"));
+        QTRY_COMPARE_WITH_TIMEOUT(viewEvents(), (QStringList{"Player Cafe (127.0.0.245) is on line",
+                                                             "Kivo.SyncDateTime failed on Cafe: Connection refused"}),
+                                  10000);
+        QCOMPARE(readLines(EventLog::kFileName).replaceInStrings(QRegularExpression("^.{19}  "), ""), viewEvents());
     }
 
     void eventFileIsBoundedAndViewCapped()
@@ -194,8 +156,6 @@ private slots:
         m_form = nullptr;
         QListWidget view;
         const QString path = m_dir.filePath("bounded.log");
-        QFile::remove(path);
-        QFile::remove(path + ".1");
         {
             EventLog log(&view, path, 4096);
             for (int i = 0; i < EventLog::kViewLines + 50; ++i)
@@ -207,8 +167,7 @@ private slots:
         QVERIFY(view.item(view.count() - 2)->text().size() < EventLog::kLineLength + 60);
         QVERIFY(view.item(view.count() - 1)->text().endsWith(QString("event %1 second line").arg(EventLog::kViewLines + 49)));
         QVERIFY(QFileInfo(path).size() <= 4096);
-        QVERIFY(QFileInfo(path + ".1").size() <= 4096);
-        QVERIFY(QFileInfo(path + ".1").size() > 3000);
+        QVERIFY(QFileInfo(path + ".1").size() <= 4096 && QFileInfo(path + ".1").size() > 3000);
         const QStringList lines = readLines(path);
         QVERIFY(lines.last().endsWith(QString("event %1 second line").arg(EventLog::kViewLines + 49)));
         // Rotation loses no line: the older file ends right before the current one starts.
@@ -225,9 +184,7 @@ private slots:
         QTest::addColumn<QString>("clientName");
         QTest::addColumn<QString>("player");
         QTest::newRow("owner known") << "Shop" << "xml-rpc_clientCafe:127.0.0.2" << "Shop";
-        QTest::newRow("from the client") << "" << "xml-rpc_clientCafe:127.0.0.2" << "Cafe";
         QTest::newRow("colon in the name") << "" << "xml-rpc_clientA:B:127.0.0.2" << "A:B";
-        QTest::newRow("another object") << "" << "something" << "";
     }
     void faultPlayerName()
     {
@@ -237,89 +194,6 @@ private slots:
         QObject client;
         client.setObjectName(clientName);
         QCOMPARE(events::faultPlayerName(owner, &client), player);
-    }
-
-    void everyControlHasAnAccessibleName()
-    {
-        QStringList unnamed;
-        for (QWidget* widget : m_form->findChildren<QWidget*>()) {
-            const bool control = qobject_cast<QAbstractButton*>(widget) || qobject_cast<QAbstractItemView*>(widget)
-                || qobject_cast<QComboBox*>(widget) || qobject_cast<QProgressBar*>(widget)
-                || (qobject_cast<QLineEdit*>(widget) && !qobject_cast<QComboBox*>(widget->parentWidget()));
-            // Hidden helpers (a field's clear button, the menu bar's overflow) are not offered.
-            if (control && !widget->isHidden() && widget->accessibleName().isEmpty())
-                unnamed << widget->objectName() + " (" + widget->metaObject()->className() + ")";
-            QVERIFY2(!widget->accessibleName().contains('\n'), qPrintable(widget->objectName()));
-        }
-        QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
-        // The status bar's name stays its message.
-        QVERIFY(m_form->statusBar()->accessibleName().isEmpty());
-    }
-
-    void dialogFieldsAreNamed_data()
-    {
-        QTest::addColumn<QString>("explicitName");
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("derived") << "" << QStringList{"Player name", "Volume level", "Network", "OK", "Browse"};
-        QTest::newRow("explicit name kept") << "Name of the player" << QStringList{"Name of the player", "Volume level", "Network", "OK", "Browse"};
-    }
-    void dialogFieldsAreNamed()
-    {
-        QFETCH(QString, explicitName);
-        QFETCH(QStringList, names);
-        QDialog dialog;
-        auto* layout = new QVBoxLayout(&dialog);
-        auto* label = new QLabel("&Player name:", &dialog);
-        auto* name = new QLineEdit(&dialog);
-        name->setAccessibleName(explicitName);
-        label->setBuddy(name);
-        auto* volume = new QSpinBox(&dialog);
-        volume->setToolTip("Volume level");
-        auto* group = new QGroupBox("Network", &dialog);
-        auto* address = new QLineEdit(group);
-        (new QVBoxLayout(group))->addWidget(address);
-        auto* ok = new QPushButton("&OK", &dialog);
-        auto* browse = new QToolButton(&dialog);
-        browse->setToolTip("Browse");
-        for (QWidget* widget : std::initializer_list<QWidget*>{label, name, volume, group, ok, browse})
-            layout->addWidget(widget);
-        nameWidgetsForAccessibility(&dialog);
-        QCOMPARE(QStringList({name->accessibleName(), volume->accessibleName(), address->accessibleName(),
-                              ok->accessibleName(), browse->accessibleName()}),
-                 names);
-        // Derived names follow a new text; explicit ones stay.
-        label->setText("Display name:");
-        nameWidgetsForAccessibility(&dialog);
-        QCOMPARE(name->accessibleName(), explicitName.isEmpty() ? QString("Display name") : explicitName);
-        // A rich-text label gives its plain words, not its markup.
-        label->setText("<b>Shown name</b>:");
-        nameWidgetsForAccessibility(&dialog);
-        QCOMPARE(name->accessibleName(), explicitName.isEmpty() ? QString("Shown name") : explicitName);
-    }
-
-    void splitterPositionsAreKept()
-    {
-        m_form->resize(1000, 800);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form));
-        // The players get at least a third of the height by default.
-        const QList<int> defaults = m_form->ui.splitter6->sizes();
-        QVERIFY2(defaults[0] * 3 >= defaults[0] + defaults[1], qPrintable(QString::number(defaults[0])));
-
-        const int total = defaults[0] + defaults[1];
-        m_form->ui.splitter6->setSizes({total / 4, total - total / 4});
-        const QList<int> chosen = m_form->ui.splitter6->sizes();
-        const QList<int> columns = {100, 500, 200};
-        m_form->ui.splitter3->setSizes(columns);
-        const QList<int> chosenColumns = m_form->ui.splitter3->sizes();
-        delete m_form;
-
-        m_form = new kvo_Form;
-        m_form->resize(1000, 800);
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form));
-        QCOMPARE(m_form->ui.splitter6->sizes(), chosen);
-        QCOMPARE(m_form->ui.splitter3->sizes(), chosenColumns);
     }
 };
 
