@@ -1,6 +1,5 @@
-// The media repository as the controller lists it: the SIZE(KB) and DURATION
-// texts, a repository made with ffmpeg, the probe cache, superseding refreshes,
-// closing the controller while the worker probes.
+// The media repository as the controller lists it: the SIZE(KB) and DURATION texts,
+// a repository made with ffmpeg, the probe cache, closing while the worker probes.
 
 #include "content/mediaprobe.h"
 #include "content/mediarepository.h"
@@ -156,20 +155,6 @@ private slots:
         QVERIFY(waitForListing(*host));
         QCOMPARE(lister(*host)->filesProbed(), 3);
         QCOMPARE(lister(*host)->cachedResults(), 2);
-        QCOMPARE(rows(host->widgets.repositoryView), expectedRows());
-    }
-
-    void refreshSupersedesARunningOne()
-    {
-        const auto host = start();
-        QSignalSpy finished(lister(*host), &RepositoryLister::finished);
-        QSignalSpy listed(lister(*host), &RepositoryLister::listed);
-        host->content.RefreshServerContents();
-        host->content.RefreshServerContents();
-        QVERIFY(finished.wait(60000));
-        QCOMPARE(listed.count(), 1);
-        QVERIFY(!finished.wait(300));
-        QCOMPARE(finished.count(), 1);
         QCOMPARE(rows(host->widgets.repositoryView), expectedRows());
     }
 

@@ -1,7 +1,6 @@
 // Sending repository files to the shown player: the JPEG marker scan, the
-// picture checks and conversions, the copy into a virtual player's
-// "contents" that runs from the event loop, and the transfer strip showing
-// the shown player's download reports.
+// picture checks, the copy into a virtual player's "contents" that runs from
+// the event loop, and the transfer strip showing the shown player's downloads.
 
 #include "content/shownplayer.h"
 #include "content/transfer.h"
@@ -9,9 +8,7 @@
 
 #include "../peers/contenthost.h"
 
-#include <QImageReader>
 #include <QImageWriter>
-#include <QRadioButton>
 #include <QtTest>
 
 namespace {
@@ -108,24 +105,6 @@ private slots:
         if (readFile(m_contents + "/" + name) == readFile(repository(name)))
             seen.append("sent");
         QCOMPARE(seen, QStringList{outcome});
-    }
-
-    void conversionToTheMainVideoArea()
-    {
-        QVERIFY(makePicture(repository("wide.jpg"), "jpeg", {2048, 1024}));
-        m_host->prompts.dialogScripts.append([&](QDialog* dialog) {
-            dialog->findChild<QRadioButton*>("Main_radioButton")->setChecked(true);
-            dialog->findChild<QPushButton*>("ImageConversion_buttonOk")->click();
-        });
-        m_host->prompts.fileAnswers.append(repository("conv"));
-        doubleClick(row("wide.jpg"));
-        QTest::qWait(100);
-        QCOMPARE(contents(), QStringList{});
-        QCOMPARE(QDir(repositoryPath()).entryList(QDir::Files), QStringList({"conv.png", "wide.jpg"}));
-        QImageReader reader(repository("conv.png"));
-        QCOMPARE(reader.format(), "png");
-        QCOMPARE(reader.size(), QSize(1024, 512));
-        QVERIFY(m_host->prompts.messages.isEmpty());
     }
 
     void foldersNestedFilesAndTheShownPlayer()
