@@ -47,9 +47,9 @@ private slots:
         QTest::addColumn<QStringList>("emitted");
         const QString done = "Information | Network management: | All changes in networking parameters will take "
                              "effect after next reboot.";
-        const QString wlanOff = "wlan: DISABLE|Hall|%1|OFF|10.0.0.7|10.0.0.1|255.0.0.0";
         const QStringList lanOnly = {"name: Lobby", "lan: RTL8100|OFF|192.168.0.20|192.168.0.1|255.255.255.0",
-                                     "server: 192.168.0.2", wlanOff.arg(""), "dmz: OFF|"};
+                                     "server: 192.168.0.2", "wlan: DISABLE|Hall||OFF|10.0.0.7|10.0.0.1|255.0.0.0",
+                                     "dmz: OFF|"};
         const Fields wlanOn = {{"LAN_Chipset_comboBox", 1}, {"WLAN_Chipset_comboBox", 0}};
         const auto refused = [](const char* tag, const Fields& changes, const QString& box) {
             QTest::newRow(tag) << changes << "Information | " + box << QStringList();
@@ -57,8 +57,6 @@ private slots:
         QTest::newRow("values trimmed, DMZ on")
             << Fields{{"PlayerName_lineEdit", " Lobby "}, {"dmz_checkBox", true}, {"NATIP_lineEdit", " 10.0.0.5"}}
             << done << (lanOnly.mid(0, 4) << "dmz: ON|10.0.0.5");
-        QTest::newRow("5-digit key, WLAN off, sent as it is")
-            << Fields{{"WLAN_Key_lineEdit", "12345"}} << done << (lanOnly.mid(0, 3) << wlanOff.arg("12345") << "dmz: OFF|");
         QTest::newRow("LAN DHCP, no address")
             << Fields{{"lan_DHCP_checkBox", true}, {"IP_lineEdit", ""}} << done
             << (QStringList{"name: Lobby", "lan: RTL8100|ON||192.168.0.1|255.255.255.0"} + lanOnly.mid(2));
