@@ -21,7 +21,7 @@ private slots:
         QTest::addColumn<int>("names"); // the player's names, one after another at the same address
         QTest::addColumn<bool>("fails");
         for (const HostileReply& reply : hostileReplies())
-            QTest::newRow(qPrintable(reply.name)) << reply.setting << 1 << (reply.name != "HTML text");
+            QTest::newRow(reply.name) << reply.setting << 1 << (reply.code != 0);
         QTest::newRow("1 MB faults under rotating names")
             << R"({"mode": "fault", "size": 1000000, "text": "<b>update now</b>\n"})" << 12 << true;
     }
