@@ -1,11 +1,11 @@
 // How a hostile player affects the window: for each bad reply of the test
-// player (tests/peers/hostileplayer.h), and for an honest player as the
-// baseline, the calls of a click and of "Firmware version" go through the
-// players controller and its fault path while a 10 ms timer on the GUI thread
-// measures how late it is served. Boxes stay open until every call has
-// ended, as an operator who does not answer at once. Per case it prints the
-// worst stall, the peak resident memory and the growth of the peak over the
-// memory before the case, and the boxes opened.
+// player (tests/peers/hostileplayer.h, and a few more), and for an honest
+// player as the baseline, the calls of a click and of "Firmware version" go
+// through the players controller and its fault path while a 10 ms timer on
+// the GUI thread measures how late it is served. Boxes stay open until every
+// call has ended, as an operator who does not answer at once. Per case it
+// prints the worst stall, the peak resident memory and the growth of the
+// peak over the memory before the case, and the boxes opened.
 //
 //   build/bench/kvo-bench-hostile-replies [ROUNDS]   (rounds per case, default 1)
 
@@ -83,6 +83,10 @@ int main(int argc, char** argv)
     QList<Case> cases{{"honest player (baseline)", "none", 1}};
     for (const HostileReply& reply : hostileReplies())
         cases.append({reply.name, reply.setting, 1});
+    // More of the issue's cases than the tests send, as they take longer.
+    cases.append({"10 MB string with line breaks", R"({"mode": "huge", "size": 10000000, "fill": "line\n"})", 1});
+    cases.append({"10 MB fault message", R"({"mode": "fault", "size": 10000000})", 1});
+    cases.append({"no answer (5 s timeout here)", "delay:3600", 1});
     cases.append({"1 MB faults under 12 rotating names", R"({"mode": "fault", "size": 1000000})", 12});
 
     std::printf("| case | worst stall of the GUI thread | peak RSS | peak growth | boxes |\n|---|---|---|---|---|\n");
