@@ -49,6 +49,20 @@ class RegistrationTest(FleetCase, unittest.TestCase):
         self.assertEqual("P007 at 10.0.0.9 {y} {n:q}", expand("P{n:03d} at {addr} {y} {n:q}", 7, "10.0.0.9"))
 
 
+class RotatingNamesTest(FleetCase, unittest.TestCase):
+    count = 1
+    extra_options = {"rotate_names": True, "fields": {"name": "Storm"}}
+
+    def setUp(self):
+        self.start_fleet()
+
+    def test_every_registration_comes_under_a_new_name(self):
+        address = self.player().address
+        self.assertTrue(wait_for(lambda: len(self.controller.registrations_of(address)) >= 3))
+        names = [record[0] for record in self.controller.registrations_of(address)]
+        self.assertEqual(["Storm-1", "Storm-2", "Storm-3"], names[:3])
+
+
 class FtpTest(FleetCase, unittest.TestCase):
     count = 1
 

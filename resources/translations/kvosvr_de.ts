@@ -120,6 +120,13 @@
         <source>. The player is not ready yet. It it safe to ignore this message.</source>
         <translation>. Der Player ist noch nicht bereit. Sie können diese Meldung ignorieren.</translation>
     </message>
+    <message numerus="yes">
+        <source>And %n more faults while the box was open, see Events.</source>
+        <translation>
+            <numerusform>Und %n weiterer Fehler, während das Fenster offen war, siehe Ereignisse.</numerusform>
+            <numerusform>Und %n weitere Fehler, während das Fenster offen war, siehe Ereignisse.</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>ContentController</name>
@@ -325,6 +332,10 @@
         <source>(%1 characters)</source>
         <translation>(%1 Zeichen)</translation>
     </message>
+    <message>
+        <source>From %1, %2 of %3 %4 are shown; the others were left out (too many or too long).</source>
+        <translation>Von %1 werden %2 von %3 %4 gezeigt; die übrigen wurden weggelassen (zu viele oder zu lang).</translation>
+    </message>
 </context>
 <context>
     <name>FileChooser</name>
@@ -527,6 +538,14 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>Log %1 is saved as %2</source>
         <translation>Protokoll %1 wurde als %2 gespeichert</translation>
+    </message>
+    <message>
+        <source>The player&apos;s logs could not be read from its reply.</source>
+        <translation>Die Protokolle des Players konnten aus seiner Antwort nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>logs</source>
+        <translation>Protokollen</translation>
     </message>
 </context>
 <context>
@@ -830,6 +849,16 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     </message>
 </context>
 <context>
+    <name>PlayerView</name>
+    <message numerus="yes">
+        <source>Failing: its last %n calls failed (%1)</source>
+        <translation>
+            <numerusform>Gestört: sein letzter Aufruf ist fehlgeschlagen (%1)</numerusform>
+            <numerusform>Gestört: seine letzten %n Aufrufe sind fehlgeschlagen (%1)</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
     <name>PlayersController</name>
     <message>
         <source>Storage space</source>
@@ -953,6 +982,14 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
         <source>Firmware: %1; Server software: %2</source>
         <translation>Firmware: %1; Serversoftware: %2</translation>
     </message>
+    <message>
+        <source>The storage figures of %1 cannot be right; they are not shown.</source>
+        <translation>Die Speicherangaben von %1 können nicht stimmen; sie werden nicht gezeigt.</translation>
+    </message>
+    <message>
+        <source>The firmware version of %1 could not be read from its reply.</source>
+        <translation>Die Firmware-Version von %1 konnte aus seiner Antwort nicht gelesen werden.</translation>
+    </message>
 </context>
 <context>
     <name>PlaylistPane</name>
@@ -1040,6 +1077,10 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
         <source>The command channel to this player is busy, try again later.</source>
         <translation>Der Befehlskanal zu diesem Player ist belegt, versuchen Sie es später erneut.</translation>
     </message>
+    <message>
+        <source>The playlist of %1 holds more than %2 entries, or entries too long to be real; it is not shown, so that saving it cannot lose any.</source>
+        <translation>Die Playlist von %1 enthält mehr als %2 Einträge oder Einträge, die zu lang sind, um echt zu sein; sie wird nicht gezeigt, damit beim Speichern keiner verloren geht.</translation>
+    </message>
 </context>
 <context>
     <name>QObject</name>
@@ -1120,6 +1161,10 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>The schedule could not be written to %1: %2</source>
         <translation>Der Zeitplan konnte nicht nach %1 geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>The player&apos;s schedule holds more than %1 tasks, or tasks too long to be real; it is not shown, so that committing it cannot lose any.</source>
+        <translation>Der Zeitplan des Players enthält mehr als %1 Aufgaben oder Aufgaben, die zu lang sind, um echt zu sein; er wird nicht gezeigt, damit beim Übernehmen keine verloren geht.</translation>
     </message>
 </context>
 <context>
@@ -1206,6 +1251,14 @@ Möchten Sie diese Datei wirklich löschen?</translation>
     <message>
         <source>Command channel to this player is busy, try again later.</source>
         <translation>Der Befehlskanal zu diesem Player ist belegt, versuchen Sie es später erneut.</translation>
+    </message>
+    <message>
+        <source>The storage listing of %1 could not be read from its reply.</source>
+        <translation>Die Speicherliste von %1 konnte aus seiner Antwort nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>files</source>
+        <translation>Dateien</translation>
     </message>
 </context>
 <context>

@@ -3,8 +3,10 @@
 #include "config/logsdialog.h"
 #include "config/logsdownload.h"
 #include "config/playerdialogscope.h"
+#include "core/displaytext.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
+#include "ui/events.h"
 #include "ui/prompts.h"
 #include "ui/transferprogress.h"
 
@@ -63,11 +65,22 @@ void LogCommands::handleReply(const QString& method, PlayerItem* player, const Q
 {
     if (!m_open || !m_open->awaits(method, player))
         return;
+    if (result.typeId() != QMetaType::QVariantList) {
+        m_open->readFailed(tr("The player's logs could not be read from its reply."));
+        return;
+    }
+    ListCap cap;
     for (const QVariant& element : result.toList()) {
         QString name = element.toString().trimmed();
-        emit NewLogEntry(name);
+        if (cap.take(name))
+            emit NewLogEntry(name);
     }
     m_open->valuesRead();
+    if (cap.leftOut() > 0) {
+        const QString note = leftOutNote(player->name(), tr("logs"), cap.taken(), cap.leftOut());
+        recordEvent(note);
+        emit statusMessage(note);
+    }
 }
 
 void LogCommands::handleFailure(const QString& method, PlayerItem* player, const QString& message)

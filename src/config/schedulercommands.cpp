@@ -4,6 +4,7 @@
 #include "config/schedulerdialog.h"
 #include "config/schedulerrules.h"
 #include "core/atomicfile.h"
+#include "core/displaytext.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "ui/prompts.h"
@@ -77,12 +78,23 @@ void SchedulerCommands::handleReply(const QString& method, PlayerItem* player, c
         m_open->readFailed(tr("The player's schedule could not be read from its reply."));
         return;
     }
-    emit Clear_Crontab_listView();
+    QStringList tasks;
+    ListCap cap;
     for (const QVariant& element : result.toList()) {
         const QString line = element.toString().trimmed();
-        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')))
-            emit Append_Crontab_listView(line);
+        if (!line.isEmpty() && !line.startsWith(QLatin1Char('#')) && cap.take(line))
+            tasks.append(line);
     }
+    // A schedule shown in part would be committed in part, dropping the rest.
+    if (cap.leftOut() > 0) {
+        m_open->readFailed(tr("The player's schedule holds more than %1 tasks, or tasks too long to be real; it "
+                              "is not shown, so that committing it cannot lose any.")
+                               .arg(displaylimit::kListRows));
+        return;
+    }
+    emit Clear_Crontab_listView();
+    for (const QString& task : tasks)
+        emit Append_Crontab_listView(task);
     m_open->valuesRead();
 }
 

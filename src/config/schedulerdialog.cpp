@@ -245,10 +245,10 @@ void schedule_event_Dialog::add_task_SLOT()
     for (QLineEdit* field : m_timeFields)
         allWildcards = allWildcards && field->text() == QLatin1String("*");
     if (allWildcards
-        && prompts().message(Prompts::Kind::Question, this, tr("Task scheduler"),
-                             tr("All entries are wildcards, this will trigger the task every minute.\nAre you sure it "
-                                "is okay to proceed?"),
-                             QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        && showMessage(Prompts::Kind::Question, this, tr("Task scheduler"),
+                       tr("All entries are wildcards, this will trigger the task every minute.\nAre you sure it "
+                          "is okay to proceed?"),
+                       QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             != QMessageBox::Yes)
         return;
 

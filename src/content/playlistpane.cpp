@@ -3,9 +3,11 @@
 #include "content/playlists.h"
 #include "content/shownplayer.h"
 #include "core/atomicfile.h"
+#include "core/displaytext.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
+#include "ui/events.h"
 #include "ui/prompts.h"
 
 #include <QComboBox>
@@ -113,8 +115,21 @@ void PlaylistPane::handleReply(const QString& method, PlayerItem* player, const 
         return;
     m_widgets.playlistView->clear();
     QList<QStringList> rows;
-    for (const QVariant& entry : result.toList())
-        rows += playlist::readText(entry.toString());
+    ListCap cap;
+    for (const QVariant& entry : result.toList()) {
+        for (const QStringList& row : playlist::readText(entry.toString())) {
+            if (cap.take(playlist::line(row)))
+                rows.append(row);
+        }
+    }
+    // A playlist shown in part would be saved in part: none of it is shown.
+    if (cap.leftOut() > 0) {
+        recordEvent(tr("The playlist of %1 holds more than %2 entries, or entries too long to be real; it is not "
+                       "shown, so that saving it cannot lose any.")
+                        .arg(elideForDisplay(player->name(), displaylimit::kValue))
+                        .arg(displaylimit::kListRows));
+        return;
+    }
     appendRows(rows);
 }
 

@@ -4,9 +4,11 @@
 #include "content/shownplayer.h"
 #include "content/storage.h"
 #include "core/atomicfile.h"
+#include "core/displaytext.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
+#include "ui/events.h"
 #include "ui/prompts.h"
 
 #include <QDir>
@@ -111,25 +113,38 @@ void StoragePane::handleReply(const QString& method, PlayerItem* player, const Q
 {
     // A late listing of a player chosen before fills nothing.
     if (replyBranch(method) == ReplyBranch::GetMediaFileList && m_shown->is(player))
-        fillFromReply(result);
+        fillFromReply(player, result);
 }
 
-void StoragePane::fillFromReply(const QVariant& result)
+void StoragePane::fillFromReply(const PlayerItem* player, const QVariant& result)
 {
     m_widgets.storageView->clear();
+    const QString playerName = elideForDisplay(player->name(), displaylimit::kValue);
+    if (result.typeId() != QMetaType::QVariantList) {
+        emit statusMessage(tr("The storage listing of %1 could not be read from its reply.").arg(playerName));
+        return;
+    }
     const QHash<QString, QTreeWidgetItem*> repository = storage::repositoryRowsByName(m_widgets.repositoryView);
+    ListCap cap;
     for (const QVariant& entry : result.toList()) {
         const QVariantMap file = entry.toMap();
         QString received = file.value(QStringLiteral("name")).toString();
-        if (received.isEmpty())
+        if (received.isEmpty() || !cap.take(received))
             continue;
         const QStringList facts = repositoryFacts(repository, received);
         QString name = storage::repairedName(received);
         if (name != received)
             emit fix_URL_spaces(received, name);
         new QTreeWidgetItem(m_widgets.storageView,
-                            {name, storage::sizeCell(file.value(QStringLiteral("size")).toString()),
+                            {name,
+                             storage::sizeCell(elideForDisplay(file.value(QStringLiteral("size")).toString(),
+                                                               displaylimit::kValue)),
                              QStringLiteral("player"), facts[1], facts[2]});
+    }
+    if (cap.leftOut() > 0) {
+        const QString note = leftOutNote(playerName, tr("files"), cap.taken(), cap.leftOut());
+        recordEvent(note);
+        emit statusMessage(note);
     }
 }
 
@@ -145,7 +160,7 @@ void StoragePane::DeletePlayerFile()
     // Taken before the question: the view may be refilled while it is open.
     const QString name = selected.first()->text(playlist::Name);
     const QPointer<PlayerItem> player = m_shown->player();
-    const auto answer = prompts().message(
+    const auto answer = showMessage(
         Prompts::Kind::Question, m_window, tr("Player File Operation"),
         tr("This file  will be deleted from player storage.\nIf this file is also an entry in any playlist, the "
            "entry will also be removed.\nDo you really want to delete this file?"),

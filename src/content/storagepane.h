@@ -48,7 +48,7 @@ signals:
 
 private:
     void handleReply(const QString& method, PlayerItem* player, const QVariant& result);
-    void fillFromReply(const QVariant& result);
+    void fillFromReply(const PlayerItem* player, const QVariant& result);
     void listVirtualContents(PlayerItem* player);
 
     ContentWidgets m_widgets;

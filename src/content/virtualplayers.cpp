@@ -183,9 +183,9 @@ void VirtualPlayers::DeleteVirtualPlayer(PlayerItem* item)
         return;
     const QString directory = item->virtualDirectory();
     const QPointer<PlayerItem> guarded(item);
-    const auto answer = prompts().message(Prompts::Kind::Question, m_window, tr("Deleting player image"),
-                                          tr("%1 is about to be removed, are you sure?").arg(directory),
-                                          QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    const auto answer = showMessage(Prompts::Kind::Question, m_window, tr("Deleting player image"),
+                                    tr("%1 is about to be removed, are you sure?").arg(directory),
+                                    QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer != QMessageBox::Yes || !guarded)
         return;
     if (!QFileInfo::exists(directory) && !QFileInfo(directory).isSymLink()) {

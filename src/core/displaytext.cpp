@@ -38,3 +38,42 @@ QString elideForDisplay(const QString& text, qsizetype maxLength, LineBreaks lin
     return shown + QStringLiteral("\u2026 ")
            + QCoreApplication::translate("DisplayText", "(%1 characters)").arg(QLocale().toString(text.size()));
 }
+
+QString elideBoxText(const QString& text)
+{
+    qsizetype length = qMin(text.size(), displaylimit::kBoxText);
+    int lines = 1;
+    for (qsizetype i = 0; i < length; ++i) {
+        if (text.at(i) == u'\n' && ++lines > displaylimit::kBoxLines) {
+            length = i;
+            break;
+        }
+    }
+    if (length == text.size())
+        return text;
+    return elideForDisplay(text, length, LineBreaks::Keep);
+}
+
+QString plainTextAsHtml(const QString& text)
+{
+    return QStringLiteral("<p style=\"white-space:pre\">") + text.toHtmlEscaped() + QStringLiteral("</p>");
+}
+
+bool ListCap::take(const QString& entry)
+{
+    if (full() || entry.size() > displaylimit::kEntry) {
+        ++m_leftOut;
+        return false;
+    }
+    ++m_taken;
+    return true;
+}
+
+QString leftOutNote(const QString& player, const QString& list, int shown, int leftOut)
+{
+    const QLocale locale;
+    return QCoreApplication::translate("DisplayText",
+                                       "From %1, %2 of %3 %4 are shown; the others were left out (too many or too long).")
+        .arg(elideForDisplay(player, displaylimit::kValue), locale.toString(shown), locale.toString(shown + leftOut),
+             list);
+}

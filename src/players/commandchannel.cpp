@@ -1,5 +1,6 @@
 #include "players/commandchannel.h"
 
+#include "core/displaytext.h"
 #include "players/playeritem.h"
 #include "ui/events.h"
 #include "ui/prompts.h"
@@ -8,6 +9,7 @@
 #include <QCoreApplication>
 
 #include <array>
+#include <utility>
 
 CommandChannel::CommandChannel(QWidget* window, QObject* parent)
     : QObject(parent)
@@ -67,7 +69,11 @@ void CommandChannel::retire(XRClient* client)
 void CommandChannel::ProcessResponse(int id, const QVariant& result)
 {
     const auto request = m_requests.constFind(id);
-    if (request == m_requests.constEnd() || replyBranch(request->method) == ReplyBranch::None)
+    if (request == m_requests.constEnd())
+        return;
+    if (request->player)
+        request->player->noteCallAnswered();
+    if (replyBranch(request->method) == ReplyBranch::None)
         return;
     const QString method = request->method;
     const QPointer<PlayerItem> player = request->player;
@@ -84,9 +90,27 @@ void CommandChannel::ProcessFault(int id, int, const QString& message)
     events::commandFault(request.method,
                          events::faultPlayerName(request.player ? request.player->name() : QString(), sender()),
                          message);
+    if (request.player)
+        request.player->noteCallFailed(message);
     emit failed(request.method, request.player, message);
+    // One fault box at a time: a player failing call after call, or many
+    // players at once, must not bury the window in boxes. Faults that come
+    // while the box is open are in the Events pane; the operator learns how
+    // many when it closes.
+    if (m_faultBoxOpen) {
+        ++m_faultsWhileBoxOpen;
+        emit statusMessage(faultStatusText(id, message));
+        return;
+    }
+    m_faultBoxOpen = true;
+    const QPointer<CommandChannel> alive(this);
     showInformation(m_window, request.method + tr(" Error"), faultMessageText(message));
+    if (!alive)
+        return;
+    m_faultBoxOpen = false;
     emit statusMessage(faultStatusText(id, message));
+    if (const int more = std::exchange(m_faultsWhileBoxOpen, 0))
+        emit statusMessage(moreFaultsText(more));
 }
 
 ReplyBranch replyBranch(const QString& method)
@@ -124,5 +148,12 @@ QString faultMessageText(const QString& message)
 
 QString faultStatusText(int id, const QString& message)
 {
-    return QStringLiteral("Client command <%1> fails with message <%2>.").arg(id).arg(message);
+    return QStringLiteral("Client command <%1> fails with message <%2>.")
+        .arg(id)
+        .arg(elideForDisplay(message, displaylimit::kValue));
+}
+
+QString moreFaultsText(int count)
+{
+    return CommandChannel::tr("And %n more faults while the box was open, see Events.", nullptr, count);
 }

@@ -23,7 +23,7 @@ public:
     // Commands that check it refuse to send while this many requests are outstanding.
     static constexpr int kBusyLimit = 500;
 
-    // window is the parent of the fault boxes.
+    // window is the parent of the fault boxes, of which at most one is open.
     explicit CommandChannel(QWidget* window, QObject* parent = nullptr);
     ~CommandChannel() override;
 
@@ -63,6 +63,8 @@ private:
     };
 
     QWidget* m_window;
+    bool m_faultBoxOpen = false;
+    int m_faultsWhileBoxOpen = 0;
     QMap<int, Request> m_requests;
     QHash<QString, QPointer<XRClient>> m_clients;
 };
@@ -85,5 +87,7 @@ ReplyBranch replyBranch(const QString& method);
 QString completionText(const QString& method, int id, int remaining);
 // Message-box text for a failed request.
 QString faultMessageText(const QString& message);
-// Status-bar line after a failed request.
+// Status-bar line after a failed request; the message is cut to a line.
 QString faultStatusText(int id, const QString& message);
+// Status-bar line once the fault box closes, when count more faults came while it was open.
+QString moreFaultsText(int count);

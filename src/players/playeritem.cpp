@@ -1,5 +1,6 @@
 #include "players/playeritem.h"
 
+#include "core/displaytext.h"
 #include "core/ftptransfer.h"
 #include "core/installpaths.h"
 #include "players/playerregistry.h"
@@ -12,6 +13,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QIcon>
+#include <QPainter>
 
 namespace {
 
@@ -50,6 +52,37 @@ QPixmap loadIcon(const QString& fileName)
     if (!pixmap.isNull())
         pixmap = pixmap.scaled(IconSize, IconSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     loaded.insert(key, pixmap);
+    return pixmap;
+}
+
+// The icon with a red exclamation mark in its lower right corner, made once per icon.
+QPixmap failingIcon(const QPixmap& icon)
+{
+    static QHash<qint64, QPixmap> marked;
+    static const bool released = [] {
+        qAddPostRoutine([] { marked.clear(); });
+        return true;
+    }();
+    Q_UNUSED(released);
+    if (const auto it = marked.constFind(icon.cacheKey()); it != marked.cend())
+        return *it;
+    QPixmap pixmap = icon.isNull() ? QPixmap(IconSize, IconSize) : icon;
+    if (icon.isNull())
+        pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const qreal side = pixmap.width() * 0.45;
+    const QRectF badge(pixmap.width() - side, pixmap.height() - side, side, side);
+    painter.setPen(QPen(Qt::white, 2));
+    painter.setBrush(QColor(200, 0, 0));
+    painter.drawEllipse(badge.adjusted(1, 1, -1, -1));
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(int(side * 0.7));
+    painter.setFont(font);
+    painter.drawText(badge, Qt::AlignCenter, QStringLiteral("!"));
+    painter.end();
+    marked.insert(icon.cacheKey(), pixmap);
     return pixmap;
 }
 
@@ -186,9 +219,26 @@ void PlayerItem::setAvailableSpace(int kilobytes)
         m_availableSpace = kilobytes;
 }
 
+void PlayerItem::noteCallFailed(const QString& message)
+{
+    m_lastFault = elideForDisplay(message, displaylimit::kValue);
+    if (++m_failedCalls == FailingAfter)
+        showIcon();
+}
+
+void PlayerItem::noteCallAnswered()
+{
+    const bool wasFailing = isFailing();
+    m_failedCalls = 0;
+    m_lastFault.clear();
+    if (wasFailing)
+        showIcon();
+}
+
 void PlayerItem::showIcon()
 {
-    setIcon(QIcon(m_isVirtual ? m_virtualIcon : m_online ? m_onIcon : m_offIcon));
+    const QPixmap& icon = m_isVirtual ? m_virtualIcon : m_online ? m_onIcon : m_offIcon;
+    setIcon(QIcon(isFailing() ? failingIcon(icon) : icon));
 }
 
 void PlayerItem::check_last_active_time()

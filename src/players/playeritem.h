@@ -107,6 +107,15 @@ public:
     const QPixmap& onIcon() const { return m_onIcon; }
     const QPixmap& offIcon() const { return m_offIcon; }
     const QPixmap& virtualIcon() const { return m_virtualIcon; }
+    // Calls that failed one after another; from FailingAfter on the item is
+    // marked as failing (icon and tool tip) until the player answers a call.
+    static constexpr int FailingAfter = 3;
+    void noteCallFailed(const QString& message);
+    void noteCallAnswered();
+    bool isFailing() const { return m_failedCalls >= FailingAfter; }
+    int failedCalls() const { return m_failedCalls; }
+    // The message of the last failed call, cut to a line.
+    QString lastFault() const { return m_lastFault; }
     int totalSpace() const { return m_totalSpace; }
     void setTotalSpace(int kilobytes);
     int availableSpace() const { return m_availableSpace; }
@@ -177,6 +186,8 @@ private:
     int m_availableSpace = 0;
     QStringList m_album;
     QString m_downloadStatus;
+    int m_failedCalls = 0;
+    QString m_lastFault;
     // Files opened for queued puts, each deleted once its put has finished.
     QList<QFile*> m_uploads;
 };

@@ -1,5 +1,6 @@
 #include "players/playerscontroller.h"
 
+#include "core/displaytext.h"
 #include "core/ownaddress.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
@@ -18,6 +19,7 @@
 #include <QTextStream>
 #include <QUrl>
 
+#include <limits>
 #include <memory>
 
 using namespace RegistrationField;
@@ -111,6 +113,30 @@ void setNetworkFields(PlayerItem* item, const QStringList& record)
 PlayerItem* asPlayer(QListWidgetItem* item)
 {
     return item && item->type() == PlayerItem::ItemType ? static_cast<PlayerItem*>(item) : nullptr;
+}
+
+std::optional<StorageFigures> storageFigures(const QVariant& reply)
+{
+    if (reply.typeId() != QMetaType::QVariantList)
+        return std::nullopt;
+    const QVariantList elements = reply.toList();
+    if (elements.size() < 2)
+        return std::nullopt;
+    qint64 figures[2] = {0, 0};
+    for (int index = 0; index < 2; ++index) {
+        const QVariant& element = elements.at(index);
+        const int type = element.typeId();
+        bool isNumber = false;
+        if (type == QMetaType::Int || type == QMetaType::UInt || type == QMetaType::LongLong
+            || type == QMetaType::ULongLong || type == QMetaType::QString)
+            figures[index] = element.toString().trimmed().toLongLong(&isNumber);
+        if (!isNumber || figures[index] < std::numeric_limits<int>::min()
+            || figures[index] > std::numeric_limits<int>::max())
+            return std::nullopt;
+    }
+    if (figures[0] >= 0 && figures[1] > figures[0])
+        return std::nullopt;
+    return StorageFigures{int(figures[0]), int(figures[1])};
 }
 
 QString storageReportText(qint64 totalKb, qint64 availableKb)
@@ -334,16 +360,27 @@ void PlayersController::Reboot_player(PlayerItem* player)
 void PlayersController::handleReply(const QString& method, PlayerItem* player, const QVariant& result)
 {
     switch (replyBranch(method)) {
-    case ReplyBranch::FreeSpace: {
-        const QVariantList figures = result.toList();
-        player->setTotalSpace(figures.value(0).toInt());
-        player->setAvailableSpace(figures.value(1).toInt());
+    case ReplyBranch::FreeSpace:
+        // Figures that cannot be true are not kept, so that no box shows them.
+        if (const std::optional<StorageFigures> figures = storageFigures(result)) {
+            player->setTotalSpace(figures->totalKb);
+            player->setAvailableSpace(figures->availableKb);
+        } else {
+            emit statusMessage(tr("The storage figures of %1 cannot be right; they are not shown.")
+                                   .arg(elideForDisplay(player->name(), displaylimit::kValue)));
+        }
         break;
-    }
     case ReplyBranch::FirmwareVersion:
+        if (result.typeId() != QMetaType::QVariantList) {
+            showInformation(m_window, tr("Version information"),
+                            tr("The firmware version of %1 could not be read from its reply.")
+                                .arg(elideForDisplay(player->name(), displaylimit::kValue)));
+            break;
+        }
         showInformation(m_window, tr("Version information"),
                         tr("Firmware: %1; Server software: %2")
-                            .arg(result.toList().value(0).toString(), QString::fromLatin1(kVersionText)));
+                            .arg(elideForDisplay(result.toList().value(0).toString(), displaylimit::kValue),
+                                 QString::fromLatin1(kVersionText)));
         break;
     default:
         break;

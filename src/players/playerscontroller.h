@@ -12,8 +12,10 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 #include <functional>
+#include <optional>
 
 class CommandChannel;
 class PlayerItem;
@@ -80,6 +82,15 @@ private:
 
 // The player an icon-view item stands for, or null.
 PlayerItem* asPlayer(QListWidgetItem* item);
+
+// The total and available storage (KB) of a "Kivo.FreeSpace" reply: a list
+// of two integers (or numeric strings) within int range; nullopt for any
+// other shape, and when a player claims more available than total space.
+struct StorageFigures {
+    int totalKb;
+    int availableKb;
+};
+std::optional<StorageFigures> storageFigures(const QVariant& reply);
 
 // "Total space %1 KB, available %2 KB (%3% Full)." for a player's last reported
 // figures; a total of 0 or less is replaced by its complement (0 becomes -1)

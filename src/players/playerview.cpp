@@ -1,5 +1,6 @@
 #include "players/playerview.h"
 
+#include "core/displaytext.h"
 #include "players/playeritem.h"
 
 #include <QCoreApplication>
@@ -79,13 +80,18 @@ QString playerToolTip(const PlayerItem& item)
         power = item.isOnline() ? translated("on") : translated("off (PWROFF)");
     const QString playing = item.playing().isEmpty() ? translated("nothing reported") : item.playing();
     const QString contact = item.lastActive().isValid() ? item.lastActiveText() : translated("never");
-    QStringList lines{translated("Name: %1").arg(item.name())};
+    QStringList lines{translated("Name: %1").arg(elideForDisplay(item.name(), displaylimit::kValue))};
     if (!item.ipAddress().isEmpty())
         lines << translated("Address: %1").arg(item.ipAddress());
     if (item.isVirtual() || item.isMirror())
         lines << translated("Folder: %1").arg(item.virtualDirectory());
-    lines << translated("Power: %1").arg(power) << translated("Playing: %1").arg(playing)
+    lines << translated("Power: %1").arg(power)
+          << translated("Playing: %1").arg(elideForDisplay(playing, displaylimit::kValue))
           << translated("Last contact: %1").arg(contact);
+    if (item.isFailing())
+        lines << QCoreApplication::translate("PlayerView", "Failing: its last %n calls failed (%1)", nullptr,
+                                             item.failedCalls())
+                     .arg(item.lastFault());
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -115,7 +121,10 @@ bool PlayerItem::operator<(const QListWidgetItem& other) const
 // Built when asked, so that it is always current and heartbeats cost nothing.
 QVariant PlayerItem::data(int role) const
 {
-    if (role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole)
+    // A tool tip renders anything that looks like markup: names and files come from players.
+    if (role == Qt::ToolTipRole)
+        return plainTextAsHtml(playerToolTip(*this));
+    if (role == Qt::AccessibleDescriptionRole)
         return playerToolTip(*this);
     return QListWidgetItem::data(role);
 }

@@ -1,5 +1,7 @@
 #include "ui/prompts.h"
 
+#include "core/debuglog.h"
+#include "core/displaytext.h"
 #include "ui/accessibility.h"
 
 #include <QColorDialog>
@@ -22,17 +24,16 @@ public:
                                         const QString& text, QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override
     {
-        switch (kind) {
-        case Kind::Information:
-            return QMessageBox::information(parent, title, text, buttons, defaultButton);
-        case Kind::Warning:
-            return QMessageBox::warning(parent, title, text, buttons, defaultButton);
-        case Kind::Critical:
-            return QMessageBox::critical(parent, title, text, buttons, defaultButton);
-        case Kind::Question:
-            return QMessageBox::question(parent, title, text, buttons, defaultButton);
-        }
-        return QMessageBox::NoButton;
+        static const QMessageBox::Icon icons[] = {QMessageBox::Information, QMessageBox::Warning,
+                                                  QMessageBox::Critical, QMessageBox::Question};
+        QMessageBox box(icons[int(kind)], title, text, buttons, parent);
+        // Texts hold what players send: markup in them is shown, never rendered.
+        box.setTextFormat(Qt::PlainText);
+        if (defaultButton != QMessageBox::NoButton)
+            box.setDefaultButton(defaultButton);
+        if (box.exec() == -1)
+            return QMessageBox::Cancel;
+        return box.standardButton(box.clickedButton());
     }
     QString openFileName(QWidget* parent, const QString& caption, const QString& directory,
                          const QString& filter) override
@@ -87,20 +88,32 @@ void setPrompts(Prompts* p)
     installedPrompts = p;
 }
 
+QMessageBox::StandardButton showMessage(Prompts::Kind kind, QWidget* parent, const QString& title,
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton)
+{
+    const QString shown = elideBoxText(text);
+    if (shown != text)
+        qInfo("Box \"%s\" shows its text cut; in full: %s", qUtf8Printable(elideForDisplay(title, displaylimit::kValue)),
+              qUtf8Printable(elideForDisplay(text, kDebugLogLineLength)));
+    return prompts().message(kind, parent, elideForDisplay(title, displaylimit::kValue), shown, buttons,
+                             defaultButton);
+}
+
 QMessageBox::StandardButton showInformation(QWidget* parent, const QString& title, const QString& text,
                                             QMessageBox::StandardButtons buttons)
 {
-    return prompts().message(Prompts::Kind::Information, parent, title, text, buttons, QMessageBox::NoButton);
+    return showMessage(Prompts::Kind::Information, parent, title, text, buttons, QMessageBox::NoButton);
 }
 
 QMessageBox::StandardButton showWarning(QWidget* parent, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons)
 {
-    return prompts().message(Prompts::Kind::Warning, parent, title, text, buttons, QMessageBox::NoButton);
+    return showMessage(Prompts::Kind::Warning, parent, title, text, buttons, QMessageBox::NoButton);
 }
 
 QMessageBox::StandardButton showCritical(QWidget* parent, const QString& title, const QString& text,
                                          QMessageBox::StandardButtons buttons)
 {
-    return prompts().message(Prompts::Kind::Critical, parent, title, text, buttons, QMessageBox::NoButton);
+    return showMessage(Prompts::Kind::Critical, parent, title, text, buttons, QMessageBox::NoButton);
 }

@@ -60,7 +60,12 @@ Prompts& prompts();
 // Installs p (not owned); nullptr restores the real dialogs.
 void setPrompts(Prompts* p);
 
-// Shorthands for the usual boxes, through prompts().
+// A box through prompts(): its title and text cut to what a box can show
+// (elideBoxText; a text cut goes whole to debug.log) and shown as plain text.
+QMessageBox::StandardButton showMessage(Prompts::Kind kind, QWidget* parent, const QString& title,
+                                        const QString& text, QMessageBox::StandardButtons buttons,
+                                        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+// Shorthands for the usual boxes, through showMessage().
 QMessageBox::StandardButton showInformation(QWidget* parent, const QString& title, const QString& text,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 QMessageBox::StandardButton showWarning(QWidget* parent, const QString& title, const QString& text,

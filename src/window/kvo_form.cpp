@@ -2,6 +2,7 @@
 
 #include "config/configcontroller.h"
 #include "content/contentcontroller.h"
+#include "core/displaytext.h"
 #include "players/playerscontroller.h"
 #include "ui/artwork.h"
 
@@ -85,7 +86,8 @@ void kvo_Form::init()
 
 void kvo_Form::showStatus(const QString& text, int timeoutMs)
 {
-    statusBar()->showMessage(text, timeoutMs);
+    // Lines carry what players send: one line, cut.
+    statusBar()->showMessage(elideForDisplay(text, displaylimit::kStatusLine), timeoutMs);
 }
 
 void kvo_Form::languageChange()

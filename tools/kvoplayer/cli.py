@@ -141,6 +141,8 @@ def build_parser(prog=None):
                        help="how long a player stays away after Kivo.Reboot (default 3; 0 = at once)")
     fleet.add_argument("--raw-names", action="store_true",
                        help="register non-ASCII names as they are instead of in U+ form")
+    fleet.add_argument("--rotate-names", action="store_true",
+                       help="register under a new name every time (NAME-1, NAME-2, ...), as a misbehaving player")
     fleet.add_argument("--control", default=DEFAULT_CONTROL, metavar="HOST:PORT",
                        help="control channel address (default %s; 'none' disables it)" % DEFAULT_CONTROL)
     fleet.add_argument("--fault", action="append", type=fault_setting, default=[], metavar="TARGET=SETTING",
@@ -180,6 +182,7 @@ def options_from(args):
                    interval=args.interval, state_dir=args.state_dir, journal=args.journal,
                    deflate=args.deflate, storage_kb=args.storage_kb, firmware=args.firmware,
                    reboot_seconds=max(0.0, args.reboot_seconds), raw_names=args.raw_names,
+                   rotate_names=args.rotate_names,
                    verbose=args.verbose, setup=list(args.fault), fields=fields)
 
 

@@ -40,6 +40,7 @@ class Options:
         self.reboot_seconds = 3.0
         self.register_timeout = 10.0
         self.raw_names = False
+        self.rotate_names = False  # every registration under a new name: NAME-1, NAME-2, ...
         self.verbose = False
         self.messages = True  # report changes of the controller's reachability on stderr
         # Registration values; "{n}" (optionally with a format, e.g. "{n:03d}") and "{addr}" are replaced.
@@ -192,9 +193,15 @@ class Player:
         return controller.call(options.controller, options.controller_port, method, params,
                                options.register_timeout, source)
 
+    def _registration_values(self):
+        registration = self.state.registration_values()
+        if self.fleet.options.rotate_names:
+            registration[0] = "%s-%d" % (registration[0], self.registrations + 1)
+        return registration
+
     def register(self):
         """Sends one registration; returns the controller's reply. Raises ControllerError."""
-        registration = self.state.registration_values()
+        registration = self._registration_values()
         if not self.fleet.options.raw_names:
             registration[0] = values.u_plus_encode(registration[0])
         try:
@@ -216,7 +223,7 @@ class Player:
 
     def registration_request(self):
         """The HTTP request of one registration, built again only when the registration values change."""
-        registration = self.state.registration_values()
+        registration = self._registration_values()
         key = tuple(registration)
         if key != self._request_key:
             if not self.fleet.options.raw_names:
