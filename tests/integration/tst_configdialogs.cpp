@@ -126,8 +126,6 @@ private slots:
             << Task{4, weekdays, {"Lobby", "web", ""}, {}, refused + "A Web user name is required in polling mode."};
         QTest::newRow("poll keeps its blanks") << Task{4, weekdays, {" Lobby ", "web", "kvo"}, {}, "",
                                                        "0|7|*|*|1-5|/usr/local/bin/poll  -s   web  -u  kvo  -m   Lobby"};
-        QTest::newRow("empty field")
-            << Task{1, {"", "23", "*", "*", "*"}, none, {}, "", "|23|*|*|*|/usr/local/bin/psudoff"};
     }
     void addTaskChecks()
     {
