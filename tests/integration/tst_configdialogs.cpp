@@ -78,12 +78,12 @@ private:
     ScriptedPrompts& prompts() { return m_host->prompts; }
     void script(const ScriptedPrompts::DialogScript& run) { prompts().dialogScripts.append(run); }
     QString ftpState(const QString& name) const { return m_emulatorDir.filePath("state/" + kFtpHost + "/" + name); }
-    // The files a user of the player's FTP service has sent completely, in order.
+    // The files a user of the player's FTP service has sent completely (renamed to their names), in order.
     QStringList ftpFiles(const QString& user) const
     {
         QStringList files;
         for (const QJsonObject& transfer : m_ftp->journal("ftp", kFtpHost))
-            if (transfer["user"] == user && transfer["complete"].toBool())
+            if (transfer["user"] == user && transfer["command"] == "RNTO")
                 files.append(transfer["file"].toString());
         return files;
     }
