@@ -217,11 +217,16 @@ private slots:
         QTest::newRow("both edges, in order") << QStringList{"4000", "4095", "200", "2"}
                                               << QStringList{clipped.arg("right"), clipped.arg("bottom")}
                                               << QVariantList{4000, 4095, 96, 1};
-        QTest::newRow("empty fields count 0") << QStringList{"", "", "", ""} << QStringList{}
-                                              << QVariantList{0, 0, 0, 0};
-        // A player's values beyond the screen never give a negative size.
-        QTest::newRow("out of range from the player") << QStringList{"5000", "-1", "4096", "9999"} << QStringList{}
-                                                      << QVariantList{0, 0, 4096, 0};
+        // Refused by name, the first one in order; nothing is sent.
+        QTest::newRow("empty field") << QStringList{"0", "", "", ""}
+                                     << QStringList{"Warning | Scale window size | \"Y (0 ~ 4095)\" is empty: enter a "
+                                                    "whole number in that range."}
+                                     << QVariantList{};
+        QTest::newRow("out of range from the player")
+            << QStringList{"5000", "3", "1920", "0"}
+            << QStringList{"Warning | Scale window size | \"X (0 ~ 4095)\" holds \"5000\": enter a whole number in "
+                           "that range."}
+            << QVariantList{};
     }
     void scaleWindowOk()
     {
@@ -238,7 +243,7 @@ private slots:
         dialog.findChild<QPushButton*>("buttonOk")->click();
         QCOMPARE(boxes(m_prompts), messages);
         QCOMPARE(update.value(0), sent);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QCOMPARE(dialog.result(), int(sent.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
     }
 
     void crontabFields_data()
