@@ -1147,6 +1147,14 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
         <source>The scaled window extends outside of the bottom border. It will be clipped.</source>
         <translation>Das skalierte Fenster ragt über den unteren Rand hinaus. Es wird abgeschnitten.</translation>
     </message>
+    <message>
+        <source>&quot;%1&quot; is empty: enter a whole number in that range.</source>
+        <translation>„%1“ ist leer: Geben Sie eine ganze Zahl in diesem Bereich ein.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds &quot;%2&quot;: enter a whole number in that range.</source>
+        <translation>„%1“ enthält „%2“: Geben Sie eine ganze Zahl in diesem Bereich ein.</translation>
+    </message>
 </context>
 <context>
     <name>SchedulerCommands</name>
@@ -2070,6 +2078,30 @@ Möchten Sie wirklich fortfahren?</translation>
     <message>
         <source>Need to select an item first.</source>
         <translation>Wählen Sie zuerst einen Eintrag aus.</translation>
+    </message>
+    <message>
+        <source>The field &quot;%1&quot; is empty; &quot;*&quot; stands for every value.</source>
+        <translation>Das Feld „%1“ ist leer; „*“ steht für jeden Wert.</translation>
+    </message>
+    <message>
+        <source>The field &quot;%1&quot; holds &quot;%2&quot;, which is not valid: %3.</source>
+        <translation>Das Feld „%1“ enthält „%2“, das ist nicht gültig: %3.</translation>
+    </message>
+    <message>
+        <source>The virtual/mirror player name &quot;%1&quot; may only hold letters, digits and &quot;_&quot;.</source>
+        <translation>Der Name des virtuellen Players „%1“ darf nur Buchstaben, Ziffern und „_“ enthalten.</translation>
+    </message>
+    <message>
+        <source>The Web server &quot;%1&quot; is neither a host name nor an IP address.</source>
+        <translation>Der Web-Server „%1“ ist weder ein Hostname noch eine IP-Adresse.</translation>
+    </message>
+    <message>
+        <source>The Web user &quot;%1&quot; is not a user name: up to 32 letters, digits, &quot;_&quot;, &quot;.&quot; and &quot;-&quot;, not starting with &quot;.&quot; or &quot;-&quot;.</source>
+        <translation>Der Web-Benutzer „%1“ ist kein Benutzername: bis zu 32 Buchstaben, Ziffern, „_“, „.“ und „-“, nicht mit „.“ oder „-“ am Anfang.</translation>
+    </message>
+    <message>
+        <source>Kept as read from the player; this dialog would not create this line.</source>
+        <translation>Unverändert vom Player übernommen; dieser Dialog würde diese Zeile nicht erzeugen.</translation>
     </message>
 </context>
 <context>

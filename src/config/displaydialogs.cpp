@@ -119,12 +119,30 @@ void ScaleWindowDialog::ResetScaleFactors()
 
 void ScaleWindowDialog::ScaleWindowParameterOK()
 {
-    // A field the validator would not accept (empty, or a player's value out
-    // of range) counts 0, so that the clipped window never has a negative size.
-    const ClippedWindow clipped = clipScaleWindow({scaleFieldValue(ScaleWindowX_lineEdit->text(), kMaxOrigin),
-                                                   scaleFieldValue(ScaleWindowY_lineEdit->text(), kMaxOrigin),
-                                                   scaleFieldValue(ScaleWindowW_lineEdit->text(), kScreenUnits),
-                                                   scaleFieldValue(ScaleWindowH_lineEdit->text(), kScreenUnits)});
+    // A field the validator would not take (empty, or a player's value out of
+    // range) is refused by name: sending anything else would move the window
+    // somewhere the operator never saw.
+    int values[4] = {};
+    const std::tuple<QLabel*, QLineEdit*, int> fields[] = {{ScaleWindowX_textLabel, ScaleWindowX_lineEdit, kMaxOrigin},
+                                                           {ScaleWindowY_textLabel, ScaleWindowY_lineEdit, kMaxOrigin},
+                                                           {ScaleWindowW_textLabel, ScaleWindowW_lineEdit, kScreenUnits},
+                                                           {ScaleWindowH_textLabel, ScaleWindowH_lineEdit, kScreenUnits}};
+    for (int index = 0; index < 4; ++index) {
+        const auto& [label, field, maximum] = fields[index];
+        const std::optional<int> value = scaleFieldValue(field->text(), maximum);
+        if (value) {
+            values[index] = *value;
+            continue;
+        }
+        const QString name = label->text();
+        showWarning(this, tr("Scale window size"),
+                    field->text().trimmed().isEmpty()
+                        ? tr("\"%1\" is empty: enter a whole number in that range.").arg(name)
+                        : tr("\"%1\" holds \"%2\": enter a whole number in that range.").arg(name, field->text()));
+        field->setFocus();
+        return;
+    }
+    const ClippedWindow clipped = clipScaleWindow({values[0], values[1], values[2], values[3]});
     if (clipped.clippedRight) {
         showInformation(this, tr("Scale window size"),
                         tr("The scaled window extends outside of the right border. It will be clipped."));

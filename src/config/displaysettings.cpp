@@ -99,11 +99,13 @@ ClippedWindow clipScaleWindow(const ScaleWindow& window)
     return clipped;
 }
 
-int scaleFieldValue(const QString& text, int maximum)
+std::optional<int> scaleFieldValue(const QString& text, int maximum)
 {
     bool isNumber = false;
     const int value = text.trimmed().toInt(&isNumber, 10);
-    return isNumber && value >= 0 && value <= maximum ? value : 0;
+    if (isNumber && value >= 0 && value <= maximum)
+        return value;
+    return std::nullopt;
 }
 
 std::optional<int> replyInteger(const QVariant& value)

@@ -52,8 +52,9 @@ struct ClippedWindow {
 };
 // Cuts the window at the right and bottom borders.
 ClippedWindow clipScaleWindow(const ScaleWindow& window);
-// A field's number: a decimal integer from 0 to maximum, anything else 0.
-int scaleFieldValue(const QString& text, int maximum);
+// A field's number: a decimal integer from 0 to maximum (blanks around it
+// allowed); nothing for anything else, an empty field included.
+std::optional<int> scaleFieldValue(const QString& text, int maximum);
 
 // An element of a player's reply read as an integer: an integer, a whole
 // number or a decimal string; nothing for any other value.

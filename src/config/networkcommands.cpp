@@ -13,6 +13,62 @@
 
 using namespace netsettings;
 
+namespace {
+
+void fillFromItem(NetManagementDialog& dialog, const PlayerItem* item)
+{
+    dialog.fill_PlayerName(item->name());
+    dialog.fill_IPLAN(item->lanIp());
+    dialog.fill_WLANIP(item->wlanIp());
+    dialog.fill_ESSID(item->essid());
+    dialog.fill_WEPKEY(item->wepKey());
+    dialog.fill_ServerIP(item->serverIp());
+    dialog.fill_LANDEV(item->lanDevice());
+    dialog.fill_WLANDEV(item->wlanDevice());
+    dialog.fill_DHCP(item->dhcp(QStringLiteral("lan")), QStringLiteral("lan"));
+    dialog.fill_LANGW(item->lanGateway());
+    dialog.fill_LANMASK(item->lanMask());
+    dialog.fill_WLANGW(item->wlanGateway());
+    dialog.fill_WLANMASK(item->wlanMask());
+    dialog.fill_DHCP(item->dhcp(QStringLiteral("wlan")), QStringLiteral("wlan"));
+    dialog.fill_DMZ(item->dmzFlag(), item->dmzIp());
+}
+
+// A virtual player's settings live in its files: the dialog shows what they
+// hold, so that OK without a change writes them again as they are. Only what
+// they lack comes from the item and the start values of a new virtual player.
+void fillFromFiles(NetManagementDialog& dialog, const PlayerItem* item)
+{
+    const auto read = [item](const char* file) {
+        return readEnvironment(readVirtualSettings(item, QString::fromLatin1(file)));
+    };
+    const QHash<QString, QString> lan = read(kLanFile), wlan = read(kWlanFile), nat = read(kNatFile),
+                                  server = read(kServerFile);
+    const auto stored = [](const QHash<QString, QString>& file, const char* key, const QString& absent) {
+        return file.value(QLatin1String(key), absent);
+    };
+    const auto has = [](const QHash<QString, QString>& file, const char* key) {
+        return file.contains(QLatin1String(key));
+    };
+    dialog.fill_PlayerName(item->name());
+    dialog.fill_IPLAN(stored(lan, "IPLAN", item->lanIp()));
+    dialog.fill_WLANIP(stored(wlan, "IPWLAN", item->wlanIp()));
+    dialog.fill_ESSID(stored(wlan, "ESSID", item->essid()));
+    dialog.fill_WEPKEY(stored(wlan, "KEY", item->wepKey()));
+    dialog.fill_ServerIP(stored(server, "KVOSVR", GetOwnIPAddress()));
+    dialog.fill_LANDEV(stored(lan, "LAN", QString::fromLatin1(kLanChipset)));
+    dialog.fill_WLANDEV(stored(wlan, "WLAN", QString::fromLatin1(kDisabled)));
+    dialog.fill_DHCP(stored(lan, "LANDHCP", QStringLiteral("on")), QStringLiteral("lan"));
+    dialog.fill_LANGW(stored(lan, "LANGW", item->lanGateway()), !has(lan, "LANGW"));
+    dialog.fill_LANMASK(stored(lan, "LANMASK", item->lanMask()), !has(lan, "LANMASK"));
+    dialog.fill_WLANGW(stored(wlan, "WLANGW", item->wlanGateway()), !has(wlan, "WLANGW"));
+    dialog.fill_WLANMASK(stored(wlan, "WLANMASK", item->wlanMask()), !has(wlan, "WLANMASK"));
+    dialog.fill_DHCP(stored(wlan, "WLANDHCP", item->dhcp(QStringLiteral("wlan"))), QStringLiteral("wlan"));
+    dialog.fill_DMZ(stored(nat, "DMZ", item->dmzFlag()), stored(nat, "DMZIP", item->dmzIp()));
+}
+
+} // namespace
+
 NetworkCommands::NetworkCommands(CommandChannel& channel, QWidget* window, QObject* parent)
     : QObject(parent)
     , m_channel(channel)
@@ -34,28 +90,10 @@ void NetworkCommands::openNetworkDialog(PlayerItem* item)
         return;
     const std::unique_ptr<NetManagementDialog> dialog(
         new NetManagementDialog(m_window, QString::fromLatin1(playerDialogName(item))));
-    dialog->fill_PlayerName(item->name());
-    dialog->fill_IPLAN(item->lanIp());
-    dialog->fill_WLANIP(item->wlanIp());
-    dialog->fill_ESSID(item->essid());
-    dialog->fill_WEPKEY(item->wepKey());
-    if (item->isVirtual()) {
-        dialog->fill_ServerIP(GetOwnIPAddress());
-        dialog->fill_LANDEV(QString::fromLatin1(kLanChipset));
-        dialog->fill_WLANDEV(QString::fromLatin1(kDisabled));
-        dialog->fill_DHCP(QStringLiteral("on"), QStringLiteral("lan"));
-    } else {
-        dialog->fill_ServerIP(item->serverIp());
-        dialog->fill_LANDEV(item->lanDevice());
-        dialog->fill_WLANDEV(item->wlanDevice());
-        dialog->fill_DHCP(item->dhcp(QStringLiteral("lan")), QStringLiteral("lan"));
-    }
-    dialog->fill_LANGW(item->lanGateway());
-    dialog->fill_LANMASK(item->lanMask());
-    dialog->fill_WLANGW(item->wlanGateway());
-    dialog->fill_WLANMASK(item->wlanMask());
-    dialog->fill_DHCP(item->dhcp(QStringLiteral("wlan")), QStringLiteral("wlan"));
-    dialog->fill_DMZ(item->dmzFlag(), item->dmzIp());
+    if (item->isVirtual())
+        fillFromFiles(*dialog, item);
+    else
+        fillFromItem(*dialog, item);
 
     const auto reportFailure = [this](bool connected, const QString& text) {
         if (!connected)

@@ -266,24 +266,24 @@ void NetManagementDialog::fill_WLANDEV(const QString& device)
     WLAN_Chipset_comboBox->setCurrentIndex(device == QLatin1String(kWlanChipset) ? 0 : 1);
 }
 
-void NetManagementDialog::fill_LANGW(const QString& gateway)
+void NetManagementDialog::fill_LANGW(const QString& gateway, bool emptyShowsDefault)
 {
-    LAN_Gateway_lineEdit->setText(gateway.isEmpty() ? QString::fromLatin1(kDefaultGateway) : gateway);
+    LAN_Gateway_lineEdit->setText(gateway.isEmpty() && emptyShowsDefault ? QString::fromLatin1(kDefaultGateway) : gateway);
 }
 
-void NetManagementDialog::fill_LANMASK(const QString& mask)
+void NetManagementDialog::fill_LANMASK(const QString& mask, bool emptyShowsDefault)
 {
-    LAN_Netmask_lineEdit->setText(mask.isEmpty() ? QString::fromLatin1(kDefaultNetmask) : mask);
+    LAN_Netmask_lineEdit->setText(mask.isEmpty() && emptyShowsDefault ? QString::fromLatin1(kDefaultNetmask) : mask);
 }
 
-void NetManagementDialog::fill_WLANGW(const QString& gateway)
+void NetManagementDialog::fill_WLANGW(const QString& gateway, bool emptyShowsDefault)
 {
-    WLAN_Gateway_lineEdit->setText(gateway.isEmpty() ? QString::fromLatin1(kDefaultGateway) : gateway);
+    WLAN_Gateway_lineEdit->setText(gateway.isEmpty() && emptyShowsDefault ? QString::fromLatin1(kDefaultGateway) : gateway);
 }
 
-void NetManagementDialog::fill_WLANMASK(const QString& mask)
+void NetManagementDialog::fill_WLANMASK(const QString& mask, bool emptyShowsDefault)
 {
-    WLAN_Netmask_lineEdit->setText(mask.isEmpty() ? QString::fromLatin1(kDefaultNetmask) : mask);
+    WLAN_Netmask_lineEdit->setText(mask.isEmpty() && emptyShowsDefault ? QString::fromLatin1(kDefaultNetmask) : mask);
 }
 
 void NetManagementDialog::fill_DHCP(const QString& value, const QString& kind)

@@ -29,11 +29,12 @@ public:
     void fill_WEPKEY(const QString& key);
     void fill_ServerIP(const QString& ip);
     void fill_WLANDEV(const QString& device);
-    // An empty gateway shows 127.0.0.1, an empty mask 255.255.255.0.
-    void fill_LANGW(const QString& gateway);
-    void fill_LANMASK(const QString& mask);
-    void fill_WLANGW(const QString& gateway);
-    void fill_WLANMASK(const QString& mask);
+    // An empty gateway shows 127.0.0.1, an empty mask 255.255.255.0, unless
+    // the value was stored empty on purpose (emptyShowsDefault false).
+    void fill_LANGW(const QString& gateway, bool emptyShowsDefault = true);
+    void fill_LANMASK(const QString& mask, bool emptyShowsDefault = true);
+    void fill_WLANGW(const QString& gateway, bool emptyShowsDefault = true);
+    void fill_WLANMASK(const QString& mask, bool emptyShowsDefault = true);
     // kind "lan" or "wlan" (trimmed, any case); other kinds change nothing.
     void fill_DHCP(const QString& value, const QString& kind);
     void fill_DMZ(const QString& flag, const QString& ip);

@@ -153,6 +153,19 @@ QByteArray environmentText(const EnvironmentLines& lines)
     return text;
 }
 
+QHash<QString, QString> readEnvironment(const QByteArray& text)
+{
+    QHash<QString, QString> values;
+    for (QByteArray line : text.split('\n')) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        const qsizetype equals = line.indexOf('=');
+        if (equals > 0)
+            values.insert(QString::fromUtf8(line.left(equals)).trimmed(), QString::fromUtf8(line.mid(equals + 1)));
+    }
+    return values;
+}
+
 EnvironmentLines lanLines(const QString& device, const QString& dhcp, const QString& ip, const QString& gateway,
                           const QString& mask)
 {

@@ -6,6 +6,7 @@
 // virtual player.
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -81,6 +82,11 @@ using EnvironmentLines = QList<QPair<QString, QString>>;
 
 // One "KEY=value" line per entry, each ended by a line feed, in UTF-8.
 QByteArray environmentText(const EnvironmentLines& lines);
+
+// The values of an environment file by key: the text after the first "=" of
+// each line, exactly (a carriage return before the line feed is dropped);
+// lines without "=" are skipped and a repeated key takes its last value.
+QHash<QString, QString> readEnvironment(const QByteArray& text);
 
 // Files of a virtual player, relative to its directory, and their lines.
 inline constexpr const char* kLanFile = "/sys/lan.env";

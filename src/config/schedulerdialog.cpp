@@ -27,6 +27,9 @@ const char* const timeFieldNames[timeFieldCount] = {
     "schedule_event_minutes_lineEdit", "schedule_event_hours_lineEdit", "schedule_event_days_lineEdit",
     "schedule_event_months_lineEdit", "schedule_event_weeks_lineEdit"};
 
+// The line of a row kept as it was read.
+constexpr int keptLineRole = Qt::UserRole;
+
 QLineEdit* lineEdit(QWidget* parent, const char* name)
 {
     auto* edit = new QLineEdit(parent);
@@ -241,6 +244,19 @@ void schedule_event_Dialog::add_task_SLOT()
         showInformation(this, tr("Task scheduler"), tr("No action is specified. Nothing to do."));
         return;
     }
+    // An empty or partly typed field would shift the line's columns or break it.
+    for (int field = 0; field < timeFieldCount; ++field) {
+        const QString text = m_timeFields[field]->text();
+        if (isValidTimeField(TimeField(field), text))
+            continue;
+        const QString name = m_timeLabels[field]->text();
+        showWarning(this, tr("Task scheduler"),
+                    text.isEmpty() ? tr("The field \"%1\" is empty; \"*\" stands for every value.").arg(name)
+                                   : tr("The field \"%1\" holds \"%2\", which is not valid: %3.")
+                                         .arg(name, text, m_timeFields[field]->toolTip()));
+        m_timeFields[field]->setFocus();
+        return;
+    }
     bool allWildcards = true;
     for (QLineEdit* field : m_timeFields)
         allWildcards = allWildcards && field->text() == QLatin1String("*");
@@ -252,6 +268,8 @@ void schedule_event_Dialog::add_task_SLOT()
             != QMessageBox::Yes)
         return;
 
+    // The parameters become words of the player's command line: each must be
+    // what it stands for and nothing more.
     const QString name = m_playerName->text().trimmed();
     const QString server = m_webServer->text().trimmed();
     const QString user = m_webUser->text().trimmed();
@@ -260,10 +278,18 @@ void schedule_event_Dialog::add_task_SLOT()
         refusal = tr("A virtual/mirror player name is required.");
     else if (task == PollMode && name.isEmpty())
         refusal = tr("A virtual/mirror player name is required in polling mode");
+    else if (usesPlayerName(task) && !isValidPlayerName(name))
+        refusal = tr("The virtual/mirror player name \"%1\" may only hold letters, digits and \"_\".").arg(name);
     else if (task == PollMode && server.isEmpty())
         refusal = tr("A Web server name is required in polling mode.");
+    else if (task == PollMode && !isValidHostName(server))
+        refusal = tr("The Web server \"%1\" is neither a host name nor an IP address.").arg(server);
     else if (task == PollMode && user.isEmpty())
         refusal = tr("A Web user name is required in polling mode.");
+    else if (task == PollMode && !isValidUserName(user))
+        refusal = tr("The Web user \"%1\" is not a user name: up to 32 letters, digits, \"_\", \".\" and \"-\", "
+                     "not starting with \".\" or \"-\".")
+                      .arg(user);
     if (!refusal.isEmpty()) {
         showInformation(this, tr("Task Scheduler"), refusal);
         return;
@@ -290,8 +316,19 @@ void schedule_event_Dialog::Clear_Crontab()
 void schedule_event_Dialog::Append_Crontab(QString line)
 {
     const auto columns = splitCrontabLine(line);
-    if (columns)
+    if (!columns)
+        return;
+    if (isSchedulerRow(*columns)) {
         addRow(QStringList(columns->begin(), columns->end()));
+        return;
+    }
+    // A line this dialog would not have made: split into columns it would read
+    // wrongly and be committed changed, so it is shown and kept as read.
+    auto* row = new QTreeWidgetItem(m_crontab, QStringList{line});
+    row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+    row->setFirstColumnSpanned(true);
+    row->setData(0, keptLineRole, line);
+    row->setToolTip(0, tr("Kept as read from the player; this dialog would not create this line."));
 }
 
 void schedule_event_Dialog::delete_task_Slot()
@@ -309,6 +346,11 @@ QStringList schedule_event_Dialog::tableLines() const
     QStringList lines;
     for (int index = 0; index < m_crontab->topLevelItemCount(); ++index) {
         const QTreeWidgetItem* row = m_crontab->topLevelItem(index);
+        const QVariant kept = row->data(0, keptLineRole);
+        if (kept.isValid()) {
+            lines.append(kept.toString());
+            continue;
+        }
         std::array<QString, columnCount> columns;
         for (int column = 0; column < columnCount; ++column)
             columns[column] = row->text(column);

@@ -1,5 +1,7 @@
 #include "config/schedulerrules.h"
 
+#include <QHostAddress>
+#include <QRegularExpression>
 
 namespace scheduling {
 
@@ -20,6 +22,43 @@ QString timeFieldPattern(TimeField field)
         return QStringLiteral(R"(((((([0-7])\-([0-7]))|\*)(/([0-7]))?)|([0-7]))(,((((([0-7])\-([0-7]))|\*)(/([0-7]))?)|([0-7])))*)");
     }
     return {};
+}
+
+bool isValidTimeField(TimeField field, const QString& text)
+{
+    static const auto patterns = [] {
+        std::array<QRegularExpression, timeFieldCount> compiled;
+        for (int index = 0; index < timeFieldCount; ++index)
+            compiled[index].setPattern(QRegularExpression::anchoredPattern(timeFieldPattern(TimeField(index))));
+        return compiled;
+    }();
+    return !text.isEmpty() && patterns[int(field)].match(text).hasMatch();
+}
+
+bool isValidPlayerName(const QString& name)
+{
+    // Without Unicode properties \w is ASCII letters, digits and "_".
+    static const QRegularExpression word(QRegularExpression::anchoredPattern(QStringLiteral(R"(\w+)")));
+    return word.match(name.trimmed()).hasMatch();
+}
+
+bool isValidHostName(const QString& host)
+{
+    const QString trimmed = host.trimmed();
+    // Labels of letters, digits and inner hyphens, joined by dots.
+    static const QRegularExpression name(QRegularExpression::anchoredPattern(
+        QStringLiteral(R"([A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?(\.[A-Za-z0-9]([A-Za-z0-9-]{0,61}[A-Za-z0-9])?)*)")));
+    if (trimmed.size() <= 253 && name.match(trimmed).hasMatch())
+        return true;
+    QHostAddress address;
+    return address.setAddress(trimmed) && address.scopeId().isEmpty();
+}
+
+bool isValidUserName(const QString& user)
+{
+    static const QRegularExpression name(
+        QRegularExpression::anchoredPattern(QStringLiteral(R"([A-Za-z0-9_][A-Za-z0-9_.-]{0,31})")));
+    return name.match(user.trimmed()).hasMatch();
 }
 
 bool usesPlayerName(int task)
@@ -67,6 +106,32 @@ std::optional<std::array<QString, columnCount>> splitCrontabLine(const QString& 
     if (fields.size() > actionColumn)
         columns[actionColumn] = fields.mid(actionColumn).join(QLatin1Char(' '));
     return columns;
+}
+
+namespace {
+
+// Whether an action (words joined by single blanks) of one of the dialog's own
+// tasks carries parameters the dialog accepts; other commands are the player's.
+bool hasAcceptedParameters(const QString& action)
+{
+    const QStringList words = action.split(QLatin1Char(' '));
+    if (words.first() == QLatin1String("/usr/local/bin/batch_update"))
+        return words.size() == 2 && isValidPlayerName(words[1]);
+    if (words.first() == QLatin1String("/usr/local/bin/poll"))
+        return words.size() == 7 && words[1] == QLatin1String("-s") && isValidHostName(words[2])
+            && words[3] == QLatin1String("-u") && isValidUserName(words[4]) && words[5] == QLatin1String("-m")
+            && isValidPlayerName(words[6]);
+    return true;
+}
+
+} // namespace
+
+bool isSchedulerRow(const std::array<QString, columnCount>& columns)
+{
+    for (int field = 0; field < timeFieldCount; ++field)
+        if (!isValidTimeField(TimeField(field), columns[field]))
+            return false;
+    return !columns[actionColumn].isEmpty() && hasAcceptedParameters(columns[actionColumn]);
 }
 
 QString createdOnLine(const QDateTime& time)

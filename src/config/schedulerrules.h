@@ -26,6 +26,18 @@ enum Task { NoTask = 0, PowerOff, PowerOn, UpdateContents, PollMode, TaskCount }
 // The whole-field pattern of a time field (case-sensitive).
 QString timeFieldPattern(TimeField field);
 
+// Whether text is a whole match of its field's pattern; an empty field is not,
+// since it would shift the action into the time columns of the line.
+bool isValidTimeField(TimeField field, const QString& text);
+
+// The parameters that reach the player's command line, taken trimmed: a
+// virtual player's name of word characters, a host name or IP address, and a
+// user name (letters, digits, "_", "." and "-", up to 32, not starting with
+// "." or "-"). Anything else could end the command and start another.
+bool isValidPlayerName(const QString& name);
+bool isValidHostName(const QString& host);
+bool isValidUserName(const QString& user);
+
 // Which parameters a task takes.
 bool usesPlayerName(int task);
 bool usesWebServerAndUser(int task);
@@ -41,6 +53,11 @@ QString crontabLine(const std::array<QString, columnCount>& columns);
 // one to five as the time columns, the rest as the action. Comment lines
 // (starting with "#") and blank lines give nothing.
 std::optional<std::array<QString, columnCount>> splitCrontabLine(const QString& line);
+
+// Whether a listed row is one the scheduler could have added: five valid time
+// fields and an action, whose parameters pass the checks above when it is one
+// of the scheduler's tasks. Other lines read from a player are kept as they are.
+bool isSchedulerRow(const std::array<QString, columnCount>& columns);
 
 // The comment that closes a committed table, stamped with time.
 QString createdOnLine(const QDateTime& time);

@@ -6,6 +6,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+
+QByteArray readVirtualSettings(const PlayerItem* player, const QString& file)
+{
+    QFile settings(player->virtualDirectory() + file);
+    return settings.open(QIODevice::ReadOnly) ? settings.readAll() : QByteArray();
+}
 
 void writeVirtualSettings(QWidget* window, const PlayerItem* player, const QString& file, const QByteArray& text)
 {

@@ -8,6 +8,10 @@
 class PlayerItem;
 class QWidget;
 
+// The content of file (relative to the player's directory); empty when it
+// does not exist or cannot be read.
+QByteArray readVirtualSettings(const PlayerItem* player, const QString& file);
+
 // Replaces file (relative to the player's directory, starting with "/")
 // with text; a failure is reported to the operator, with window as parent.
 void writeVirtualSettings(QWidget* window, const PlayerItem* player, const QString& file, const QByteArray& text);

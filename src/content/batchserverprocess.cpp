@@ -23,6 +23,7 @@ BatchServerProcess::~BatchServerProcess()
 
 void BatchServerProcess::start(const QString& root)
 {
+    stop();
     const QString program = batchserver::program();
     if (program.isEmpty()) {
         qDebug("No batch download server is started");
@@ -82,6 +83,7 @@ void BatchServerProcess::stop()
 {
     if (!m_process)
         return;
+    // Ended on purpose: no message about an early end.
     m_process->disconnect(this);
     if (m_process->state() != QProcess::NotRunning) {
         // The launcher passes the request on to the server and waits for it.

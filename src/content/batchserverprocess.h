@@ -18,7 +18,9 @@ public:
     // Stops the server.
     ~BatchServerProcess() override;
 
-    // Starts the program batchserver::program() names, serving root; none when it names nothing.
+    // Starts the program batchserver::program() names, serving root; none when
+    // it names nothing. A server already running is stopped first, so that a
+    // new repository is served on the same port.
     void start(const QString& root);
     // The running server; null before start() or when no server is started.
     QProcess* process() const { return m_process; }

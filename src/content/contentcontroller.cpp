@@ -85,6 +85,8 @@ void ContentController::ChangeMediaCenterPath_Slot(const QString& path)
     }
     setRepositoryPath(path);
     RefreshServerContents();
+    // Players pull from the repository shown, not from the one the controller started with.
+    m_batchServer->start(path);
     saveRepositoryPath(path);
 }
 

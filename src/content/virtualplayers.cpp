@@ -12,6 +12,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -149,6 +150,19 @@ void VirtualPlayers::add_new_virtual_player(QString name)
 
 void VirtualPlayers::recreate()
 {
+    // After the repository path has changed, files sent to these would land
+    // in the old repository.
+    QList<PlayerItem*> elsewhere;
+    QListWidget* view = m_players->view();
+    for (int row = 0; row < view->count(); ++row) {
+        PlayerItem* player = asPlayer(view->item(row));
+        if (player && player->isVirtual()
+            && QDir::cleanPath(QFileInfo(player->virtualDirectory()).path()) != QDir::cleanPath(mirrorsPath()))
+            elsewhere.append(player);
+    }
+    for (PlayerItem* player : elsewhere)
+        m_players->discard(player);
+
     const QDir mirrors(mirrorsPath(), QString(), QDir::Name | QDir::IgnoreCase | QDir::DirsFirst,
                        QDir::Dirs | QDir::Files | QDir::Drives);
     if (!mirrors.exists())

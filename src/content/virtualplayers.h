@@ -59,7 +59,8 @@ public:
     // window: the parent of the dialogs and boxes.
     VirtualPlayers(PlayersController* players, QWidget* window, QObject* parent = nullptr);
 
-    // An icon for every folder in the repository's "MIRRORS" folder that has none.
+    // An icon for every folder in the repository's "MIRRORS" folder that has
+    // none; icons of virtual players of another repository go.
     void recreate();
     // The "Storage space" and "Delete this virtual player" entries of a virtual player's menu.
     void ShowVirtualStorageSpace(PlayerItem* item);

@@ -32,11 +32,16 @@ void initCurlOnce()
 
 // One transfer, shared by the FtpTransfer that started it and the worker
 // thread that runs it. The owner and the device are reached only under the
-// lock and only while the job is attached; detaching is how the owner lets go.
+// lock. Detaching is how the owner lets go of the transfer: the device is no
+// longer touched and the transfer stops, but a partial file is still removed
+// and reported until the owner forgets the job as it goes.
 struct FtpJob
 {
     // Fixed before the worker starts.
+    QByteArray baseUrl;  // "ftp://host:port/"
     QByteArray url;
+    QByteArray remoteName;
+    QByteArray partialName; // what an upload is written as until it is complete
     QByteArray user;
     QByteArray password;
     bool upload = false;
@@ -58,12 +63,24 @@ struct FtpJob
     QString localError;
     qint64 transferred = -1;
 
+    // Written by the worker; read by the owner once the worker has ended.
+    std::atomic<bool> storeAccepted{false};
+    bool partialLeft = false;
+    bool partialRemoved = false;
+    QString partialError;
+
     void detach()
     {
         stop = true;
         const std::lock_guard<std::mutex> guard(lock);
-        owner = nullptr;
         device = nullptr;
+    }
+
+    void forget()
+    {
+        detach();
+        const std::lock_guard<std::mutex> guard(lock);
+        owner = nullptr;
     }
 
     // Has f(owner) called on the owner's thread, unless the owner has let go.
@@ -107,7 +124,12 @@ struct FtpJob
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &FtpJob::progress);
         curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+        curl_slist* rename = nullptr;
         if (upload) {
+            // Renamed on the same connection once the server has confirmed the whole file.
+            rename = curl_slist_append(rename, QByteArray("RNFR " + partialName).constData());
+            rename = curl_slist_append(rename, QByteArray("RNTO " + remoteName).constData());
+            curl_easy_setopt(easy, CURLOPT_POSTQUOTE, rename);
             curl_easy_setopt(easy, CURLOPT_UPLOAD, 1L);
             curl_easy_setopt(easy, CURLOPT_READFUNCTION, &FtpJob::read);
             curl_easy_setopt(easy, CURLOPT_READDATA, this);
@@ -122,7 +144,38 @@ struct FtpJob
         if (curlCode == CURLE_OK
             && curl_easy_getinfo(easy, upload ? CURLINFO_SIZE_UPLOAD_T : CURLINFO_SIZE_DOWNLOAD_T, &bytes) == CURLE_OK)
             transferred = bytes;
+        if (upload && curlCode != CURLE_OK && storeAccepted)
+            removePartial(easy);
         curl_easy_cleanup(easy);
+        curl_slist_free_all(rename);
+    }
+
+    // libcurl closes a control connection whose transfer was cut short, so
+    // the partial file is removed after a new login.
+    void removePartial(CURL* easy)
+    {
+        partialLeft = true;
+        curl_slist* remove = curl_slist_append(nullptr, QByteArray("DELE " + partialName).constData());
+        QByteArray removeError(CURL_ERROR_SIZE, '\0');
+        const QByteArray transferRefusal = std::exchange(lastRefusal, QByteArray());
+        curl_easy_setopt(easy, CURLOPT_URL, baseUrl.constData());
+        curl_easy_setopt(easy, CURLOPT_UPLOAD, 0L);
+        curl_easy_setopt(easy, CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(easy, CURLOPT_POSTQUOTE, nullptr);
+        curl_easy_setopt(easy, CURLOPT_QUOTE, remove);
+        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, removeError.data());
+        // Not stopped by an abort: removing the partial file is part of it.
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 1L);
+        const CURLcode code = curl_easy_perform(easy);
+        partialRemoved = code == CURLE_OK;
+        if (!partialRemoved) {
+            const QByteArray detail = !lastRefusal.isEmpty() ? lastRefusal : QByteArray(removeError.constData());
+            partialError = QString::fromUtf8(detail.isEmpty() ? curl_easy_strerror(code) : detail.constData());
+        }
+        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, nullptr);
+        curl_easy_setopt(easy, CURLOPT_QUOTE, nullptr);
+        curl_slist_free_all(remove);
+        lastRefusal = transferRefusal;
     }
 
     static size_t read(char* buffer, size_t size, size_t count, void* self)
@@ -160,6 +213,9 @@ struct FtpJob
     {
         auto* job = static_cast<FtpJob*>(self);
         const QByteArray line = QByteArray(buffer, qsizetype(size * count)).trimmed();
+        // The data connection opens: from here the server holds a file.
+        if (job->upload && (line.startsWith("150") || line.startsWith("125")))
+            job->storeAccepted = true;
         if (line.size() >= 3 && (line[0] == '4' || line[0] == '5') && std::isdigit(uchar(line[1]))
             && std::isdigit(uchar(line[2])))
             job->lastRefusal = line.left(MaxReplyLength);
@@ -203,6 +259,7 @@ QString curlErrorText(const FtpJob& job)
     case CURLE_REMOTE_FILE_NOT_FOUND:
     case CURLE_FTP_COULDNT_RETR_FILE:
     case CURLE_REMOTE_DISK_FULL:
+    case CURLE_QUOTE_ERROR:
         if (!lastRefusal.isEmpty())
             return general + QStringLiteral(": ") + QString::fromUtf8(lastRefusal);
         break;
@@ -230,6 +287,13 @@ FtpTransfer::~FtpTransfer()
 {
     // Ends silently: nobody is left to hear about it.
     releaseJob();
+    for (const std::shared_ptr<FtpJob>& worker : std::as_const(m_workers))
+        worker->forget();
+}
+
+QByteArray FtpTransfer::partialName(const QByteArray& remoteName)
+{
+    return remoteName + ".part";
 }
 
 int FtpTransfer::connectToHost(const QString& host, quint16 port)
@@ -426,7 +490,10 @@ void FtpTransfer::startTransfer()
         host = '[' + host + ']';
     // Every byte outside the unreserved set is escaped: a space would end
     // the URL and ";type=" would be read as a transfer mode.
-    job->url = "ftp://" + host + ':' + QByteArray::number(m_port) + '/' + command.remoteName.toPercentEncoding();
+    job->baseUrl = "ftp://" + host + ':' + QByteArray::number(m_port) + '/';
+    job->remoteName = command.remoteName;
+    job->partialName = partialName(command.remoteName);
+    job->url = job->baseUrl + (upload ? job->partialName : job->remoteName).toPercentEncoding();
     job->user = m_user.toUtf8();
     job->password = m_password.toUtf8();
     job->upload = upload;
@@ -443,6 +510,7 @@ void FtpTransfer::startTransfer()
         return;
     }
     m_job = job;
+    m_workers.append(job);
 }
 
 void FtpTransfer::finishCurrent(bool error, const QString& errorText)
@@ -512,6 +580,13 @@ void FtpTransfer::emitProgress(qint64 done, qint64 total)
 
 void FtpTransfer::jobFinished(const std::shared_ptr<FtpJob>& job)
 {
+    m_workers.removeOne(job);
+    if (job->partialLeft) {
+        QPointer<FtpTransfer> self(this);
+        emit partialUploadEnded(job->remoteName, job->partialRemoved, job->partialError);
+        if (!self)
+            return;
+    }
     if (job != m_job || !m_current)
         return;
     m_job.reset();

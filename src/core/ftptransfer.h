@@ -11,6 +11,13 @@
 // from the event loop. While a put or get runs, its device is read or written
 // on that worker thread only; an abort or the destruction of this object
 // detaches the worker, which never touches the device again.
+//
+// A put writes its file under a temporary name (the name + ".part") and
+// renames it once the server has it whole, on the same control connection,
+// so that the name never stands for part of a file. When a put fails or is
+// aborted after its data began, the worker removes the temporary file (an
+// FTP server keeps what it received) over a new control connection, and
+// partialUploadEnded() tells whether it is gone.
 
 #include <QByteArray>
 #include <QList>
@@ -41,12 +48,16 @@ public:
     int connectToHost(const QString& host, quint16 port = 21);
     int login(const QString& user, const QString& password);
     // Uploads the rest of device (opened for reading if not open yet) as
-    // remoteName, sent as these bytes (UTF-8 names travel as UTF-8).
+    // remoteName, sent as these bytes (UTF-8 names travel as UTF-8), by way
+    // of partialName(remoteName).
     // The device is not owned; it must live until the put has finished.
     int put(QIODevice* device, const QByteArray& remoteName);
     // Downloads remoteName into device (opened for writing if not open yet).
     int get(const QByteArray& remoteName, QIODevice* device);
     int close();
+
+    // The name a put writes under until its file is complete.
+    static QByteArray partialName(const QByteArray& remoteName);
 
     // Stops the running command, drops the queued ones and ends the sequence
     // with commandFinished(id, true) and done(true), error string "Aborted".
@@ -69,6 +80,10 @@ signals:
     void done(bool error);
     // Bytes transferred so far by the running put or get; total is 0 when unknown.
     void dataTransferProgress(qint64 done, qint64 total);
+    // A put that failed or was aborted left partialName on the server: it has
+    // been removed, or could not be (reason). Comes after the put has been
+    // reported finished when it was aborted, before that when it failed.
+    void partialUploadEnded(const QByteArray& remoteName, bool removed, const QString& reason);
 
 private:
     struct Pending {
@@ -98,6 +113,9 @@ private:
     friend struct FtpJob;
 
     std::shared_ptr<FtpJob> m_job;
+    // Every worker still running, the detached ones included: they report a
+    // partial file's removal here until this object goes.
+    QList<std::shared_ptr<FtpJob>> m_workers;
     QList<Pending> m_queue;
     std::optional<Pending> m_current;
     bool m_startScheduled = false;

@@ -113,6 +113,13 @@ PlayerItem::PlayerItem(QListWidget* view, const QString& name, bool isVirtual, b
     m_ftp = new FtpTransfer(this);
     connect(m_ftp, &FtpTransfer::commandFinished, this, &PlayerItem::ftp_commandFinished);
     connect(m_ftp, &FtpTransfer::done, this, &PlayerItem::ftp_done);
+    connect(m_ftp, &FtpTransfer::partialUploadEnded, this,
+            [this](const QByteArray& remoteName, bool removed, const QString& reason) {
+                events::partialUpload(m_name, QString::fromUtf8(remoteName),
+                                      QString::fromUtf8(FtpTransfer::partialName(remoteName)), removed, reason);
+                // The storage listed at the abort may still have shown it.
+                emit refresh_player_contents();
+            });
 
     m_registry = PlayerRegistry::of(view);
     if (m_registry)

@@ -123,6 +123,14 @@ void transferDone(const QString& player, const QString& errorText)
                                     : translated("Transfer to %1 failed: %2").arg(player, errorText));
 }
 
+void partialUpload(const QString& player, const QString& file, const QString& partialFile, bool removed,
+                   const QString& reason)
+{
+    recordEvent(removed ? translated("Incomplete upload of %1 removed from %2").arg(file, player)
+                        : translated("Incomplete upload of %1 left on %2 as %3: %4").arg(file, player, partialFile,
+                                                                                          reason));
+}
+
 QString faultPlayerName(const QString& ownerName, const QObject* client)
 {
     if (!ownerName.isEmpty() || !client)

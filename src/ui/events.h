@@ -59,6 +59,9 @@ void duplicateRefused(const QString& name, const QString& address, const QString
 // player: the player's name, or empty when unknown.
 void commandFault(const QString& method, const QString& player, const QString& message);
 void transferDone(const QString& player, const QString& errorText);
+// What became of the partial file an upload that failed or was aborted left on the player.
+void partialUpload(const QString& player, const QString& file, const QString& partialFile, bool removed,
+                   const QString& reason);
 // The player a fault came from: the owner's name when known, else the name
 // within the sending client's object name ("xml-rpc_client" NAME ":" ADDRESS).
 QString faultPlayerName(const QString& ownerName, const QObject* client);

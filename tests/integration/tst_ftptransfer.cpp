@@ -111,11 +111,12 @@ private slots:
         const QByteArray request = "POST /RPC2 HTTP/1.1\r\nHost: controller\r\nContent-Length: "
                                    + QByteArray::number(body.size()) + "\r\n\r\n" + body;
         const quint16 servicePort = service.serverPort();
-        // Registrations from a thread of their own, counted once the held file has arrived.
+        // Registrations from a thread of their own, counted once the held file has arrived (under its
+        // temporary name until the final reply).
         std::atomic<bool> stop{false};
         std::atomic<int> answered{0};
         std::unique_ptr<QThread> prober(QThread::create([&] {
-            while (!stop && !QFile::exists(directory + "/held.txt"))
+            while (!stop && !QFile::exists(directory + "/held.txt.part"))
                 QThread::msleep(20);
             while (!stop) {
                 RawClient client(servicePort);

@@ -1,6 +1,7 @@
 // Rules of the configuration dialogs: the network checks, the scale window's
 // clipping, numeric replies, the crontab grammar and lines, the ticker's files.
 
+#include "config/displaydialogs.h"
 #include "config/displaysettings.h"
 #include "config/networkdialog.h"
 #include "config/networksettings.h"
@@ -125,25 +126,48 @@ private slots:
         QCOMPARE(display::replyIntegers(reply, count).value_or(QList<int>{}), numbers);
     }
 
-    void scaleWindowClipping_data()
+    void scaleWindowOk_data()
     {
         QTest::addColumn<QStringList>("fields"); // X, Y, Width, Height as typed or filled
-        QTest::addColumn<QList<int>>("sent");     // then 1 for each border clipped: right, bottom
-        QTest::newRow("right edge") << QStringList{"100", "0", "4096", "4096"} << QList<int>{100, 0, 3996, 4096, 1, 0};
-        QTest::newRow("both edges") << QStringList{"4000", "4095", "200", "2"} << QList<int>{4000, 4095, 96, 1, 1, 1};
-        // A player's values beyond the screen never give a negative size.
-        QTest::newRow("out of range") << QStringList{"5000", "-1", "4096", " 9999"} << QList<int>{0, 0, 4096, 0, 0, 0};
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<QVariantList>("sent");
+        const QString clipped = "Information | Scale window size | The scaled window extends outside of the %1 "
+                                "border. It will be clipped.";
+        QTest::newRow("full screen") << QStringList{"0", "0", "4096", "4096"} << QStringList{}
+                                     << QVariantList{0, 0, 4096, 4096};
+        QTest::newRow("right edge") << QStringList{"100", "0", "4096", "4096"} << QStringList{clipped.arg("right")}
+                                    << QVariantList{100, 0, 3996, 4096};
+        QTest::newRow("both edges, in order") << QStringList{"4000", "4095", "200", "2"}
+                                              << QStringList{clipped.arg("right"), clipped.arg("bottom")}
+                                              << QVariantList{4000, 4095, 96, 1};
+        // Refused by name, the first one in order; nothing is sent.
+        QTest::newRow("empty field") << QStringList{"0", "", "", ""}
+                                     << QStringList{"Warning | Scale window size | \"Y (0 ~ 4095)\" is empty: enter a "
+                                                    "whole number in that range."}
+                                     << QVariantList{};
+        QTest::newRow("out of range from the player")
+            << QStringList{"5000", "3", "1920", "0"}
+            << QStringList{"Warning | Scale window size | \"X (0 ~ 4095)\" holds \"5000\": enter a whole number in "
+                           "that range."}
+            << QVariantList{};
     }
-    void scaleWindowClipping()
+    void scaleWindowOk()
     {
         QFETCH(QStringList, fields);
-        QFETCH(QList<int>, sent);
-        using namespace display;
-        const ClippedWindow c = clipScaleWindow({scaleFieldValue(fields[0], kMaxOrigin),
-                                                 scaleFieldValue(fields[1], kMaxOrigin),
-                                                 scaleFieldValue(fields[2], kScreenUnits),
-                                                 scaleFieldValue(fields[3], kScreenUnits)});
-        QCOMPARE((QList<int>{c.window.x, c.window.y, c.window.w, c.window.h, c.clippedRight, c.clippedBottom}), sent);
+        QFETCH(QStringList, messages);
+        QFETCH(QVariantList, sent);
+        ScriptedPrompts prompts;
+        ScaleWindowDialog dialog(nullptr, "Lobby");
+        QSignalSpy update(&dialog, &ScaleWindowDialog::UpdateScaleWindowDimension);
+        dialog.fill_XYWH(1, 2, 3, 4);
+        dialog.findChild<QPushButton*>("ScleWndow_reset_button")->click();
+        QCOMPARE(dialog.findChild<QLineEdit*>("ScaleWindowW_lineEdit")->text(), QString("4096"));
+        for (const char* name : {"ScaleWindowX_lineEdit", "ScaleWindowY_lineEdit", "ScaleWindowW_lineEdit", "ScaleWindowH_lineEdit"})
+            dialog.findChild<QLineEdit*>(name)->setText(fields.takeFirst());
+        dialog.findChild<QPushButton*>("buttonOk")->click();
+        QCOMPARE(boxes(prompts), messages);
+        QCOMPARE(update.value(0), sent);
+        QCOMPARE(dialog.result(), int(sent.isEmpty() ? QDialog::Rejected : QDialog::Accepted));
     }
 
     void crontabFields_data()

@@ -50,7 +50,20 @@ def handler_class(player):
             self._transfer("STOR", file, True)
 
         def on_incomplete_file_received(self, file):
+            # Kept, as a real player's service keeps what it received; the client removes it.
             self._transfer("STOR", file, False)
+
+        def ftp_RNTO(self, path):
+            renamed = super().ftp_RNTO(path)
+            if renamed:
+                self._transfer("RNTO", renamed[1], True)
+            return renamed
+
+        def ftp_DELE(self, path):
+            removed = super().ftp_DELE(path)
+            if removed:
+                self._transfer("DELE", removed, True)
+            return removed
 
         def on_file_sent(self, file):
             self._transfer("RETR", file, True)
