@@ -59,6 +59,9 @@ void duplicateRefused(const QString& name, const QString& address, const QString
 // player: the player's name, or empty when unknown.
 void commandFault(const QString& method, const QString& player, const QString& message);
 void transferDone(const QString& player, const QString& errorText);
+// A copy of a repository file into a virtual player's folder.
+void copyDone(const QString& player, const QString& fileName, const QString& errorText);
+void copyAborted(const QString& player, const QString& fileName);
 // The player a fault came from: the owner's name when known, else the name
 // within the sending client's object name ("xml-rpc_client" NAME ":" ADDRESS).
 QString faultPlayerName(const QString& ownerName, const QObject* client);

@@ -12,6 +12,8 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 
 namespace {
 
@@ -46,12 +48,17 @@ void kvo_Form::setUpOperatorView()
 
     auto* dock = new QDockWidget(this);
     dock->setObjectName(QStringLiteral("Events_dockWidget"));
-    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable
+                      | QDockWidget::DockWidgetFloatable);
     m_eventsView = new QListWidget(dock);
     m_eventsView->setObjectName(QStringLiteral("Events_listWidget"));
     m_eventsView->setUniformItemSizes(true);
     dock->setWidget(m_eventsView);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
+    // A closed pane, also one closed in an earlier run, comes back from the View menu.
+    QMenu* viewMenu = ui.MenuBar->addMenu(QString());
+    viewMenu->setObjectName(QStringLiteral("View_menu"));
+    viewMenu->addAction(dock->toggleViewAction());
     // A few lines by default: the players and lists need the room more.
     resizeDocks({dock}, {m_eventsView->fontMetrics().lineSpacing() * 6}, Qt::Vertical);
     new EventLog(m_eventsView, QDir::current().filePath(QString::fromLatin1(EventLog::kFileName)),
@@ -105,6 +112,8 @@ void kvo_Form::nameOperatorView()
     m_playerFilterField->setToolTip(tr("Shows only the players whose name or address contains every word typed"));
     if (auto* dock = findChild<QDockWidget*>(QStringLiteral("Events_dockWidget")))
         dock->setWindowTitle(tr("Events"));
+    if (auto* viewMenu = findChild<QMenu*>(QStringLiteral("View_menu")))
+        viewMenu->setTitle(tr("&View"));
     m_eventsView->setAccessibleName(tr("Events"));
     m_eventsView->setAccessibleDescription(tr("What happened, with the time: players admitted and gone, "
                                               "refused duplicates, command faults, transfers"));

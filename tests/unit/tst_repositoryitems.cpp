@@ -107,9 +107,13 @@ private slots:
                 folders << name + (folder.isEmpty() ? "" : "/" + folder);
         folders.sort();
         QCOMPARE(tree(mirrors()), folders);
-        QCOMPARE(boxes(m_host->prompts), first ? QStringList{"Information | Add new virtual player | " + mirrors()
-                                                             + " does not exists, created automatically."}
-                                               : QStringList());
+        QStringList expected;
+        if (first)
+            expected << "Information | Add new virtual player | " + mirrors() + " does not exists, created automatically.";
+        if (!existing.isEmpty() && existing.compare(typed, Qt::CaseInsensitive) == 0)
+            expected << "Warning | Virtual Player Name | There is already a player named " + typed
+                    + ". Please choose another name.";
+        QCOMPARE(boxes(m_host->prompts), expected);
     }
 
     void iconsComeBackFromMirrors()
