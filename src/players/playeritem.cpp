@@ -1,5 +1,6 @@
 #include "players/playeritem.h"
 
+#include "core/displaytext.h"
 #include "core/ftptransfer.h"
 #include "core/installpaths.h"
 #include "players/playerregistry.h"
@@ -143,7 +144,7 @@ void PlayerItem::setLastActive(const QDateTime& time)
 
 QString PlayerItem::lastActiveText() const
 {
-    return m_lastActive.toString(Qt::TextDate);
+    return localDateTimeText(m_lastActive);
 }
 
 QString PlayerItem::dhcp(const QString& kind) const

@@ -1,10 +1,12 @@
 // Every action of the operator ends in something to see: a converted picture
 // is reported and listed, copies to virtual players reach the events, a
-// closed events pane comes back from the View menu.
+// closed events pane comes back from the View menu, last-contact times are
+// written as the locale writes them and buttons keep to two lines.
 
 #include "content/filetransfers.h"
 #include "content/imageconversion.h"
 #include "content/transfer.h"
+#include "core/displaytext.h"
 #include "core/repositorypath.h"
 #include "ui/events.h"
 #include "window/kvo_form.h"
@@ -147,6 +149,36 @@ private slots:
         QVERIFY(dock->isHidden());
         dock->toggleViewAction()->trigger();
         QVERIFY(dock->isVisible());
+    }
+
+    void buttonTextsOnTwoLines_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("two lines stay") << "Save\nthis list" << "Save\nthis list";
+        QTest::newRow("blank at a line end") << "Create\nVirtual \nPlayer" << "Create\nVirtual Player";
+        QTest::newRow("longer line first") << "Refresh\nServer\nContents" << "Refresh Server\nContents";
+        QTest::newRow("four lines, balanced") << "a\nbb\nccc\ndddd" << "a bb\nccc dddd";
+    }
+    void buttonTextsOnTwoLines()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(atMostTwoLines(text), shown);
+    }
+
+    void lastContactInTheLocalesFormat_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("English") << "en_US" << "12/7/26 2:05:09 PM";
+        QTest::newRow("German") << "de_DE" << "07.12.26 14:05:09";
+    }
+    void lastContactInTheLocalesFormat()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, text);
+        QCOMPARE(localDateTimeText(QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)), QLocale(locale)), text);
     }
 };
 
