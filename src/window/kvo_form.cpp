@@ -28,8 +28,9 @@ void sizeContentColumns(QTreeWidget* view, const QStringList& typicalValues)
     const QFontMetrics values(view->font());
     const QFontMetrics titles(titleFont);
     const int padding = values.averageCharWidth() + 2;
-    // In a narrow window NAME keeps room for a short name; the list scrolls sideways then.
-    header->setMinimumSectionSize(values.averageCharWidth() * 10 + padding);
+    // In a narrow window NAME keeps room for a short name; the list scrolls
+    // sideways then. (The floor holds for every column; the others are wider.)
+    header->setMinimumSectionSize(values.averageCharWidth() * 6 + padding);
     for (int column = 1; column < view->columnCount(); ++column) {
         header->setSectionResizeMode(column, QHeaderView::Interactive);
         const int title = titles.horizontalAdvance(view->headerItem()->text(column));
