@@ -108,7 +108,8 @@ private slots:
         QFETCH(QString, outcome);
         QFETCH(QString, event);
         QListWidget eventsView;
-        EventLog log(&eventsView, m_dir.filePath("events-" + outcome + ".log"));
+        const QString logPath = m_dir.filePath("events-" + outcome + ".log");
+        EventLog log(&eventsView, logPath);
         QVERIFY(writeFile(repository("Video/clip.mpg"), QByteArray(4 * VirtualCopier::BlockSize, 'v')));
         ContentHost host;
         PlayerItem* hall = host.addVirtualPlayer("Hall", repository("MIRRORS/Hall"));
@@ -121,7 +122,7 @@ private slots:
             host.button("Abort Xfer")->click();
         QTRY_COMPARE(eventsView.count(), 1);
         QCOMPARE(eventsView.item(0)->text().section("  ", 1).replace(repositoryPath(), "MEDIA"), event);
-        QFile file(log.filePath());
+        QFile file(logPath);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(file.readAll()), eventsView.item(0)->text() + "\n");
     }
