@@ -338,6 +338,49 @@
     </message>
 </context>
 <context>
+    <name>EventLog</name>
+    <message>
+        <source>Player %1 (%2) is on line</source>
+        <translation>Player %1 (%2) ist online</translation>
+    </message>
+    <message>
+        <source>Duplicated player refused: %1 (%2) uses the name of %3 (%4)</source>
+        <translation>Doppelter Player abgewiesen: %1 (%2) trägt den Namen von %3 (%4)</translation>
+    </message>
+    <message>
+        <source>an unknown player</source>
+        <translation>einem unbekannten Player</translation>
+    </message>
+    <message>
+        <source>%1 failed on %2: %3</source>
+        <translation>%1 ist auf %2 fehlgeschlagen: %3</translation>
+    </message>
+    <message>
+        <source>A command</source>
+        <translation>Ein Befehl</translation>
+    </message>
+    <message>
+        <source>Transfer to %1 finished</source>
+        <translation>Übertragung an %1 abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Transfer to %1 failed: %2</source>
+        <translation>Übertragung an %1 fehlgeschlagen: %2</translation>
+    </message>
+    <message>
+        <source>Copy of %1 to %2 finished</source>
+        <translation>Kopie von %1 nach %2 abgeschlossen</translation>
+    </message>
+    <message>
+        <source>Copy of %1 to %2 failed: %3</source>
+        <translation>Kopie von %1 nach %2 fehlgeschlagen: %3</translation>
+    </message>
+    <message>
+        <source>Copy of %1 to %2 aborted</source>
+        <translation>Kopie von %1 nach %2 abgebrochen</translation>
+    </message>
+</context>
+<context>
     <name>FileChooser</name>
     <message>
         <source>Choose a directory</source>
@@ -403,6 +446,10 @@
     <message>
         <source>Transfer file (</source>
         <translation>Übertragung der Datei (</translation>
+    </message>
+    <message>
+        <source>Converted picture saved as %1.</source>
+        <translation>Umgewandeltes Bild gespeichert als %1.</translation>
     </message>
 </context>
 <context>
@@ -603,6 +650,10 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source> does not exist or corrupted</source>
         <translation> existiert nicht oder ist beschädigt</translation>
+    </message>
+    <message>
+        <source>%1 is not listed: only the media files in the repository&apos;s folders are.</source>
+        <translation>%1 wird nicht aufgeführt: nur die Mediendateien in den Ordnern des Medienarchivs werden es.</translation>
     </message>
 </context>
 <context>
@@ -857,6 +908,50 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
             <numerusform>Gestört: seine letzten %n Aufrufe sind fehlgeschlagen (%1)</numerusform>
         </translation>
     </message>
+    <message>
+        <source>virtual player</source>
+        <translation>virtueller Player</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <translation>ein</translation>
+    </message>
+    <message>
+        <source>off (PWROFF)</source>
+        <translation>aus (PWROFF)</translation>
+    </message>
+    <message>
+        <source>nothing reported</source>
+        <translation>nichts gemeldet</translation>
+    </message>
+    <message>
+        <source>never</source>
+        <translation>nie</translation>
+    </message>
+    <message>
+        <source>Name: %1</source>
+        <translation>Name: %1</translation>
+    </message>
+    <message>
+        <source>Address: %1</source>
+        <translation>Adresse: %1</translation>
+    </message>
+    <message>
+        <source>Folder: %1</source>
+        <translation>Ordner: %1</translation>
+    </message>
+    <message>
+        <source>Power: %1</source>
+        <translation>Strom: %1</translation>
+    </message>
+    <message>
+        <source>Playing: %1</source>
+        <translation>Spielt: %1</translation>
+    </message>
+    <message>
+        <source>Last contact: %1</source>
+        <translation>Letzter Kontakt: %1</translation>
+    </message>
 </context>
 <context>
     <name>PlayersController</name>
@@ -1099,6 +1194,17 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
     <message>
         <source>Total space: %1 KB, Available space %2 KB (%3% Full)</source>
         <translation>Gesamtspeicher: %1 KB, freier Speicher %2 KB (%3% belegt)</translation>
+    </message>
+</context>
+<context>
+    <name>RepositoryLister</name>
+    <message>
+        <source>DIRECTORY</source>
+        <translation>VERZEICHNIS</translation>
+    </message>
+    <message>
+        <source>media</source>
+        <translation>Medien</translation>
     </message>
 </context>
 <context>
@@ -1788,6 +1894,10 @@ auffrischen</translation>
         <source>What happened, with the time: players admitted and gone, refused duplicates, command faults, transfers</source>
         <translation>Was geschehen ist, mit Uhrzeit: aufgenommene und getrennte Player, abgewiesene Duplikate, Befehlsfehler, Übertragungen</translation>
     </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;Ansicht</translation>
+    </message>
 </context>
 <context>
     <name>main</name>
@@ -2121,6 +2231,10 @@ Möchten Sie wirklich fortfahren?</translation>
     <message>
         <source>&amp;Cancel</source>
         <translation>&amp;Abbrechen</translation>
+    </message>
+    <message>
+        <source>There is already a player named %1. Please choose another name.</source>
+        <translation>Es gibt bereits einen Player namens %1. Bitte einen anderen Namen wählen.</translation>
     </message>
 </context>
 </TS>

@@ -38,6 +38,7 @@ ContentController::ContentController(const ContentWidgets& widgets, PlayersContr
     connect(players, &PlayersController::playerRemoved, m_shown, &ShownPlayer::forget);
     connect(m_storage, &StoragePane::fileDeleted, m_playlist, qOverload<>(&PlaylistPane::GetPlaylist));
     connect(m_transfers, &FileTransfers::storageChanged, m_storage, &StoragePane::AddPlayerContent);
+    connect(m_transfers, &FileTransfers::pictureConverted, m_repository, &MediaRepository::listAndSelect);
     connect(m_avInputs, &AVInputItems::itemSaved, this, &ContentController::RefreshServerContents);
     connect(widgets.refreshRepository, &QPushButton::clicked, this, &ContentController::RefreshServerContents);
     connect(widgets.createVirtualPlayer, &QPushButton::clicked, m_virtualPlayers,

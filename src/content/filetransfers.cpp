@@ -3,6 +3,7 @@
 #include "content/batchserver.h"
 #include "content/imageconversion.h"
 #include "content/playlists.h"
+#include "content/repositorylister.h"
 #include "content/shownplayer.h"
 #include "content/transfer.h"
 #include "core/ftptransfer.h"
@@ -10,8 +11,10 @@
 #include "players/playeritem.h"
 #include "players/playerregistry.h"
 #include "players/playerscontroller.h"
+#include "ui/events.h"
 #include "ui/prompts.h"
 
+#include <QFileInfo>
 #include <QImage>
 #include <QLabel>
 #include <QProgressBar>
@@ -52,8 +55,7 @@ void FileTransfers::DownloadFile(QTreeWidgetItem* row)
 {
     if (!row)
         return;
-    const QString attr = row->text(kAttrColumn).trimmed();
-    if (attr == QLatin1String("DIRECTORY") || attr == QLatin1String("DIR")) {
+    if (isDirectoryAttribute(row->text(kAttrColumn))) {
         showInformation(m_window, tr("NOTICE"), row->text(playlist::Name) + tr(" is a directory"));
         return;
     }
@@ -81,13 +83,17 @@ void FileTransfers::DownloadFile(QTreeWidgetItem* row)
                 const auto target = imageconversion::Choice(choice);
                 const QImage converted = imageconversion::fitted(image, target);
                 QString name = prompts().saveFileName(
-                    m_window, tr("Choose file"), repositoryPath(),
+                    m_window, tr("Choose file"), imageconversion::suggestedName(path, target),
                     target == imageconversion::MainVideo ? QStringLiteral("Images (*.png)") : QStringLiteral("Images (*.jpg)"));
                 if (name.isEmpty())
                     return;
                 name = imageconversion::withExtension(name, target);
-                if (!imageconversion::save(converted, name, target))
+                if (!imageconversion::save(converted, name, target)) {
                     showInformation(m_window, tr("Save file"), tr("Fail to save file: ") + name);
+                    return;
+                }
+                emit statusMessage(tr("Converted picture saved as %1.").arg(name));
+                emit pictureConverted(name);
                 return;
             }
             if (choice != imageconversion::AsIs)
@@ -135,6 +141,8 @@ void FileTransfers::followVirtualCopy(qint64 done, qint64 total, PlayerItem* pla
 
 void FileTransfers::finishVirtualCopy(PlayerItem* player, const QString& target, bool ok, const QString& error)
 {
+    if (player)
+        events::copyDone(player->name(), QFileInfo(target).fileName(), error);
     if (m_shown->is(player)) {
         m_widgets.transferBar->reset();
         emit storageChanged();
@@ -161,7 +169,8 @@ void FileTransfers::SLT_abort_xfer()
     if (!player)
         return;
     if (m_virtualCopier)
-        m_virtualCopier->abort(player);
+        for (const QString& target : m_virtualCopier->abort(player))
+            events::copyAborted(player->name(), QFileInfo(target).fileName());
     m_widgets.transferBar->reset();
     m_widgets.transferLabel->clear();
     emit storageChanged();

@@ -37,6 +37,8 @@ signals:
     // The shown player's storage has changed: it is to be listed again.
     void storageChanged();
     void statusMessage(const QString& text, int timeoutMs = 0);
+    // A converted picture has been written to path.
+    void pictureConverted(const QString& path);
 
 private slots:
     // An upload of the sending player has ended.

@@ -1,6 +1,8 @@
 #include "content/imageconversion.h"
 
 #include <QButtonGroup>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -25,6 +27,13 @@ QString withExtension(const QString& name, Choice choice)
 {
     const QLatin1String extension(choice == PictureArea ? ".jpg" : ".png");
     return name.endsWith(extension, Qt::CaseInsensitive) ? name : name + extension;
+}
+
+QString suggestedName(const QString& sourcePath, Choice choice)
+{
+    const QFileInfo source(sourcePath);
+    const QLatin1String mark(choice == PictureArea ? "_area" : "_main");
+    return withExtension(source.dir().filePath(source.completeBaseName() + mark), choice);
 }
 
 bool save(const QImage& image, const QString& fileName, Choice choice)
@@ -78,6 +87,9 @@ ImageConversion_Dialog::ImageConversion_Dialog(QWidget* parent)
     auto* ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("ImageConversion_buttonOk"));
     ok->setDefault(true);
+    // OK without a choice would end the dialog doing nothing at all.
+    ok->setEnabled(false);
+    connect(m_choices, &QButtonGroup::idToggled, ok, [ok] { ok->setEnabled(true); });
     auto* cancel = new QPushButton(tr("&Cancel"), this);
     cancel->setObjectName(QStringLiteral("ImageConversion_buttonCancel"));
     auto* buttons = new QHBoxLayout;

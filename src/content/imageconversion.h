@@ -27,6 +27,9 @@ QImage fitted(const QImage& image, Choice choice);
 // name with ".png" (main video) or ".jpg" (picture area) appended unless it
 // already ends so, in any letter case.
 QString withExtension(const QString& name, Choice choice);
+// The name offered for the converted picture: beside the source (listed with
+// it), its base name marked with the area it was converted for.
+QString suggestedName(const QString& sourcePath, Choice choice);
 // Saves as PNG (main video) or JPEG of quality 95 (picture area), replacing
 // an existing file only once the new one is complete.
 bool save(const QImage& image, const QString& fileName, Choice choice);
@@ -40,7 +43,7 @@ public:
     explicit ImageConversion_Dialog(QWidget* parent = nullptr);
 
 public slots:
-    // Ends with the id of the checked choice, -1 when none is checked.
+    // Ends with the id of the checked choice; OK is enabled once one is checked.
     void ImageConversion_ok_Slot();
     // Ends with -1.
     void ImageConversion_cancel_Slot();

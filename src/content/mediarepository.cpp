@@ -6,11 +6,31 @@
 
 #include <QDir>
 #include <QTimer>
+#include <QTreeWidget>
 
 namespace {
 constexpr qint64 kProgressDelayMs = 250;
 constexpr int kDoneMessageMs = 5000;
+
+// The row whose NAME texts, from the top level down, are the sections of relative.
+QTreeWidgetItem* rowOf(const QTreeWidget* view, const QString& relative)
+{
+    QTreeWidgetItem* row = nullptr;
+    for (const QString& name : relative.split(QLatin1Char('/'))) {
+        const int count = row ? row->childCount() : view->topLevelItemCount();
+        QTreeWidgetItem* found = nullptr;
+        for (int index = 0; index < count && !found; ++index) {
+            QTreeWidgetItem* candidate = row ? row->child(index) : view->topLevelItem(index);
+            if (candidate->text(0) == name)
+                found = candidate;
+        }
+        if (!found)
+            return nullptr;
+        row = found;
+    }
+    return row;
 }
+} // namespace
 
 MediaRepository::MediaRepository(QTreeWidget* view, QWidget* window, QObject* parent)
     : QObject(parent)
@@ -47,4 +67,21 @@ void MediaRepository::ReadMediaRepository()
         return;
     }
     m_lister->list(path, m_view);
+}
+
+void MediaRepository::listAndSelect(const QString& path)
+{
+    disconnect(m_selectWhenListed);
+    m_selectWhenListed = connect(m_lister, &RepositoryLister::listed, this, [this, path] {
+        disconnect(m_selectWhenListed);
+        const QString relative = QDir(repositoryPath()).relativeFilePath(path);
+        QTreeWidgetItem* row = relative.startsWith(QLatin1String("..")) ? nullptr : rowOf(m_view, relative);
+        if (!row) {
+            emit statusMessage(tr("%1 is not listed: only the media files in the repository's folders are.").arg(path));
+            return;
+        }
+        m_view->setCurrentItem(row);
+        m_view->scrollToItem(row);
+    });
+    ReadMediaRepository();
 }

@@ -17,8 +17,6 @@ constexpr QDir::SortFlags listingOrder = QDir::Name | QDir::IgnoreCase | QDir::D
 constexpr int batchSize = 64;
 constexpr qint64 batchIntervalMs = 100;
 
-const QString directoryAttribute = QStringLiteral("DIRECTORY");
-
 bool isHiddenName(const QString& name)
 {
     return name.startsWith(QLatin1Char('.'));
@@ -95,9 +93,16 @@ void ListMediaFolder(int parent, QDir& folder, RepositoryListing& listing, const
 QStringList repositoryRowTexts(const RepositoryEntry& entry)
 {
     if (entry.isDirectory)
-        return {entry.name, QString(), directoryAttribute};
-    return {entry.name, mediaSizeText(entry.size), QStringLiteral("media"), entry.media.type,
+        return {entry.name, QString(), RepositoryLister::tr("DIRECTORY")};
+    return {entry.name, mediaSizeText(entry.size), RepositoryLister::tr("media"), entry.media.type,
             entry.media.duration};
+}
+
+bool isDirectoryAttribute(const QString& attribute)
+{
+    const QString trimmed = attribute.trimmed();
+    return trimmed == QLatin1String("DIRECTORY") || trimmed == QLatin1String("DIR")
+        || trimmed == RepositoryLister::tr("DIRECTORY");
 }
 
 struct RepositoryLister::Job {

@@ -50,6 +50,8 @@ void ListMediaFolder(int parent, QDir& folder, RepositoryListing& listing, const
 
 // The row texts of an entry: NAME, SIZE(KB), ATTR, TYPE, DURATION.
 QStringList repositoryRowTexts(const RepositoryEntry& entry);
+// Whether an ATTR text marks a folder: "DIRECTORY" (in the window's language) or "DIR".
+bool isDirectoryAttribute(const QString& attribute);
 
 class RepositoryLister : public QObject
 {

@@ -92,12 +92,17 @@ void VirtualCopier::enqueue(const QString& source, const QString& target, Player
         startNext();
 }
 
-void VirtualCopier::abort(PlayerItem* player)
+QStringList VirtualCopier::abort(PlayerItem* player)
 {
-    m_queue.erase(std::remove_if(m_queue.begin(), m_queue.end(),
-                                 [player](const Job& job) { return job.player == player || !job.player; }),
-                  m_queue.end());
-    if (m_current && (m_current->player == player || !m_current->player)) {
+    const auto dropped = [player](const Job& job) { return job.player == player || !job.player; };
+    QStringList targets;
+    if (m_current && dropped(*m_current))
+        targets.append(m_current->target);
+    for (const Job& job : std::as_const(m_queue))
+        if (dropped(job))
+            targets.append(job.target);
+    m_queue.erase(std::remove_if(m_queue.begin(), m_queue.end(), dropped), m_queue.end());
+    if (m_current && dropped(*m_current)) {
         m_timer.stop();
         m_target->cancelWriting();
         m_target.reset();
@@ -105,6 +110,7 @@ void VirtualCopier::abort(PlayerItem* player)
         m_current.reset();
         startNextLater();
     }
+    return targets;
 }
 
 void VirtualCopier::startNextLater()

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
@@ -46,8 +47,8 @@ public:
     // Queues the copy; it starts when the copies queued before it have ended.
     void enqueue(const QString& source, const QString& target, PlayerItem* player);
     // Stops the running copy and drops the queued ones for player, leaving
-    // their targets as they were. Nothing is reported for them.
-    void abort(PlayerItem* player);
+    // their targets as they were; returns their targets, running one first.
+    QStringList abort(PlayerItem* player);
 
 signals:
     void progress(qint64 done, qint64 total, PlayerItem* player);

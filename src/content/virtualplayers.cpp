@@ -2,6 +2,7 @@
 
 #include "core/repositorypath.h"
 #include "players/playeritem.h"
+#include "players/playerregistry.h"
 #include "players/playerscontroller.h"
 #include "ui/namedwidgets.h"
 #include "ui/prompts.h"
@@ -79,6 +80,12 @@ void virtual_player_name::got_virtual_player_name()
         reject();
         return;
     }
+    if (m_taken && m_taken(name)) {
+        showWarning(this, tr("Virtual Player Name"),
+                    tr("There is already a player named %1. Please choose another name.").arg(name));
+        virtual_player_name_lineEdit->selectAll();
+        return;
+    }
     emit add_new_virtual_player(name);
     accept();
 }
@@ -128,6 +135,7 @@ VirtualPlayers::VirtualPlayers(PlayersController* players, QWidget* window, QObj
 void VirtualPlayers::create_new_virtual_player()
 {
     auto* dialog = new virtual_player_name(m_window);
+    dialog->refuseNames([this](const QString& name) { return PlayerRegistry::of(m_players->view())->find(name) != nullptr; });
     connect(dialog, &virtual_player_name::add_new_virtual_player, this, &VirtualPlayers::add_new_virtual_player);
     prompts().execDialog(dialog);
     delete dialog;

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 class PlayerItem;
 class PlayersController;
 class QLabel;
@@ -20,6 +22,9 @@ class virtual_player_name : public QDialog
     Q_OBJECT
 public:
     explicit virtual_player_name(QWidget* parent = nullptr);
+
+    // Names that OK refuses with a warning, the dialog staying open.
+    void refuseNames(std::function<bool(const QString&)> taken) { m_taken = std::move(taken); }
 
     QLabel* virtual_player_name_textLabel;
     QLineEdit* virtual_player_name_lineEdit;
@@ -37,6 +42,8 @@ protected:
 
 private:
     void languageChange();
+
+    std::function<bool(const QString&)> m_taken;
 };
 
 // The disk usage in bytes of a file or a directory tree (visible entries).

@@ -77,3 +77,35 @@ QString leftOutNote(const QString& player, const QString& list, int shown, int l
         .arg(elideForDisplay(player, displaylimit::kValue), locale.toString(shown), locale.toString(shown + leftOut),
              list);
 }
+
+QString localDateTimeText(const QDateTime& time, const QLocale& locale)
+{
+    QString format = locale.dateTimeFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1Char('s'))) {
+        const qsizetype minutes = format.indexOf(QLatin1String("mm"));
+        if (minutes >= 0)
+            format.insert(minutes + 2, QLatin1String(":ss"));
+    }
+    return locale.toString(time, format);
+}
+
+QString atMostTwoLines(const QString& text)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        line = line.simplified();
+    if (lines.size() <= 2)
+        return lines.join(QLatin1Char('\n'));
+    QString best;
+    qsizetype bestLength = -1;
+    for (qsizetype split = 1; split < lines.size(); ++split) {
+        const QString first = lines.mid(0, split).join(QLatin1Char(' '));
+        const QString second = lines.mid(split).join(QLatin1Char(' '));
+        const qsizetype longer = qMax(first.size(), second.size());
+        if (bestLength < 0 || longer < bestLength) {
+            bestLength = longer;
+            best = first + QLatin1Char('\n') + second;
+        }
+    }
+    return best;
+}

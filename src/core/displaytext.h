@@ -3,6 +3,8 @@
 // Text from elsewhere (a player, a file) made fit to be shown or logged:
 // bounded in length and, where one line is wanted, without line breaks.
 
+#include <QDateTime>
+#include <QLocale>
 #include <QString>
 
 enum class LineBreaks {
@@ -63,3 +65,10 @@ private:
 // "From Screen07, 5,000 of 25,000 files are shown; the others were left out
 // (too many or too long)." list names the entries ("files", "logs").
 QString leftOutNote(const QString& player, const QString& list, int shown, int leftOut);
+// A date and time as the locale writes it in short, with the seconds
+// (for example 12/7/26 2:15:09 PM, or 07.12.26 14:15:09 in German).
+QString localDateTimeText(const QDateTime& time, const QLocale& locale = QLocale());
+
+// text on at most two lines: lines beyond the second are joined with spaces,
+// at the line break that keeps the longer of the two lines shortest.
+QString atMostTwoLines(const QString& text);

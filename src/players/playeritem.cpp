@@ -183,7 +183,7 @@ void PlayerItem::setLastActive(const QDateTime& time)
 
 QString PlayerItem::lastActiveText() const
 {
-    return m_lastActive.toString(Qt::TextDate);
+    return localDateTimeText(m_lastActive);
 }
 
 QString PlayerItem::dhcp(const QString& kind) const

@@ -54,6 +54,7 @@ public:
     QDateTime lastActive() const { return m_lastActive; }
     void setLastActive(const QDateTime& time);
     void updateLastActive();
+    // Last active in the locale's short date and time, with seconds.
     QString lastActiveText() const;
     // Silent for more than MaxSilenceSeconds whole seconds at nowMs
     // (milliseconds since the epoch).

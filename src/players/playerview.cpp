@@ -9,10 +9,10 @@
 
 namespace {
 
-QString translated(const char* text)
-{
-    return QCoreApplication::translate("PlayerView", text);
-}
+// The translation context of the tool tips.
+struct PlayerView {
+    Q_DECLARE_TR_FUNCTIONS(PlayerView)
+};
 
 // Skips leading zeros so that "007" and "7" compare equal by value.
 qsizetype digitRunEnd(const QString& text, qsizetype from)
@@ -75,23 +75,21 @@ QString playerToolTip(const PlayerItem& item)
 {
     QString power;
     if (item.isVirtual() || item.isMirror())
-        power = translated("virtual player");
+        power = PlayerView::tr("virtual player");
     else
-        power = item.isOnline() ? translated("on") : translated("off (PWROFF)");
-    const QString playing = item.playing().isEmpty() ? translated("nothing reported") : item.playing();
-    const QString contact = item.lastActive().isValid() ? item.lastActiveText() : translated("never");
-    QStringList lines{translated("Name: %1").arg(elideForDisplay(item.name(), displaylimit::kValue))};
+        power = item.isOnline() ? PlayerView::tr("on") : PlayerView::tr("off (PWROFF)");
+    const QString playing = item.playing().isEmpty() ? PlayerView::tr("nothing reported") : item.playing();
+    const QString contact = item.lastActive().isValid() ? item.lastActiveText() : PlayerView::tr("never");
+    QStringList lines{PlayerView::tr("Name: %1").arg(elideForDisplay(item.name(), displaylimit::kValue))};
     if (!item.ipAddress().isEmpty())
-        lines << translated("Address: %1").arg(item.ipAddress());
+        lines << PlayerView::tr("Address: %1").arg(item.ipAddress());
     if (item.isVirtual() || item.isMirror())
-        lines << translated("Folder: %1").arg(item.virtualDirectory());
-    lines << translated("Power: %1").arg(power)
-          << translated("Playing: %1").arg(elideForDisplay(playing, displaylimit::kValue))
-          << translated("Last contact: %1").arg(contact);
+        lines << PlayerView::tr("Folder: %1").arg(item.virtualDirectory());
+    lines << PlayerView::tr("Power: %1").arg(power)
+          << PlayerView::tr("Playing: %1").arg(elideForDisplay(playing, displaylimit::kValue))
+          << PlayerView::tr("Last contact: %1").arg(contact);
     if (item.isFailing())
-        lines << QCoreApplication::translate("PlayerView", "Failing: its last %n calls failed (%1)", nullptr,
-                                             item.failedCalls())
-                     .arg(item.lastFault());
+        lines << PlayerView::tr("Failing: its last %n calls failed (%1)", nullptr, item.failedCalls()).arg(item.lastFault());
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -3,7 +3,6 @@
 #include "core/displaytext.h"
 #include "xmlrpc/xrclient.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QListWidget>
 #include <QScrollBar>
@@ -11,11 +10,6 @@
 namespace {
 
 EventLog* currentLog = nullptr;
-
-QString translated(const char* text)
-{
-    return QCoreApplication::translate("EventLog", text);
-}
 
 } // namespace
 
@@ -95,7 +89,7 @@ namespace events {
 
 void playerAdmitted(const QString& name, const QString& address)
 {
-    recordEvent(translated("Player %1 (%2) is on line").arg(name, address));
+    recordEvent(EventLog::tr("Player %1 (%2) is on line").arg(name, address));
 }
 
 void playerOffline(const QString& statusText)
@@ -106,21 +100,32 @@ void playerOffline(const QString& statusText)
 void duplicateRefused(const QString& name, const QString& address, const QString& registeredName,
                       const QString& registeredAddress)
 {
-    recordEvent(translated("Duplicated player refused: %1 (%2) uses the name of %3 (%4)")
+    recordEvent(EventLog::tr("Duplicated player refused: %1 (%2) uses the name of %3 (%4)")
                     .arg(name, address, registeredName, registeredAddress));
 }
 
 void commandFault(const QString& method, const QString& player, const QString& message)
 {
-    const QString who = player.isEmpty() ? translated("an unknown player") : player;
-    recordEvent(translated("%1 failed on %2: %3").arg(method.isEmpty() ? translated("A command") : method, who,
-                                                        message));
+    const QString who = player.isEmpty() ? EventLog::tr("an unknown player") : player;
+    recordEvent(EventLog::tr("%1 failed on %2: %3").arg(method.isEmpty() ? EventLog::tr("A command") : method, who,
+                                                         message));
 }
 
 void transferDone(const QString& player, const QString& errorText)
 {
-    recordEvent(errorText.isEmpty() ? translated("Transfer to %1 finished").arg(player)
-                                    : translated("Transfer to %1 failed: %2").arg(player, errorText));
+    recordEvent(errorText.isEmpty() ? EventLog::tr("Transfer to %1 finished").arg(player)
+                                    : EventLog::tr("Transfer to %1 failed: %2").arg(player, errorText));
+}
+
+void copyDone(const QString& player, const QString& fileName, const QString& errorText)
+{
+    recordEvent(errorText.isEmpty() ? EventLog::tr("Copy of %1 to %2 finished").arg(fileName, player)
+                                    : EventLog::tr("Copy of %1 to %2 failed: %3").arg(fileName, player, errorText));
+}
+
+void copyAborted(const QString& player, const QString& fileName)
+{
+    recordEvent(EventLog::tr("Copy of %1 to %2 aborted").arg(fileName, player));
 }
 
 void partialUpload(const QString& player, const QString& file, const QString& partialFile, bool removed,

@@ -62,6 +62,9 @@ void transferDone(const QString& player, const QString& errorText);
 // What became of the partial file an upload that failed or was aborted left on the player.
 void partialUpload(const QString& player, const QString& file, const QString& partialFile, bool removed,
                    const QString& reason);
+// A copy of a repository file into a virtual player's folder.
+void copyDone(const QString& player, const QString& fileName, const QString& errorText);
+void copyAborted(const QString& player, const QString& fileName);
 // The player a fault came from: the owner's name when known, else the name
 // within the sending client's object name ("xml-rpc_client" NAME ":" ADDRESS).
 QString faultPlayerName(const QString& ownerName, const QObject* client);

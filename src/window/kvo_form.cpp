@@ -2,25 +2,50 @@
 
 #include "config/configcontroller.h"
 #include "content/contentcontroller.h"
+#include "content/repositorylister.h"
 #include "core/displaytext.h"
 #include "players/playerscontroller.h"
 #include "ui/artwork.h"
 
 #include <QEvent>
 #include <QFontMetrics>
-
-#include <iterator>
+#include <QHeaderView>
 
 namespace {
 
-// Room for a typical file name and the figures beside it; the operator can
-// still drag the columns.
-void sizeContentColumns(QTreeWidget* view)
+// Every column shows its title and its usual values whole; NAME takes the
+// rest of the pane's width. The titles, all capitals, are set a little
+// smaller, so that five columns fit side by side in a third of the window.
+// The operator can still drag the other columns.
+void sizeContentColumns(QTreeWidget* view, const QStringList& typicalValues)
 {
-    static constexpr int characters[] = {20, 9, 10, 10, 10};
-    const QFontMetrics metrics(view->font());
-    for (int column = 0; column < view->columnCount() && column < int(std::size(characters)); ++column)
-        view->setColumnWidth(column, metrics.averageCharWidth() * characters[column] + 2 * metrics.height());
+    QHeaderView* header = view->header();
+    QFont titleFont = view->font();
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 0.85);
+    header->setFont(titleFont);
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    const QFontMetrics values(view->font());
+    const QFontMetrics titles(titleFont);
+    const int padding = values.averageCharWidth() + 2;
+    // In a narrow window NAME keeps room for a short name; the list scrolls
+    // sideways then. (The floor holds for every column; the others are wider.)
+    header->setMinimumSectionSize(values.averageCharWidth() * 6 + padding);
+    for (int column = 1; column < view->columnCount(); ++column) {
+        header->setSectionResizeMode(column, QHeaderView::Interactive);
+        const int title = titles.horizontalAdvance(view->headerItem()->text(column));
+        const int value = values.horizontalAdvance(typicalValues.value(column - 1));
+        header->resizeSection(column, qMax(title, value) + padding);
+    }
+}
+
+// A layout and the layouts inside it measure their items afresh.
+void forgetSizes(QLayout* layout)
+{
+    for (int index = 0; index < layout->count(); ++index)
+        if (QLayout* inner = layout->itemAt(index)->layout())
+            forgetSizes(inner);
+    layout->invalidate();
 }
 
 } // namespace
@@ -36,8 +61,6 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
 
     // setupUi also sets every text, through the same retranslateUi as languageChange().
     ui.setupUi(this);
-    for (QTreeWidget* view : {ui.Playlist_listView, ui.PlayerContent_listView, ui.ServerContents_listView})
-        sizeContentColumns(view);
     setUpOperatorView();
     m_players = new PlayersController(ui.Player_iconView, this, this);
     m_content = new ContentController({.storageBox = ui.PlayerContent_groupBox_2,
@@ -64,6 +87,7 @@ kvo_Form::kvo_Form(QWidget* parent, const char* name, Qt::WindowFlags flags)
     connect(m_content, &ContentController::statusMessage, this, &kvo_Form::showStatus);
     connect(m_config, &ConfigController::statusMessage, this, &kvo_Form::showStatus);
     connectPlayerMenu();
+    fitTexts();
     init();
 }
 
@@ -95,6 +119,34 @@ void kvo_Form::languageChange()
     ui.retranslateUi(this);
     m_content->retranslate();
     nameOperatorView();
+    fitTexts();
+}
+
+void kvo_Form::fitTexts()
+{
+    for (QPushButton* button : ui.qt_central_widget->findChildren<QPushButton*>()) {
+        button->setText(atMostTwoLines(button->text()));
+        // As narrow as the text allows, not the style's usual minimum: the
+        // three lists fit side by side in a small window.
+        const QFontMetrics metrics(button->font());
+        int textWidth = 0;
+        for (const QString& line : button->text().split(QLatin1Char('\n')))
+            textWidth = qMax(textWidth, metrics.horizontalAdvance(line));
+        button->setMinimumWidth(textWidth + 2 * metrics.averageCharWidth());
+    }
+    // A long player name in a list's title is cut rather than widening the window.
+    for (QGroupBox* box : {ui.PlayerContent_groupBox, ui.PlayerContent_groupBox_2, ui.ServerContents_groupBox}) {
+        box->setMinimumWidth(0);
+        forgetSizes(box->layout());
+        box->setMinimumWidth(box->layout()->totalMinimumSize().width());
+    }
+    // Sizes in KB up to 1 GB, the locations and attributes, the usual types, durations.
+    const QString size = QStringLiteral("999999");
+    const QString type = QStringLiteral("picture");
+    const QString duration = QStringLiteral("0:00:00.0");
+    for (QTreeWidget* view : {ui.Playlist_listView, ui.PlayerContent_listView})
+        sizeContentColumns(view, {size, QStringLiteral(" mirror"), type, duration});
+    sizeContentColumns(ui.ServerContents_listView, {size, RepositoryLister::tr("DIRECTORY"), type, duration});
 }
 
 void kvo_Form::changeEvent(QEvent* event)

@@ -38,6 +38,9 @@ private:
     void init();
     void connectPlayerMenu();
     void showStatus(const QString& text, int timeoutMs);
+    // Buttons on at most two lines, the lists' columns sized to their titles
+    // and usual values: again after every change of language.
+    void fitTexts();
 
     // The operator's view (operatorview.cpp): accessible names, the players
     // filter, the events pane and the layout kept between runs.

@@ -12,12 +12,32 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStyledItemDelegate>
 
 namespace {
 
 const char* const kPlayerSplitterKey = "/View/PlayerSplitter";
 const char* const kContentSplitterKey = "/View/ContentSplitter";
 const char* const kWindowStateKey = "/View/WindowState";
+
+class GridCellDelegate : public QStyledItemDelegate
+{
+public:
+    explicit GridCellDelegate(QListView* view)
+        : QStyledItemDelegate(view), m_view(view)
+    {
+    }
+    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override
+    {
+        return m_view->gridSize() - QSize(m_view->spacing(), m_view->spacing());
+    }
+
+private:
+    QListView* m_view;
+};
 
 } // namespace
 
@@ -39,21 +59,43 @@ void kvo_Form::setUpOperatorView()
     ui.Player_iconView->setLayoutMode(QListView::Batched);
     ui.Player_iconView->setBatchSize(200);
     ui.Player_iconView->setUniformItemSizes(true);
+    // Every icon its whole grid cell: a name is cut only where the cell ends,
+    // whichever item the view measured first.
+    ui.Player_iconView->setItemDelegate(new GridCellDelegate(ui.Player_iconView));
 
-    // The players get as much room as the lists below them by default.
-    ui.splitter6->setStretchFactor(0, 1);
-    ui.splitter6->setStretchFactor(1, 1);
+    // The lists below the players get more of the height by default, and
+    // each list a width after its columns: the playlist shows four, the
+    // repository the longest attribute.
+    ui.splitter6->setStretchFactor(0, 2);
+    ui.splitter6->setStretchFactor(1, 3);
+    // Sizes for the screen's width: the window opens maximised.
+    const int width = screen()->availableGeometry().width();
+    ui.splitter3->setSizes({width * 27 / 100, width * 36 / 100, width * 37 / 100});
+    // Narrow margins inside the three lists' boxes leave their columns the room.
+    for (QLayout* inner : {ui.PlayerContent_groupBox->layout(), ui.PlayerContent_groupBox_2->layout(),
+                           ui.ServerContents_groupBox->layout()})
+        inner->setContentsMargins(4, 4, 4, 4);
 
     auto* dock = new QDockWidget(this);
     dock->setObjectName(QStringLiteral("Events_dockWidget"));
-    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable
+                      | QDockWidget::DockWidgetFloatable);
     m_eventsView = new QListWidget(dock);
     m_eventsView->setObjectName(QStringLiteral("Events_listWidget"));
     m_eventsView->setUniformItemSizes(true);
     dock->setWidget(m_eventsView);
     addDockWidget(Qt::BottomDockWidgetArea, dock);
-    // A few lines by default: the players and lists need the room more.
-    resizeDocks({dock}, {m_eventsView->fontMetrics().lineSpacing() * 6}, Qt::Vertical);
+    // A closed pane, also one closed in an earlier run, comes back from the View menu.
+    QMenu* viewMenu = ui.MenuBar->addMenu(QString());
+    viewMenu->setObjectName(QStringLiteral("View_menu"));
+    viewMenu->addAction(dock->toggleViewAction());
+    // A few lines by default, fewer on a small screen: the players and lists
+    // need the room more.
+    const int lineHeight = m_eventsView->fontMetrics().lineSpacing();
+    m_eventsView->setMinimumHeight(lineHeight * 2 + 2 * m_eventsView->frameWidth());
+    const int screenHeight = screen()->availableGeometry().height();
+    const int lines = screenHeight >= 900 ? 5 : screenHeight >= 700 ? 3 : 2;
+    resizeDocks({dock}, {lineHeight * lines + 2 * m_eventsView->frameWidth()}, Qt::Vertical);
     new EventLog(m_eventsView, QDir::current().filePath(QString::fromLatin1(EventLog::kFileName)),
                  EventLog::kFileLimit, this);
 
@@ -105,6 +147,8 @@ void kvo_Form::nameOperatorView()
     m_playerFilterField->setToolTip(tr("Shows only the players whose name or address contains every word typed"));
     if (auto* dock = findChild<QDockWidget*>(QStringLiteral("Events_dockWidget")))
         dock->setWindowTitle(tr("Events"));
+    if (auto* viewMenu = findChild<QMenu*>(QStringLiteral("View_menu")))
+        viewMenu->setTitle(tr("&View"));
     m_eventsView->setAccessibleName(tr("Events"));
     m_eventsView->setAccessibleDescription(tr("What happened, with the time: players admitted and gone, "
                                               "refused duplicates, command faults, transfers"));

@@ -79,6 +79,8 @@ private slots:
             m_host->button("Create Virtual Player")->click();
         }
         QCOMPARE(icons(), "lobby hall1x");
+        QCOMPARE(boxes(m_host->prompts).last(), "Warning | Virtual Player Name | There is already a player named LOBBY. "
+                                                "Please choose another name.");
     }
 
     void iconsComeBackFromMirrors()
