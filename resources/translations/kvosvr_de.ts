@@ -379,6 +379,14 @@
         <source>Copy of %1 to %2 aborted</source>
         <translation>Kopie von %1 nach %2 abgebrochen</translation>
     </message>
+    <message>
+        <source>Incomplete upload of %1 removed from %2</source>
+        <translation>Unvollständige Übertragung von %1 auf %2 entfernt</translation>
+    </message>
+    <message>
+        <source>Incomplete upload of %1 left on %2 as %3: %4</source>
+        <translation>Unvollständige Übertragung von %1 bleibt auf %2 als %3: %4</translation>
+    </message>
 </context>
 <context>
     <name>FileChooser</name>

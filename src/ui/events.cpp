@@ -131,8 +131,8 @@ void copyAborted(const QString& player, const QString& fileName)
 void partialUpload(const QString& player, const QString& file, const QString& partialFile, bool removed,
                    const QString& reason)
 {
-    recordEvent(removed ? translated("Incomplete upload of %1 removed from %2").arg(file, player)
-                        : translated("Incomplete upload of %1 left on %2 as %3: %4").arg(file, player, partialFile,
+    recordEvent(removed ? EventLog::tr("Incomplete upload of %1 removed from %2").arg(file, player)
+                        : EventLog::tr("Incomplete upload of %1 left on %2 as %3: %4").arg(file, player, partialFile,
                                                                                           reason));
 }
 

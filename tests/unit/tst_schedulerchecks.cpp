@@ -73,7 +73,7 @@ private slots:
             child<QLineEdit>(&dialog, names[index])->setText(fields[index]);
         click(&dialog, "AddTask_pushButton");
         QCOMPARE(boxes(m_prompts), shown.isEmpty() ? QStringList{} : QStringList{shown});
-        QCOMPARE(rows(&dialog, "Crontab_listView"), row.isEmpty() ? QStringList{} : QStringList{row});
+        QCOMPARE(rowsOf(child<QTreeWidget>(&dialog, "Crontab_listView")), row.isEmpty() ? QStringList{} : QStringList{row});
     }
 
     void linesReadBack_data()
@@ -93,7 +93,7 @@ private slots:
         schedule_event_Dialog dialog(nullptr, "Lobby");
         QSignalSpy commits(&dialog, &schedule_event_Dialog::commit_crontab);
         dialog.Append_Crontab(line);
-        QCOMPARE(rows(&dialog, "Crontab_listView"),
+        QCOMPARE(rowsOf(child<QTreeWidget>(&dialog, "Crontab_listView")),
                  QStringList{kept ? line + "|||||" : line.simplified().replace(' ', '|')});
         click(&dialog, "Commit_pushButton");
         QCOMPARE(commits.size(), 1);
