@@ -1,10 +1,6 @@
 #pragma once
 
-// The window's fault path without the window: a players controller with its
-// view and command channel, an Events pane with its file, and prompts that
-// count how many boxes are open at once. Players are added as admission adds
-// them (an item and a client aimed at the player's XML-RPC service) and sent
-// the calls that a click and the "Firmware version" entry send.
+// The window's fault path without a window: players controller, Events pane and prompts that count open boxes.
 
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
@@ -14,25 +10,18 @@
 
 #include "scriptedprompts.h"
 
-#include <QListWidget>
-#include <QUrl>
-#include <QWidget>
 
-// Answers every box only once the condition holds, as an operator who leaves
-// it open; records the most boxes open at one time.
-class OpenBoxCounter : public ScriptedPrompts
+class OpenBoxCounter : public ScriptedPrompts // answers as an operator who leaves a box open a while; counts them
 {
 public:
     int open = 0;
-    int mostOpen = 0;
 
     QMessageBox::StandardButton message(Kind kind, QWidget* parent, const QString& title, const QString& text,
                                         QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override
     {
-        mostOpen = qMax(mostOpen, ++open);
-        const QMessageBox::StandardButton answer =
-            ScriptedPrompts::message(kind, parent, title, text, buttons, defaultButton);
+        ++open;
+        const auto answer = ScriptedPrompts::message(kind, parent, title, text, buttons, defaultButton);
         --open;
         return answer;
     }
@@ -41,13 +30,10 @@ public:
 class FaultPathHost
 {
 public:
-    // The calls sendCommands() sends to one player.
-    static constexpr int kCallsPerPlayer = 3;
+    static constexpr int kCallsPerPlayer = 3; // the calls sendCommands() sends to one player
 
     explicit FaultPathHost(const QString& eventsFile)
-        : view(new QListWidget(&window))
-        , eventsView(new QListWidget(&window))
-        , players(view, &window)
+        : players(view, &window)
         , events(eventsView, eventsFile)
     {
         QObject::connect(&players.channel(), &CommandChannel::replied, &window, [this] { ++replies; });
@@ -59,7 +45,6 @@ public:
     PlayerItem* addPlayer(const QString& name, const QString& address, int timeoutMs)
     {
         auto* item = new PlayerItem(view, name, false, false);
-        item->setName(name);
         item->setIpAddress(address);
         auto* client = new XRClient(QUrl("http://" + address + ":8888/RPC2"), nullptr,
                                     "xml-rpc_client" + name + ":" + address);
@@ -81,8 +66,8 @@ public:
 
     OpenBoxCounter prompts;
     QWidget window;
-    QListWidget* view;
-    QListWidget* eventsView;
+    QListWidget* view = new QListWidget(&window);
+    QListWidget* eventsView = new QListWidget(&window);
     PlayersController players;
     EventLog events;
     int replies = 0;
