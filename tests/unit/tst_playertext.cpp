@@ -1,7 +1,6 @@
 // What a player sends, as the operator sees it: plain text, capped lists, sound figures, a mark while it fails.
 
 #include "core/displaytext.h"
-#include "players/playeritem.h"
 #include "players/playerscontroller.h"
 
 #include "../peers/fakeplayer.h"
@@ -41,12 +40,10 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(int, taken);
         ListCap cap(3);
-        QStringList shown;
+        int shown = 0;
         for (const QString& entry : entries)
-            if (cap.take(entry))
-                shown.append(entry);
-        QCOMPARE(shown.size(), taken);
-        QCOMPARE(cap.leftOut(), int(entries.size()) - taken);
+            shown += cap.take(entry) ? 1 : 0;
+        QCOMPARE(shown, taken);
         QCOMPARE(leftOutNote("Screen07", "files", cap.taken(), cap.leftOut()),
                  QString("From Screen07, %1 of %2 files are shown; the others were left out (too many or too long).")
                      .arg(taken).arg(entries.size()));
