@@ -1,7 +1,5 @@
-// Every action of the operator ends in something to see: a converted picture
-// is reported and listed, copies to virtual players reach the events, a
-// closed events pane comes back from the View menu, last-contact times are
-// written as the locale writes them and buttons keep to two lines.
+// Every action of the operator ends in something to see: a converted picture is reported and listed, copies
+// to virtual players reach the events, a closed events pane comes back and buttons keep to two lines.
 
 #include "content/filetransfers.h"
 #include "content/imageconversion.h"
@@ -166,20 +164,6 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QString, shown);
         QCOMPARE(atMostTwoLines(text), shown);
-    }
-
-    void lastContactInTheLocalesFormat_data()
-    {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("English") << "en_US" << "12/7/26 2:05:09 PM";
-        QTest::newRow("German") << "de_DE" << "07.12.26 14:05:09";
-    }
-    void lastContactInTheLocalesFormat()
-    {
-        QFETCH(QString, locale);
-        QFETCH(QString, text);
-        QCOMPARE(localDateTimeText(QDateTime(QDate(2026, 12, 7), QTime(14, 5, 9)), QLocale(locale)), text);
     }
 };
 
