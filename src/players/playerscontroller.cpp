@@ -2,6 +2,7 @@
 
 #include "core/displaytext.h"
 #include "core/ownaddress.h"
+#include "players/bulkoutcome.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "players/playerregistry.h"
@@ -13,6 +14,7 @@
 #include <QCursor>
 #include <QDateTime>
 #include <QFile>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
@@ -65,6 +67,22 @@ constexpr MenuEntry virtualPlayerEntries[] = {
     {QT_TRANSLATE_NOOP("PlayersController", "Compose new ticker message"), 6},
     {QT_TRANSLATE_NOOP("PlayersController", "Event scheduler"), 12},
     {QT_TRANSLATE_NOOP("PlayersController", "Delete this virtual player"), 15},
+};
+
+// Several players: what makes sense for many, in three groups.
+constexpr MenuEntry bulkEntries[] = {
+    {QT_TRANSLATE_NOOP("PlayersController", "Play all files"), PlayersController::kPlayAllFilesEntry},
+    {QT_TRANSLATE_NOOP("PlayersController", "Sleep"), 13},
+    {QT_TRANSLATE_NOOP("PlayersController", "Restart/wake player"), 5},
+    {nullptr, separator},
+    {QT_TRANSLATE_NOOP("PlayersController", "Video output selection"), 3},
+    {QT_TRANSLATE_NOOP("PlayersController", "Screen layout"), 11},
+    {QT_TRANSLATE_NOOP("PlayersController", "Volume control"), 24},
+    {QT_TRANSLATE_NOOP("PlayersController", "Compose new ticker message"), 6},
+    {nullptr, separator},
+    {QT_TRANSLATE_NOOP("PlayersController", "Firmware version"), 4},
+    {QT_TRANSLATE_NOOP("PlayersController", "Storage space"), 1},
+    {QT_TRANSLATE_NOOP("PlayersController", "Refresh player contents"), 0},
 };
 
 template <size_t N>
@@ -162,6 +180,10 @@ PlayersController::PlayersController(QListWidget* view, QWidget* window, QObject
     connect(m_channel, &CommandChannel::statusMessage, this, &PlayersController::statusMessage);
     connect(m_channel, &CommandChannel::replied, this, &PlayersController::handleReply);
     connect(view, &QListWidget::itemClicked, this, &PlayersController::UpdatePlayerDisplayData);
+    view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    view->setSelectionRectVisible(true);
+    view->installEventFilter(this);
+    connect(view, &QListWidget::itemSelectionChanged, this, &PlayersController::noteSelection);
     view->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
         PlayerManagementMenu(m_view->itemAt(pos), m_view->viewport()->mapToGlobal(pos));
@@ -176,6 +198,54 @@ PlayerItem* PlayersController::find(const QString& name) const
 void PlayersController::setMenuAction(int id, MenuAction action)
 {
     m_menuActions.insert(id, std::move(action));
+}
+
+void PlayersController::setBulkMenuAction(int id, BulkMenuAction action)
+{
+    m_bulkMenuActions.insert(id, std::move(action));
+}
+
+QList<PlayerItem*> PlayersController::selectedPlayers() const
+{
+    QList<PlayerItem*> players;
+    for (int row = 0; row < m_view->count(); ++row) {
+        PlayerItem* player = asPlayer(m_view->item(row));
+        if (player && player->isSelected() && !m_view->isRowHidden(row))
+            players.append(player);
+    }
+    return players;
+}
+
+bool PlayersController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_view || event->type() != QEvent::KeyPress
+        || !static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll))
+        return QObject::eventFilter(watched, event);
+    QItemSelection shown;
+    for (int row = 0; row < m_view->count(); ++row) {
+        if (!m_view->isRowHidden(row))
+            shown.select(m_view->model()->index(row, 0), m_view->model()->index(row, 0));
+    }
+    m_view->selectionModel()->select(shown, QItemSelectionModel::ClearAndSelect);
+    return true;
+}
+
+void PlayersController::noteSelection()
+{
+    const qsizetype count = selectedPlayers().size();
+    if (count > 1)
+        emit statusMessage(tr("%n player(s) selected", nullptr, int(count)));
+}
+
+void PlayersController::reportBulkOutcome(const BulkOutcome& outcome)
+{
+    for (const auto& [name, reason] : outcome.failures)
+        recordEvent(bulkFailureText(outcome.action, name, reason));
+    const QString summary = bulkSummaryText(outcome);
+    recordEvent(summary);
+    emit statusMessage(summary);
+    if (!outcome.failures.isEmpty())
+        showInformation(m_window, outcome.action, summary);
 }
 
 void PlayersController::AddNewPlayer(QStringList record)
@@ -215,7 +285,8 @@ void PlayersController::refreshPlayer(PlayerItem* item, const QStringList& recor
     item->setPowerState(recordField(record, PowerState));
     item->updateLastActive();
     item->setPlaying(recordField(record, Playing));
-    if (item->isSelected()) {
+    // With several players selected, their heartbeats would take turns in the status bar.
+    if (item->isSelected() && m_view->selectedItems().size() == 1) {
         emit statusMessage(tr("Player (") + item->name() + tr(") is playing ") + QLatin1Char('"')
                            + recordField(record, Playing) + QLatin1Char('"') + tr(" on ")
                            + recordField(record, VideoMode) + tr("; Last contact at ") + item->lastActiveText());
@@ -260,11 +331,10 @@ void PlayersController::discard(PlayerItem* item)
         return;
     emit playerRemoved(item);
     // The view would make a neighbour current when the current item goes, and
-    // commands would then reach a player the operator never chose.
-    if (m_view->currentItem() == item) {
-        m_view->setCurrentItem(nullptr);
-        m_view->clearSelection();
-    }
+    // commands would then reach a player the operator never chose; the other
+    // selected players stay selected.
+    if (m_view->currentItem() == item)
+        m_view->setCurrentItem(nullptr, QItemSelectionModel::NoUpdate);
     delete item;
 }
 
@@ -285,8 +355,9 @@ void PlayersController::delete_player(PlayerItem* item)
 
 void PlayersController::UpdatePlayerDisplayData(QListWidgetItem* clicked)
 {
+    // A click that adds to a selection of several leaves the panes with their player.
     PlayerItem* item = asPlayer(clicked);
-    if (!item || !item->isSelected())
+    if (!item || !item->isSelected() || m_view->selectedItems().size() != 1)
         return;
     if (item->isReal()) {
         m_channel->send(item, QStringLiteral("Kivo.GetScreenLayout"));
@@ -307,6 +378,13 @@ void PlayersController::PlayerManagementMenu(QListWidgetItem* clicked, const QPo
     const QPointer<PlayerItem> item = asPlayer(clicked);
     if (!item)
         return;
+    if (item->isSelected()) {
+        const QList<PlayerItem*> selected = selectedPlayers();
+        if (selected.size() > 1) {
+            openBulkMenu(selected, pos);
+            return;
+        }
+    }
     const std::unique_ptr<QMenu> menu(new QMenu(m_window));
     if (item->isVirtual())
         addEntries(menu.get(), virtualPlayerEntries);
@@ -322,6 +400,29 @@ void PlayersController::PlayerManagementMenu(QListWidgetItem* clicked, const QPo
     }
     if (const MenuAction action = m_menuActions.value(chosen->data().toInt()))
         action(item, pos);
+}
+
+void PlayersController::openBulkMenu(const QList<PlayerItem*>& selected, const QPoint& pos)
+{
+    // Players can go while the menu is open: each is tracked, and the action
+    // hears of it as the player it was meant for.
+    const QList<QPointer<PlayerItem>> players(selected.cbegin(), selected.cend());
+    const std::unique_ptr<QMenu> menu(new QMenu(m_window));
+    const QString title = tr("%n players", nullptr, int(players.size()));
+    menu->setTitle(title);
+    menu->addAction(title)->setEnabled(false);
+    menu->addSeparator();
+    for (const MenuEntry& entry : bulkEntries) {
+        if (entry.id == separator)
+            menu->addSeparator();
+        else if (m_bulkMenuActions.contains(entry.id))
+            menu->addAction(tr(entry.text))->setData(entry.id);
+    }
+    QAction* chosen = prompts().execMenu(menu.get(), QCursor::pos());
+    if (!chosen)
+        return;
+    if (const BulkMenuAction action = m_bulkMenuActions.value(chosen->data().toInt()))
+        action(players, pos);
 }
 
 void PlayersController::GetFreeSpace(QListWidgetItem* item)

@@ -7,8 +7,10 @@
 // the window.
 
 #include <QHash>
+#include <QList>
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -17,6 +19,7 @@
 #include <functional>
 #include <optional>
 
+struct BulkOutcome;
 class CommandChannel;
 class PlayerItem;
 class QListWidget;
@@ -44,6 +47,21 @@ public:
     using MenuAction = std::function<void(PlayerItem* player, const QPoint& pos)>;
     void setMenuAction(int id, MenuAction action);
 
+    // The entry of the bulk menu that plays every stored file (the single
+    // player has it as a button); the other bulk entries share the ids of the
+    // single-player menu.
+    static constexpr int kPlayAllFilesEntry = 16;
+    // The selected icons the filter shows, in view order.
+    QList<PlayerItem*> selectedPlayers() const;
+    // What a bulk-menu entry does, with the players that were selected when
+    // the menu opened. Entries without a registered action are not offered.
+    using BulkMenuAction = std::function<void(const QList<QPointer<PlayerItem>>& players, const QPoint& pos)>;
+    void setBulkMenuAction(int id, BulkMenuAction action);
+    // One Events line per failure and one for the summary; the summary in the
+    // status bar; an information box titled with the action, holding the
+    // summary, when any player failed.
+    void reportBulkOutcome(const BulkOutcome& outcome);
+
 public slots:
     void AddNewPlayer(QStringList record);
     void delete_player(PlayerItem* item);
@@ -70,11 +88,16 @@ private:
     void refreshPlayer(PlayerItem* item, const QStringList& record);
     void showDuplicateWarning(const QString& name, const QString& address, const PlayerItem* registered);
     void handleReply(const QString& method, PlayerItem* player, const QVariant& result);
+    void openBulkMenu(const QList<PlayerItem*>& selected, const QPoint& pos);
+    // Ctrl+A selects the icons the filter shows, never the hidden ones.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void noteSelection();
 
     QListWidget* m_view;
     QWidget* m_window;
     CommandChannel* m_channel;
     QHash<int, MenuAction> m_menuActions;
+    QHash<int, BulkMenuAction> m_bulkMenuActions;
     // Name and address of duplicates whose warning is open, so that a
     // duplicate's heartbeats do not stack up boxes.
     QSet<QString> m_openDuplicateWarnings;

@@ -160,5 +160,8 @@ void PlayerFilter::applyToRows(int first, int last)
         // By row, not through the item: finding an item's row walks the whole list.
         if (m_view->isRowHidden(row) != hide)
             m_view->setRowHidden(row, hide);
+        // What the operator cannot see is never acted on with the selection.
+        if (hide && item->isSelected())
+            m_view->selectionModel()->select(m_view->model()->index(row, 0), QItemSelectionModel::Deselect);
     }
 }

@@ -26,8 +26,8 @@ bool playerMatchesFilter(const QListWidgetItem& item, const QStringList& words);
 QStringList filterWords(const QString& filter);
 
 // Narrows a players view to the icons matching a filter field, as the
-// operator types and as players arrive. Hiding an icon does not change the
-// view's current player.
+// operator types and as players arrive. Hiding an icon takes it out of the
+// selection but does not change the view's current player.
 class PlayerFilter : public QObject
 {
     Q_OBJECT
