@@ -176,7 +176,7 @@ void BulkCommands::tabulate(int entry, const QList<QPointer<PlayerItem>>& player
         const std::unique_ptr<QDialog> dialog(
             bulkTableDialog(m_window, outcome.action, PlayersController::entryText(entry), rows));
         prompts().execDialog(dialog.get());
-        m_players.reportBulkOutcome(outcome, true);
+        m_players.reportTabulatedOutcome(outcome);
     });
     run->start();
 }
