@@ -6,7 +6,6 @@
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
 #include "ui/prompts.h"
-#include "xmlrpc/xrclient.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
