@@ -4,7 +4,11 @@
 // the composed ticker to that player, by call and FTP to a real player or as
 // files into a virtual player's "tickers" folder.
 
+#include "players/bulkoutcome.h"
+
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -12,6 +16,7 @@ class CommandChannel;
 class PlayerDialogScope;
 class PlayerItem;
 class QWidget;
+class TickerBatch;
 class TickerUploader;
 
 class TickerCommands : public QObject
@@ -23,6 +28,12 @@ public:
 
     // The "Compose new ticker message" entry.
     void openTickerDialog(PlayerItem* player);
+    // The entry for several players: the composer once, its ticker delivered
+    // to each of them; bulkDelivered() tells the results.
+    void openTickerDialog(const QList<QPointer<PlayerItem>>& players);
+
+signals:
+    void bulkDelivered(const BulkOutcome& outcome);
 
 public slots:
     // Delivers the ticker files of the working directory and text to the
@@ -31,9 +42,12 @@ public slots:
 
 private:
     void handleReply(const QString& method, PlayerItem* player, const QVariant& result);
+    // Hands a ticker call's answer to the batch awaiting it; false when none does.
+    bool takeBatchReply(PlayerItem* player, const QString& fault);
 
     CommandChannel& m_channel;
     QWidget* m_window;
     PlayerDialogScope* m_open = nullptr;
     TickerUploader* m_uploader = nullptr;
+    QList<TickerBatch*> m_batches;
 };

@@ -45,4 +45,9 @@ void kvo_Form::connectPlayerMenu()
         ui.Xfer_progressBar->reset();
     });
     add(15, [content](PlayerItem* item, const QPoint&) { content->virtualPlayers()->DeleteVirtualPlayer(item); });
+
+    players->setBulkMenuAction(6, [&ticker](const QList<QPointer<PlayerItem>>& selected, const QPoint&) {
+        ticker.openTickerDialog(selected);
+    });
+    connect(&ticker, &TickerCommands::bulkDelivered, players, &PlayersController::reportBulkOutcome);
 }

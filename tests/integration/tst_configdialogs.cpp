@@ -140,6 +140,41 @@ private slots:
         QCOMPARE(readFile(tickers + "ticker.bmp"), readFile("ticker.bmp"));
     }
 
+    // The bulk entry: one composer, its ticker delivered to exactly the players chosen, one summary.
+    void tickerForSeveralPlayers()
+    {
+        FakePlayer lobby(m_host->view, m_host->channel(), "Lobby");
+        FakePlayer bar(m_host->view, m_host->channel(), "Bar");
+        FakePlayer door(m_host->view, m_host->channel(), "Door");
+        for (FakePlayer* each : {&lobby, &bar, &door})
+            each->item->setIpAddress(kFtpHost);
+        PlayerItem* hall = m_host->virtualPlayer("Hall");
+        const qsizetype journalled = m_ftp->journal("ftp", kFtpHost).size();
+        BulkOutcome outcome;
+        connect(&m_host->config.ticker(), &TickerCommands::bulkDelivered, this,
+                [&](const BulkOutcome& ended) { outcome = ended; });
+        script([](QDialog* dialog) {
+            fill(dialog, {{"TickerLineEdit", "Closing at 8"}});
+            click(dialog, "TickerOKButton");
+        });
+        m_host->config.ticker().openTickerDialog({lobby.item, hall, door.item});
+        QTRY_COMPARE_WITH_TIMEOUT(outcome.total, 3, 20000);
+        QCOMPARE(outcome.action, "Compose new ticker message");
+        QCOMPARE(outcome.failures, (QList<QPair<QString, QString>>{}));
+        QCOMPARE(prompts().dialogs, QStringList{"Ticker Composer"});
+        QVERIFY(prompts().messages.isEmpty());
+        for (const FakePlayer* reached : {&lobby, &door})
+            QCOMPARE(callLines(*reached), QStringList{"Kivo.SetNewTicker: Closing at 8"});
+        QVERIFY(bar.calls.isEmpty());
+        QCOMPARE(readFile(hall->virtualDirectory() + "/tickers/ticker.xml"), QByteArray("Closing at 8"));
+        QStringList stored;
+        for (const QJsonObject& record : m_ftp->journal("ftp", kFtpHost).mid(journalled))
+            if (record["command"] == "RNTO")
+                stored.append(record["file"].toString());
+        stored.sort();
+        QCOMPARE(stored, (QStringList{"ticker.bmp", "ticker.bmp", "ticker.ini", "ticker.ini"}));
+    }
+
     void logsOfARealPlayerDownload()
     {
         FakePlayer lobby(m_host->view, m_host->channel(), "Lobby");

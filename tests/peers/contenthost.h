@@ -34,7 +34,7 @@ public:
     // The operator's click on a player.
     void choose(PlayerItem* player)
     {
-        playersView->setCurrentItem(player);
+        playersView->setCurrentItem(player, QItemSelectionModel::ClearAndSelect);
         players.UpdatePlayerDisplayData(player);
     }
     PlayerItem* addVirtualPlayer(const QString& name, const QString& directory)
