@@ -74,6 +74,12 @@ void FileTransfers::DownloadFile(QTreeWidgetItem* row)
     if (const QList<PlayerItem*> selected = m_players->selectedPlayers(); selected.size() > 1)
         for (PlayerItem* each : selected)
             targets.append({each, each->name()});
+    if (!targets.isEmpty() && m_batch) {
+        showInformation(m_window, tr("File transfer"),
+                        tr("A file is being sent to several players. Wait for the end of that transfer, or abort "
+                           "it, before sending another file to several players."));
+        return;
+    }
     const QString relative = RepositoryRelativePath(row);
     const QString path = repositoryPath() + QLatin1Char('/') + relative;
     const QString lower = relative.toLower();
@@ -245,12 +251,6 @@ void FileTransfers::set_wget_progress(QString& ip, QString& progress)
 
 void FileTransfers::sendToPlayers(const QList<BatchTarget>& targets, const QString& path, const QString& bareName)
 {
-    if (m_batch) {
-        showInformation(m_window, tr("File transfer"),
-                        tr("A file is being sent to several players. Wait for the end of that transfer, or abort "
-                           "it, before sending another file to several players."));
-        return;
-    }
     // Read once here: a file that cannot be read fails no player.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
