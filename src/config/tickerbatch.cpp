@@ -4,6 +4,7 @@
 #include "config/tickeruploader.h"
 #include "core/atomicfile.h"
 #include "core/batchqueue.h"
+#include "players/bulkrun.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 
@@ -60,6 +61,11 @@ TickerBatch::TickerBatch(CommandChannel& channel, const QList<QPointer<PlayerIte
         names.append(delivery.name);
         m_deliveries.append(delivery);
     }
+    connect(&channel, &CommandChannel::answered, this,
+            [this](int id, const QString&, const QVariant&) { requestEnded(id, QString()); });
+    connect(&channel, &CommandChannel::faulted, this, [this](int id, const QString&, const QString& message) {
+        requestEnded(id, message.isEmpty() ? tr("the call failed") : message);
+    });
     m_queue = new BatchQueue(names, kConcurrentDeliveries, 0, [this](int index) { start(index); }, nullptr, this);
     connect(m_queue, &BatchQueue::finished, this, [this] {
         emit ended({tr("Compose new ticker message"), m_queue->total(), m_queue->failures()});
@@ -76,7 +82,7 @@ void TickerBatch::start(int index)
     Delivery& delivery = m_deliveries[index];
     PlayerItem* player = delivery.player;
     if (!player) {
-        m_queue->end(index, BulkOutcome::tr("went offline"));
+        m_queue->end(index, BulkRun::tr("went offline"));
         return;
     }
     if (player->isVirtual()) {
@@ -84,15 +90,20 @@ void TickerBatch::start(int index)
         return;
     }
     const QString address = player->ipAddress();
-    if (address.isEmpty() || !player->client()) {
+    if (address.isEmpty()) {
         m_queue->end(index, tr("Could not find IP address of the player. No action is taken."));
         return;
     }
-    // The item goes at once; its slot is freed with it.
-    connect(player, &QObject::destroyed, this, [this, index] { fail(index, BulkOutcome::tr("went offline")); });
-    delivery.callOutstanding = true;
+    const int request =
+        m_channel.send(player, QStringLiteral("Kivo.SetNewTicker"), {m_text}, CommandChannel::Delivery::Quiet);
+    if (request == 0) {
+        m_queue->end(index, BulkRun::tr("not connected"));
+        return;
+    }
+    m_requests.insert(request, index);
     delivery.awaitingReply = true;
-    m_channel.send(player, QStringLiteral("Kivo.SetNewTicker"), {m_text});
+    // The item goes at once; its slot is freed with it.
+    connect(player, &QObject::destroyed, this, [this, index] { fail(index, BulkRun::tr("went offline")); });
 
     delivery.uploader = new TickerUploader(this);
     connect(delivery.uploader, &TickerUploader::failed, this, [this, index](const QString& reason) {
@@ -115,21 +126,19 @@ void TickerBatch::start(int index)
     }
 }
 
-bool TickerBatch::takeReply(const PlayerItem* player, const QString& fault)
+void TickerBatch::requestEnded(int id, const QString& failure)
 {
-    for (int index = 0; index < m_deliveries.size(); ++index) {
-        Delivery& delivery = m_deliveries[index];
-        if (!delivery.callOutstanding || !player || delivery.player != player)
-            continue;
-        delivery.callOutstanding = false;
-        if (std::exchange(delivery.awaitingReply, false)) {
-            if (!fault.isEmpty() && delivery.failure.isEmpty())
-                delivery.failure = fault;
-            settle(index);
-        }
-        return true;
-    }
-    return false;
+    const auto found = m_requests.constFind(id);
+    if (found == m_requests.constEnd())
+        return;
+    Delivery& delivery = m_deliveries[*found];
+    const int index = *found;
+    m_requests.erase(found);
+    if (!std::exchange(delivery.awaitingReply, false))
+        return;
+    if (!failure.isEmpty() && delivery.failure.isEmpty())
+        delivery.failure = failure;
+    settle(index);
 }
 
 void TickerBatch::fail(int index, const QString& reason)

@@ -3,10 +3,12 @@
 // One composed ticker delivered to many players, a few at a time, each
 // exactly as to one player: the call and the two files by FTP to a real
 // player, the files into a virtual player's "tickers" folder. Each player's
-// result is kept; ended() gives them all at once.
+// result is kept; ended() gives them all at once. Calls are sent quietly:
+// their faults count in the results, not in boxes of their own.
 
 #include "players/bulkoutcome.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
@@ -33,9 +35,6 @@ public:
                 QObject* parent = nullptr);
 
     void run();
-    // The reply (fault empty) or fault of a ticker call from player; false
-    // when this batch awaits none from it.
-    bool takeReply(const PlayerItem* player, const QString& fault);
 
 signals:
     void ended(const BulkOutcome& outcome);
@@ -45,18 +44,21 @@ private:
         QPointer<PlayerItem> player;
         QString name;
         // The call's answer is still to come; the result waits for it.
-        bool callOutstanding = false;
         bool awaitingReply = false;
         TickerUploader* uploader = nullptr;
         QString failure;
     };
     void start(int index);
     void fail(int index, const QString& reason);
+    // The answer to a call, failed when failure is not empty.
+    void requestEnded(int id, const QString& failure);
     // Ends the delivery once its reply and its files are in.
     void settle(int index);
 
     CommandChannel& m_channel;
     QString m_text;
     QList<Delivery> m_deliveries;
+    // The delivery of every call sent.
+    QHash<int, int> m_requests;
     BatchQueue* m_queue;
 };

@@ -20,11 +20,6 @@ TickerCommands::TickerCommands(CommandChannel& channel, QWidget* window, QObject
     , m_window(window)
 {
     connect(&channel, &CommandChannel::replied, this, &TickerCommands::handleReply);
-    connect(&channel, &CommandChannel::failed, this, [this](const QString& method, PlayerItem* player,
-                                                            const QString& message) {
-        if (replyBranch(method) == ReplyBranch::SetNewTicker)
-            takeBatchReply(player, message.isEmpty() ? tr("the call failed") : message);
-    });
 }
 
 void TickerCommands::openTickerDialog(PlayerItem* item)
@@ -112,29 +107,17 @@ void TickerCommands::openTickerDialog(const QList<QPointer<PlayerItem>>& players
     if (composed.isEmpty())
         return;
     auto* batch = new TickerBatch(m_channel, players, composed, this);
-    m_batches.append(batch);
     connect(batch, &TickerBatch::ended, this, [this, batch](const BulkOutcome& outcome) {
-        m_batches.removeOne(batch);
         batch->deleteLater();
         emit bulkDelivered(outcome);
     });
     batch->run();
 }
 
-bool TickerCommands::takeBatchReply(PlayerItem* player, const QString& fault)
+void TickerCommands::handleReply(const QString& method, PlayerItem*, const QVariant&)
 {
-    for (TickerBatch* batch : std::as_const(m_batches))
-        if (batch->takeReply(player, fault))
-            return true;
-    return false;
-}
-
-void TickerCommands::handleReply(const QString& method, PlayerItem* player, const QVariant&)
-{
-    if (replyBranch(method) != ReplyBranch::SetNewTicker)
-        return;
     // A delivery to several players is told by its summary.
-    if (takeBatchReply(player, QString()))
+    if (replyBranch(method) != ReplyBranch::SetNewTicker || m_channel.replyIsQuiet())
         return;
     // The box opens once the reply's handler has returned.
     QTimer::singleShot(0, this, [this] {

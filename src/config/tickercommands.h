@@ -16,7 +16,6 @@ class CommandChannel;
 class PlayerDialogScope;
 class PlayerItem;
 class QWidget;
-class TickerBatch;
 class TickerUploader;
 
 class TickerCommands : public QObject
@@ -42,12 +41,9 @@ public slots:
 
 private:
     void handleReply(const QString& method, PlayerItem* player, const QVariant& result);
-    // Hands a ticker call's answer to the batch awaiting it; false when none does.
-    bool takeBatchReply(PlayerItem* player, const QString& fault);
 
     CommandChannel& m_channel;
     QWidget* m_window;
     PlayerDialogScope* m_open = nullptr;
     TickerUploader* m_uploader = nullptr;
-    QList<TickerBatch*> m_batches;
 };

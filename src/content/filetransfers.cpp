@@ -9,7 +9,7 @@
 #include "core/batchqueue.h"
 #include "core/ftptransfer.h"
 #include "core/repositorypath.h"
-#include "players/bulkoutcome.h"
+#include "players/bulkrun.h"
 #include "players/playeritem.h"
 #include "players/playerregistry.h"
 #include "players/playerscontroller.h"
@@ -279,7 +279,7 @@ void FileTransfers::startBatchEntry(int index)
     BatchTarget& target = m_batchTargets[index];
     PlayerItem* player = target.player;
     if (!player) {
-        m_batch->end(index, BulkOutcome::tr("went offline"));
+        m_batch->end(index, BulkRun::tr("went offline"));
         return;
     }
     if (!player->isReal()) {
@@ -339,7 +339,7 @@ void FileTransfers::forgetPlayer(PlayerItem* player)
 {
     // Its upload goes with the item; the rest of the batch goes on.
     if (const int index = batchIndexOf(player); index >= 0)
-        endBatchEntry(index, BulkOutcome::tr("went offline"));
+        endBatchEntry(index, BulkRun::tr("went offline"));
 }
 
 void FileTransfers::showBatchProgress()

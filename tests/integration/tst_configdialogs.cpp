@@ -14,6 +14,7 @@
 namespace {
 
 const QString kFtpHost = "127.0.83.2";
+const QString kSecondFtpHost = "127.0.83.3";
 
 // The player's values a dialog shows: the dial, the list, or the window's fields.
 QString shownValues(QDialog* dialog)
@@ -70,7 +71,7 @@ private slots:
     {
         // Only the emulated player's FTP service is used; it registers with nobody.
         m_ftp = std::make_unique<EmulatorPeer>(m_emulatorDir.path());
-        QVERIFY(m_ftp->start(1, kFtpHost, 1, {"--interval", "600"}));
+        QVERIFY(m_ftp->start(1, kFtpHost, 2, {"--interval", "600"}));
     }
     void cleanupTestCase() { m_ftp.reset(); }
     void init() { m_host = std::make_unique<ConfigHost>(); }
@@ -146,8 +147,9 @@ private slots:
         FakePlayer lobby(m_host->view, m_host->channel(), "Lobby");
         FakePlayer bar(m_host->view, m_host->channel(), "Bar");
         FakePlayer door(m_host->view, m_host->channel(), "Door");
-        for (FakePlayer* each : {&lobby, &bar, &door})
-            each->item->setIpAddress(kFtpHost);
+        lobby.item->setIpAddress(kFtpHost);
+        bar.item->setIpAddress(kFtpHost);
+        door.item->setIpAddress(kSecondFtpHost);
         PlayerItem* hall = m_host->virtualPlayer("Hall");
         const qsizetype journalled = m_ftp->journal("ftp", kFtpHost).size();
         BulkOutcome outcome;
@@ -167,12 +169,13 @@ private slots:
             QCOMPARE(callLines(*reached), QStringList{"Kivo.SetNewTicker: Closing at 8"});
         QVERIFY(bar.calls.isEmpty());
         QCOMPARE(readFile(hall->virtualDirectory() + "/tickers/ticker.xml"), QByteArray("Closing at 8"));
-        QStringList stored;
-        for (const QJsonObject& record : m_ftp->journal("ftp", kFtpHost).mid(journalled))
-            if (record["command"] == "RNTO")
-                stored.append(record["file"].toString());
-        stored.sort();
-        QCOMPARE(stored, (QStringList{"ticker.bmp", "ticker.bmp", "ticker.ini", "ticker.ini"}));
+        for (const auto& [address, from] : {std::pair(kFtpHost, journalled), std::pair(kSecondFtpHost, qsizetype(0))}) {
+            QStringList stored;
+            for (const QJsonObject& record : m_ftp->journal("ftp", address).mid(from))
+                if (record["command"] == "RNTO")
+                    stored.append(record["file"].toString());
+            QCOMPARE(stored, (QStringList{"ticker.bmp", "ticker.ini"}));
+        }
     }
 
     void logsOfARealPlayerDownload()
