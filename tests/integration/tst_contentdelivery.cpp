@@ -136,6 +136,17 @@ private slots:
         // The last end resets the bar.
         QCOMPARE(shown, (QStringList{"0 of 3 players, 0 %", "1 of 3 players", "2 of 3 players", ""}));
         QVERIFY(m_host->prompts.messages.isEmpty());
+
+        // A player that goes during the batch fails and holds up nobody.
+        status.clear();
+        emit m_host->widgets.repositoryView->itemDoubleClicked(row, 0);
+        m_host->players.delete_player(m_host->players.find("Emu3"));
+        QTRY_VERIFY_WITH_TIMEOUT(status.contains(QVariantList{"File transfer of clip.mpg: 2 of 3 done; Emu3: went offline"}),
+                                 30000);
+        for (const QString address : {"127.0.0.191", "127.0.0.193"})
+            QCOMPARE(m_players->journal("ftp", address).size(), 4);
+        m_host->prompts.messages.clear();
+        QVERIFY(admitted("Emu3"));
     }
 
     // The port is the running server's.
