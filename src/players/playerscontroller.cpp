@@ -268,14 +268,24 @@ QString PlayersController::entryText(int id)
     return QString();
 }
 
-void PlayersController::reportBulkOutcome(const BulkOutcome& outcome, bool failuresShown)
+void PlayersController::reportBulkOutcome(const BulkOutcome& outcome)
+{
+    recordBulkOutcome(outcome, true);
+}
+
+void PlayersController::reportTabulatedOutcome(const BulkOutcome& outcome)
+{
+    recordBulkOutcome(outcome, false);
+}
+
+void PlayersController::recordBulkOutcome(const BulkOutcome& outcome, bool withBox)
 {
     for (const auto& [name, reason] : outcome.failures)
         recordEvent(bulkFailureText(outcome.action, name, reason));
     const QString summary = bulkSummaryText(outcome);
     recordEvent(summary);
     emit statusMessage(summary);
-    if (!outcome.failures.isEmpty() && !failuresShown)
+    if (!outcome.failures.isEmpty() && withBox)
         showInformation(m_window, outcome.action, summary);
 }
 

@@ -59,8 +59,10 @@ public:
     void setBulkMenuAction(int id, BulkMenuAction action);
     // One Events line per failure and one for the summary; the summary in the
     // status bar; an information box titled with the action, holding the
-    // summary, when any player failed and no table has shown the failures.
-    void reportBulkOutcome(const BulkOutcome& outcome, bool failuresShown = false);
+    // summary, when any player failed.
+    void reportBulkOutcome(const BulkOutcome& outcome);
+    // The same without the box, after a table has shown every player's result.
+    void reportTabulatedOutcome(const BulkOutcome& outcome);
     // A menu entry's text as the menus show it.
     static QString entryText(int id);
 
@@ -94,6 +96,7 @@ private:
     // Ctrl+A selects the icons the filter shows, never the hidden ones.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void noteSelection();
+    void recordBulkOutcome(const BulkOutcome& outcome, bool withBox);
     // How many icons are selected, hidden or not.
     int selectedCount() const;
 
