@@ -533,6 +533,30 @@
         <source>Converted picture saved as %1.</source>
         <translation>Umgewandeltes Bild gespeichert als %1.</translation>
     </message>
+    <message>
+        <source>aborted</source>
+        <translation>abgebrochen</translation>
+    </message>
+    <message>
+        <source>A file is being sent to several players. Wait for the end of that transfer, or abort it, before sending another file to several players.</source>
+        <translation>Eine Datei wird gerade an mehrere Player gesendet. Warten Sie das Ende dieser Übertragung ab oder brechen Sie sie ab, bevor Sie eine weitere Datei an mehrere Player senden.</translation>
+    </message>
+    <message>
+        <source>Upload error</source>
+        <translation>Fehler beim Hochladen</translation>
+    </message>
+    <message>
+        <source>Can&apos;t open file &apos;%1&apos; for reading.</source>
+        <translation>Die Datei &apos;%1&apos; kann nicht zum Lesen geöffnet werden.</translation>
+    </message>
+    <message>
+        <source>%1 of %2 players, %3 %</source>
+        <translation>%1 von %2 Playern, %3 %</translation>
+    </message>
+    <message>
+        <source>File transfer of %1</source>
+        <translation>Dateiübertragung von %1</translation>
+    </message>
 </context>
 <context>
     <name>FtpTransfer</name>
@@ -1480,6 +1504,29 @@ Möchten Sie diese Datei wirklich löschen?</translation>
     </message>
 </context>
 <context>
+    <name>TickerBatch</name>
+    <message>
+        <source>Could not write %1 for the virtual player: %2</source>
+        <translation>%1 für den virtuellen Player konnte nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Compose new ticker message</source>
+        <translation>Neue Laufschrift erstellen</translation>
+    </message>
+    <message>
+        <source>Could not find IP address of the player. No action is taken.</source>
+        <translation>Die IP-Adresse des Players wurde nicht gefunden. Es wird nichts unternommen.</translation>
+    </message>
+    <message>
+        <source>Sending the ticker files fails: %1</source>
+        <translation>Das Senden der Laufschriftdateien ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>the call failed</source>
+        <translation>der Aufruf ist fehlgeschlagen</translation>
+    </message>
+</context>
+<context>
     <name>TickerCommands</name>
     <message>
         <source>PlayerManagementMenu</source>
@@ -1508,10 +1555,6 @@ Möchten Sie diese Datei wirklich löschen?</translation>
     <message>
         <source>Start Ticker Function</source>
         <translation>Laufschrift starten</translation>
-    </message>
-    <message>
-        <source>Could not write %1 for the virtual player: %2</source>
-        <translation>%1 für den virtuellen Player konnte nicht geschrieben werden: %2</translation>
     </message>
     <message>
         <source>Could not find IP address of the player. No action is taken.</source>

@@ -1,9 +1,9 @@
 #include "config/tickercommands.h"
 
 #include "config/playerdialogscope.h"
+#include "config/tickerbatch.h"
 #include "config/tickerdialog.h"
 #include "config/tickeruploader.h"
-#include "core/atomicfile.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "ui/prompts.h"
@@ -13,22 +13,6 @@
 #include <QTimer>
 
 #include <memory>
-
-namespace {
-
-// Copies a file of the working directory into folder, replacing a file of
-// that name only once the copy is complete.
-bool copyIntoFolder(const QString& name, const QString& folder, QString* error)
-{
-    QFile source(QDir::current().filePath(name));
-    if (!source.open(QIODevice::ReadOnly)) {
-        *error = source.errorString();
-        return false;
-    }
-    return writeFileAtomically(folder + QLatin1Char('/') + name, source.readAll(), error);
-}
-
-} // namespace
 
 TickerCommands::TickerCommands(CommandChannel& channel, QWidget* window, QObject* parent)
     : QObject(parent)
@@ -69,18 +53,8 @@ void TickerCommands::StartTickerFunction(QString text)
     const QString bitmapName = QLatin1String(TickerDialog::bitmapFileName);
     const QString iniName = QLatin1String(TickerDialog::iniFileName);
     if (player->isVirtual()) {
-        const QString folder = player->virtualDirectory() + QLatin1String("/tickers");
-        QString error;
-        QString failed;
-        if (!writeFileAtomically(folder + QLatin1String("/ticker.xml"), text.toUtf8(), &error))
-            failed = QStringLiteral("ticker.xml");
-        else if (!copyIntoFolder(iniName, folder, &error))
-            failed = iniName;
-        else if (!copyIntoFolder(bitmapName, folder, &error))
-            failed = bitmapName;
-        if (!failed.isEmpty())
-            showWarning(m_window, tr("Start Ticker Function"),
-                        tr("Could not write %1 for the virtual player: %2").arg(failed, error));
+        if (const QString failure = writeVirtualTicker(player->virtualDirectory(), text); !failure.isEmpty())
+            showWarning(m_window, tr("Start Ticker Function"), failure);
         return;
     }
 
@@ -123,9 +97,27 @@ void TickerCommands::StartTickerFunction(QString text)
     m_uploader->queue(address, PlayerItem::ftpPort(), ini, iniName);
 }
 
+void TickerCommands::openTickerDialog(const QList<QPointer<PlayerItem>>& players)
+{
+    // Nothing is read from a player: the composer starts as it always does.
+    const std::unique_ptr<TickerDialog> dialog(new TickerDialog(m_window, "Ticker Composer", true));
+    QString composed;
+    connect(dialog.get(), &TickerDialog::NewTickerReady, this, [&composed](const QString& text) { composed = text; });
+    prompts().execDialog(dialog.get());
+    if (composed.isEmpty())
+        return;
+    auto* batch = new TickerBatch(m_channel, players, composed, this);
+    connect(batch, &TickerBatch::ended, this, [this, batch](const BulkOutcome& outcome) {
+        batch->deleteLater();
+        emit bulkDelivered(outcome);
+    });
+    batch->run();
+}
+
 void TickerCommands::handleReply(const QString& method, PlayerItem*, const QVariant&)
 {
-    if (replyBranch(method) != ReplyBranch::SetNewTicker)
+    // A delivery to several players is told by its summary.
+    if (replyBranch(method) != ReplyBranch::SetNewTicker || m_channel.replyIsQuiet())
         return;
     // The box opens once the reply's handler has returned.
     QTimer::singleShot(0, this, [this] {

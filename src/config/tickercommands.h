@@ -4,7 +4,11 @@
 // the composed ticker to that player, by call and FTP to a real player or as
 // files into a virtual player's "tickers" folder.
 
+#include "players/bulkoutcome.h"
+
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -23,6 +27,12 @@ public:
 
     // The "Compose new ticker message" entry.
     void openTickerDialog(PlayerItem* player);
+    // The entry for several players: the composer once, its ticker delivered
+    // to each of them; bulkDelivered() tells the results.
+    void openTickerDialog(const QList<QPointer<PlayerItem>>& players);
+
+signals:
+    void bulkDelivered(const BulkOutcome& outcome);
 
 public slots:
     // Delivers the ticker files of the working directory and text to the

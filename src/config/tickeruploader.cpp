@@ -37,10 +37,13 @@ void TickerUploader::done(bool error)
 {
     // Puts dropped behind a failure never finish: release their files once
     // nothing is queued any more.
-    if (!m_ftp->hasPendingCommands() && m_ftp->currentCommand() == FtpTransfer::None) {
+    const bool idle = !m_ftp->hasPendingCommands() && m_ftp->currentCommand() == FtpTransfer::None;
+    if (idle) {
         qDeleteAll(m_files);
         m_files.clear();
     }
     if (error)
         emit failed(m_ftp->errorString());
+    else if (idle)
+        emit delivered();
 }

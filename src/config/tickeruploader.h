@@ -26,6 +26,8 @@ public:
 signals:
     // A queued upload failed; the uploads queued behind it were dropped.
     void failed(const QString& reason);
+    // Every upload queued has been sent.
+    void delivered();
 
 private:
     void commandFinished(int id, bool error);

@@ -15,6 +15,8 @@
 #include <QIcon>
 #include <QPainter>
 
+#include <utility>
+
 namespace {
 
 std::function<QDateTime()>& clockFunction()
@@ -279,29 +281,45 @@ void PlayerItem::ftp_done(bool error)
         m_uploads.clear();
     }
     events::transferDone(m_name, error ? m_ftp->errorString() : QString());
+    const bool boxed = !std::exchange(m_failureToldByCaller, false);
     if (!error)
         return;
     const QString reason = m_ftp->errorString();
     if (m_ftp->state() != FtpTransfer::Unconnected)
         m_ftp->close();
-    showCritical(listWidget(), tr("File transfer failure"), reason);
+    if (boxed)
+        showCritical(listWidget(), tr("File transfer failure"), reason);
 }
 
 void PlayerItem::ftp_uploadFile(QString& path)
 {
     if (path.isEmpty())
         return;
+    if (!queueUpload(path))
+        showCritical(listWidget(), tr("Upload error"), tr("Can't open file '%1' for reading.").arg(path));
+}
+
+bool PlayerItem::uploadReportedByCaller(const QString& path)
+{
+    if (!queueUpload(path))
+        return false;
+    m_failureToldByCaller = true;
+    return true;
+}
+
+bool PlayerItem::queueUpload(const QString& path)
+{
     auto* file = new QFile(path, this);
     if (!file->open(QIODevice::ReadOnly)) {
         delete file;
-        showCritical(listWidget(), tr("Upload error"), tr("Can't open file '%1' for reading.").arg(path));
-        return;
+        return false;
     }
     m_uploads.append(file);
     m_ftp->connectToHost(m_ipAddress, playerFtpPort);
     m_ftp->login(uploadUser, uploadPassword);
     m_ftp->put(file, QFileInfo(path).fileName().toUtf8());
     m_ftp->close();
+    return true;
 }
 
 void PlayerItem::ftp_abort()

@@ -148,8 +148,16 @@ public slots:
     void ftp_uploadFile(QString& path);
     void ftp_abort();
 
+public:
+    // Queues the upload of path, as ftp_uploadFile does, for a caller that
+    // reports the outcome itself: no box tells a failure of this sequence.
+    // False when the file cannot be read.
+    bool uploadReportedByCaller(const QString& path);
+
 private:
     void showIcon();
+    // Opens path and queues its upload; false when it cannot be read.
+    bool queueUpload(const QString& path);
 
     FtpTransfer* m_ftp = nullptr;
     int m_screenLayout = -1;
@@ -191,4 +199,6 @@ private:
     QString m_lastFault;
     // Files opened for queued puts, each deleted once its put has finished.
     QList<QFile*> m_uploads;
+    // The running upload sequence's failure is told by its caller, not by a box.
+    bool m_failureToldByCaller = false;
 };

@@ -14,6 +14,7 @@
 namespace {
 
 const QString kFtpHost = "127.0.83.2";
+const QString kSecondFtpHost = "127.0.83.3";
 
 // The player's values a dialog shows: the dial, the list, or the window's fields.
 QString shownValues(QDialog* dialog)
@@ -70,7 +71,7 @@ private slots:
     {
         // Only the emulated player's FTP service is used; it registers with nobody.
         m_ftp = std::make_unique<EmulatorPeer>(m_emulatorDir.path());
-        QVERIFY(m_ftp->start(1, kFtpHost, 1, {"--interval", "600"}));
+        QVERIFY(m_ftp->start(1, kFtpHost, 2, {"--interval", "600"}));
     }
     void cleanupTestCase() { m_ftp.reset(); }
     void init() { m_host = std::make_unique<ConfigHost>(); }
@@ -138,6 +139,43 @@ private slots:
         QCOMPARE(readFile(tickers + "ticker.xml"), text.toUtf8());
         QCOMPARE(readFile(tickers + "ticker.ini"), readFile("ticker.ini"));
         QCOMPARE(readFile(tickers + "ticker.bmp"), readFile("ticker.bmp"));
+    }
+
+    // The bulk entry: one composer, its ticker delivered to exactly the players chosen, one summary.
+    void tickerForSeveralPlayers()
+    {
+        FakePlayer lobby(m_host->view, m_host->channel(), "Lobby");
+        FakePlayer bar(m_host->view, m_host->channel(), "Bar");
+        FakePlayer door(m_host->view, m_host->channel(), "Door");
+        lobby.item->setIpAddress(kFtpHost);
+        bar.item->setIpAddress(kFtpHost);
+        door.item->setIpAddress(kSecondFtpHost);
+        PlayerItem* hall = m_host->virtualPlayer("Hall");
+        const qsizetype journalled = m_ftp->journal("ftp", kFtpHost).size();
+        BulkOutcome outcome;
+        connect(&m_host->config.ticker(), &TickerCommands::bulkDelivered, this,
+                [&](const BulkOutcome& ended) { outcome = ended; });
+        script([](QDialog* dialog) {
+            fill(dialog, {{"TickerLineEdit", "Closing at 8"}});
+            click(dialog, "TickerOKButton");
+        });
+        m_host->config.ticker().openTickerDialog({lobby.item, hall, door.item});
+        QTRY_COMPARE_WITH_TIMEOUT(outcome.total, 3, 20000);
+        QCOMPARE(outcome.action, "Compose new ticker message");
+        QCOMPARE(outcome.failures, (QList<QPair<QString, QString>>{}));
+        QCOMPARE(prompts().dialogs, QStringList{"Ticker Composer"});
+        QVERIFY(prompts().messages.isEmpty());
+        for (const FakePlayer* reached : {&lobby, &door})
+            QCOMPARE(callLines(*reached), QStringList{"Kivo.SetNewTicker: Closing at 8"});
+        QVERIFY(bar.calls.isEmpty());
+        QCOMPARE(readFile(hall->virtualDirectory() + "/tickers/ticker.xml"), QByteArray("Closing at 8"));
+        for (const auto& [address, from] : {std::pair(kFtpHost, journalled), std::pair(kSecondFtpHost, qsizetype(0))}) {
+            QStringList stored;
+            for (const QJsonObject& record : m_ftp->journal("ftp", address).mid(from))
+                if (record["command"] == "RNTO")
+                    stored.append(record["file"].toString());
+            QCOMPARE(stored, (QStringList{"ticker.bmp", "ticker.ini"}));
+        }
     }
 
     void logsOfARealPlayerDownload()

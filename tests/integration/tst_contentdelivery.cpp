@@ -3,11 +3,13 @@
 
 #include "content/batchserver.h"
 #include "content/batchserverprocess.h"
+#include "core/ftptransfer.h"
 #include "players/qxrkvoserver.h"
 
 #include "../peers/contenthost.h"
 #include "../peers/emulatorpeer.h"
 
+#include <QJsonObject>
 #include <QtTest>
 
 const QString kFirst = "127.0.0.190";
@@ -46,8 +48,9 @@ private slots:
                                  10000);
 
         m_players = std::make_unique<EmulatorPeer>(m_workDir.filePath("emulator"));
-        QVERIFY(m_players->start(m_service->serverPort(), kFirst, 1, {"--interval", "0.5"}));
-        QVERIFY(admitted("Emu1"));
+        QVERIFY(m_players->start(m_service->serverPort(), kFirst, 4, {"--interval", "0.5"}));
+        for (const char* name : {"Emu1", "Emu2", "Emu3", "Emu4"})
+            QVERIFY(admitted(name));
     }
     void cleanupTestCase()
     {
@@ -92,6 +95,58 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(boxes(m_host->prompts), QStringList{"Critical | File transfer failure | Aborted"}, 10000);
         QCOMPARE(bar->value(), -1);
         m_host->prompts.messages.clear();
+    }
+
+    // With several players selected the file reaches each of them once, the bar follows the batch,
+    // and one summary ends it.
+    void fileReachesEverySelectedPlayerOnce()
+    {
+        const QByteArray clip(3 * 1024 * 1024, 'c');
+        QVERIFY(writeFile(m_repository + "/clip.mpg", clip));
+        auto* row = new QTreeWidgetItem(m_host->widgets.repositoryView, {"clip.mpg", "3072", "", "mpeg", "N/A"});
+        const qsizetype unselectedJournal = m_players->journal("ftp", kFirst).size();
+        m_host->playersView->clearSelection();
+        for (const char* name : {"Emu2", "Emu3", "Emu4"})
+            m_host->players.find(name)->setSelected(true);
+        QProgressBar* bar = m_host->widgets.transferBar;
+        QStringList shown; // at the start, then as each upload has ended
+        QObject scope;
+        connect(bar, &QProgressBar::valueChanged, &scope, [&] {
+            if (shown.isEmpty())
+                shown.append(bar->text());
+        });
+        QSignalSpy status(&m_host->players, &PlayersController::statusMessage);
+
+        emit m_host->widgets.repositoryView->itemDoubleClicked(row, 0);
+        // Heard after the batch has counted each end.
+        for (const char* name : {"Emu2", "Emu3", "Emu4"})
+            connect(m_host->players.find(name)->ftp(), &FtpTransfer::done, &scope,
+                    [&] { shown.append(bar->text().section(',', 0, 0)); });
+        QCOMPARE(m_host->widgets.transferLabel->text(), "Transfer file (clip.mpg)");
+        QTRY_VERIFY_WITH_TIMEOUT(!status.isEmpty(), 30000);
+        QCOMPARE(status.last().first().toString(), "File transfer of clip.mpg: 3 of 3 done");
+        for (const QString address : {"127.0.0.191", "127.0.0.192", "127.0.0.193"}) {
+            QStringList commands;
+            for (const QJsonObject& record : m_players->journal("ftp", address))
+                commands.append(record["command"].toString());
+            QCOMPARE(commands, (QStringList{"STOR", "RNTO"}));
+            QCOMPARE(readFile(m_players->mediaDirectory(address) + "/clip.mpg"), clip);
+        }
+        QCOMPARE(m_players->journal("ftp", kFirst).size(), unselectedJournal);
+        // The last end resets the bar.
+        QCOMPARE(shown, (QStringList{"0 of 3 players, 0 %", "1 of 3 players", "2 of 3 players", ""}));
+        QVERIFY(m_host->prompts.messages.isEmpty());
+
+        // A player that goes during the batch fails and holds up nobody.
+        status.clear();
+        emit m_host->widgets.repositoryView->itemDoubleClicked(row, 0);
+        m_host->players.delete_player(m_host->players.find("Emu3"));
+        QTRY_VERIFY_WITH_TIMEOUT(status.contains(QVariantList{"File transfer of clip.mpg: 2 of 3 done; Emu3: went offline"}),
+                                 30000);
+        for (const QString address : {"127.0.0.191", "127.0.0.193"})
+            QCOMPARE(m_players->journal("ftp", address).size(), 4);
+        m_host->prompts.messages.clear();
+        QVERIFY(admitted("Emu3"));
     }
 
     // The port is the running server's.
