@@ -103,6 +103,73 @@
     </message>
 </context>
 <context>
+    <name>BulkCommands</name>
+    <message>
+        <source>Player</source>
+        <translation>Player</translation>
+    </message>
+    <message numerus="yes">
+        <source>Put %n players to sleep?</source>
+        <translation>
+            <numerusform>%n Player in den Ruhezustand versetzen?</numerusform>
+            <numerusform>%n Player in den Ruhezustand versetzen?</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Restart %n players? Each leaves the view and registers anew.</source>
+        <translation>
+            <numerusform>%n Player neu starten? Er verschwindet aus der Ansicht und meldet sich neu an.</numerusform>
+            <numerusform>%n Player neu starten? Jeder verschwindet aus der Ansicht und meldet sich neu an.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the version could not be read from its reply</source>
+        <translation>die Version konnte aus der Antwort nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the storage figures cannot be right</source>
+        <translation>die Speicherangaben können nicht stimmen</translation>
+    </message>
+</context>
+<context>
+    <name>BulkOutcome</name>
+    <message>
+        <source>%1: %2 of %3 done</source>
+        <translation>%1: %2 von %3 erledigt</translation>
+    </message>
+    <message>
+        <source>; %1: %2</source>
+        <translation>; %1: %2</translation>
+    </message>
+    <message>
+        <source>%1 failed on %2: %3</source>
+        <translation>%1 ist auf %2 fehlgeschlagen: %3</translation>
+    </message>
+</context>
+<context>
+    <name>BulkRun</name>
+    <message>
+        <source>%1: %2 of %3 players</source>
+        <translation>%1: %2 von %3 Playern</translation>
+    </message>
+    <message>
+        <source>went offline</source>
+        <translation>ging offline</translation>
+    </message>
+    <message>
+        <source>not connected</source>
+        <translation>nicht verbunden</translation>
+    </message>
+    <message>
+        <source>no answer</source>
+        <translation>keine Antwort</translation>
+    </message>
+    <message>
+        <source>not for a virtual player</source>
+        <translation>nicht für einen virtuellen Player</translation>
+    </message>
+</context>
+<context>
     <name>CommandChannel</name>
     <message>
         <source> Error</source>
@@ -324,6 +391,13 @@
     <message>
         <source>(LED) LVDS VESA 1280x1024 60Hz</source>
         <translation>(LED) LVDS VESA 1280x1024 60Hz</translation>
+    </message>
+    <message numerus="yes">
+        <source>Choose the volume for %n players.</source>
+        <translation>
+            <numerusform>Wählen Sie die Lautstärke für %n Player.</numerusform>
+            <numerusform>Wählen Sie die Lautstärke für %n Player.</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1093,6 +1167,24 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
         <source>The firmware version of %1 could not be read from its reply.</source>
         <translation>Die Firmware-Version von %1 konnte aus seiner Antwort nicht gelesen werden.</translation>
     </message>
+    <message>
+        <source>Play all files</source>
+        <translation>Alle Dateien abspielen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n player(s) selected</source>
+        <translation>
+            <numerusform>%n Player ausgewählt</numerusform>
+            <numerusform>%n Player ausgewählt</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n players</source>
+        <translation>
+            <numerusform>%n Player</numerusform>
+            <numerusform>%n Player</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>PlaylistPane</name>
@@ -1381,6 +1473,10 @@ Möchten Sie diese Datei wirklich löschen?</translation>
     <message>
         <source>files</source>
         <translation>Dateien</translation>
+    </message>
+    <message>
+        <source>the storage listing could not be read from its reply</source>
+        <translation>die Speicherliste konnte aus der Antwort nicht gelesen werden</translation>
     </message>
 </context>
 <context>

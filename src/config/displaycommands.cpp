@@ -5,8 +5,10 @@
 #include "config/playerdialogscope.h"
 #include "config/virtualsettings.h"
 #include "core/installpaths.h"
+#include "players/bulkrun.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
+#include "players/playerscontroller.h"
 #include "ui/prompts.h"
 
 #include <QCursor>
@@ -15,6 +17,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 
+#include <algorithm>
 #include <memory>
 
 using namespace display;
@@ -66,11 +69,8 @@ QPixmap DisplayCommands::layoutPicture(int index) const
     return m_layoutPictures[index];
 }
 
-void DisplayCommands::VideoModeMenu(PlayerItem* item, const QPoint&)
+std::optional<int> DisplayCommands::chooseVideoMode(const std::function<bool(const VideoMode&)>& ticked)
 {
-    if (!item)
-        return;
-    const QPointer<PlayerItem> player(item);
     const std::unique_ptr<QMenu> menu(new QMenu(m_window));
     int group = videoModes().first().group;
     for (const VideoMode& mode : videoModes()) {
@@ -81,12 +81,45 @@ void DisplayCommands::VideoModeMenu(PlayerItem* item, const QPoint&)
         QAction* entry = menu->addAction(tr(mode.label));
         entry->setData(mode.id);
         entry->setCheckable(true);
-        entry->setChecked(videoModeMatches(mode, item->videoMode()));
+        entry->setChecked(ticked(mode));
     }
     QAction* chosen = prompts().execMenu(menu.get(), QCursor::pos());
     if (!chosen)
+        return std::nullopt;
+    return chosen->data().toInt();
+}
+
+std::optional<int> DisplayCommands::chooseScreenLayout(const std::function<bool(int)>& ticked)
+{
+    // Declared before the menu, which uses it until it is gone.
+    LayoutMenuStyle style;
+    const std::unique_ptr<QMenu> menu(new QMenu(m_window));
+    menu->setStyle(&style);
+    for (const int layout : offeredScreenLayouts()) {
+        const QPixmap picture = layoutPicture(layout);
+        // Without its picture an entry still needs something to click on.
+        QAction* entry = picture.isNull() ? menu->addAction(tr("Layout %1").arg(layout))
+                                          : menu->addAction(QIcon(picture), QString());
+        entry->setData(layout);
+        entry->setCheckable(true);
+        entry->setChecked(ticked(layout));
+    }
+    QAction* chosen = prompts().execMenu(menu.get(), QCursor::pos());
+    if (!chosen)
+        return std::nullopt;
+    return chosen->data().toInt();
+}
+
+void DisplayCommands::VideoModeMenu(PlayerItem* item, const QPoint&)
+{
+    if (!item)
         return;
-    const QString modeName = videoModeName(chosen->data().toInt());
+    const QPointer<PlayerItem> player(item);
+    const QString current = item->videoMode();
+    const std::optional<int> chosen = chooseVideoMode([&](const VideoMode& mode) {
+        return videoModeMatches(mode, current);
+    });
+    const QString modeName = chosen ? videoModeName(*chosen) : QString();
     if (modeName.isEmpty())
         return;
     // The menu is modal, but the player may have gone while it was open.
@@ -107,31 +140,81 @@ void DisplayCommands::ScreenLayoutMenu(PlayerItem* item, const QPoint&)
     if (!item)
         return;
     const QPointer<PlayerItem> player(item);
-    // Declared before the menu, which uses it until it is gone.
-    LayoutMenuStyle style;
-    const std::unique_ptr<QMenu> menu(new QMenu(m_window));
-    menu->setStyle(&style);
-    for (const int layout : offeredScreenLayouts()) {
-        const QPixmap picture = layoutPicture(layout);
-        // Without its picture an entry still needs something to click on.
-        QAction* entry = picture.isNull() ? menu->addAction(tr("Layout %1").arg(layout))
-                                          : menu->addAction(QIcon(picture), QString());
-        entry->setData(layout);
-        entry->setCheckable(true);
-        entry->setChecked(layout == item->screenLayout());
-    }
-    QAction* chosen = prompts().execMenu(menu.get(), QCursor::pos());
-    if (!chosen)
+    const int current = item->screenLayout();
+    const std::optional<int> layout = chooseScreenLayout([current](int entry) { return entry == current; });
+    if (!layout)
         return;
     if (!player) {
         showWarning(m_window, tr("Operational error"), tr("No player is selected"));
         return;
     }
-    const int layout = chosen->data().toInt();
     if (player->isVirtual())
-        writeVirtualSettings(m_window, player, QString::fromLatin1(kScreenFile), screenEnvironment(layout));
+        writeVirtualSettings(m_window, player, QString::fromLatin1(kScreenFile), screenEnvironment(*layout));
     else
-        m_channel.send(player, QStringLiteral("Kivo.SetScreenLayout"), {QString::number(layout)});
+        m_channel.send(player, QStringLiteral("Kivo.SetScreenLayout"), {QString::number(*layout)});
+}
+
+void DisplayCommands::bulkVideoModeMenu(PlayersController& players, const QList<QPointer<PlayerItem>>& selected)
+{
+    const auto everyPlayerHas = [&selected](const VideoMode& mode) {
+        return std::all_of(selected.cbegin(), selected.cend(), [&mode](const QPointer<PlayerItem>& player) {
+            return player && videoModeMatches(mode, player->videoMode());
+        });
+    };
+    const std::optional<int> chosen = chooseVideoMode(everyPlayerHas);
+    const QString modeName = chosen ? videoModeName(*chosen) : QString();
+    if (modeName.isEmpty())
+        return;
+    CommandChannel& channel = m_channel;
+    BulkRun::reported(players, PlayersController::entryText(3), selected, [&channel, modeName](PlayerItem* player) {
+        if (player->isReal())
+            return BulkRun::Step::sent(
+                {channel.send(player, QStringLiteral("Kivo.VideoMode"), {modeName}, CommandChannel::Delivery::Quiet)});
+        player->setVideoMode(modeName);
+        const QString failure =
+            storeVirtualSettings(player, QString::fromLatin1(kVideoFile), videoEnvironment(modeName));
+        return failure.isEmpty() ? BulkRun::Step::done() : BulkRun::Step::failed(failure);
+    })->start();
+}
+
+void DisplayCommands::bulkScreenLayoutMenu(PlayersController& players, const QList<QPointer<PlayerItem>>& selected)
+{
+    const auto everyPlayerHas = [&selected](int layout) {
+        return std::all_of(selected.cbegin(), selected.cend(), [layout](const QPointer<PlayerItem>& player) {
+            return player && player->screenLayout() == layout;
+        });
+    };
+    const std::optional<int> layout = chooseScreenLayout(everyPlayerHas);
+    if (!layout)
+        return;
+    CommandChannel& channel = m_channel;
+    const int chosen = *layout;
+    BulkRun::reported(players, PlayersController::entryText(11), selected, [&channel, chosen](PlayerItem* player) {
+        if (player->isReal())
+            return BulkRun::Step::sent({channel.send(player, QStringLiteral("Kivo.SetScreenLayout"),
+                                                     {QString::number(chosen)}, CommandChannel::Delivery::Quiet)});
+        const QString failure =
+            storeVirtualSettings(player, QString::fromLatin1(kScreenFile), screenEnvironment(chosen));
+        return failure.isEmpty() ? BulkRun::Step::done() : BulkRun::Step::failed(failure);
+    })->start();
+}
+
+void DisplayCommands::bulkVolumeDialog(PlayersController& players, const QList<QPointer<PlayerItem>>& selected)
+{
+    const std::unique_ptr<Volume_dialog> dialog(new Volume_dialog(m_window, QStringLiteral("VolumeControl")));
+    dialog->awaitChoice(tr("Choose the volume for %n players.", nullptr, int(selected.size())));
+    std::optional<int> volume;
+    connect(dialog.get(), &Volume_dialog::set_player_volume, this, [&volume](int chosen) { volume = chosen; });
+    if (prompts().execDialog(dialog.get()) != QDialog::Accepted || !volume)
+        return;
+    CommandChannel& channel = m_channel;
+    const int chosen = *volume;
+    BulkRun::reported(players, PlayersController::entryText(24), selected, [&channel, chosen](PlayerItem* player) {
+        if (!player->isReal())
+            return BulkRun::Step::notForVirtualPlayers();
+        return BulkRun::Step::sent(
+            {channel.send(player, QStringLiteral("Kivo.SetVolume"), {chosen}, CommandChannel::Delivery::Quiet)});
+    })->start();
 }
 
 void DisplayCommands::openScaleWindowDialog(PlayerItem* item)
@@ -184,11 +267,14 @@ void DisplayCommands::set_player_volume_Slot(int volume)
 void DisplayCommands::handleReply(const QString& method, PlayerItem* player, const QVariant& result)
 {
     switch (replyBranch(method)) {
+    // Settings sent to many players end in one report, not a box per player.
     case ReplyBranch::VideoMode:
-        showInformation(m_window, tr("Set Video mode"), tr("Restart this playback to see the new video mode."));
+        if (!m_channel.replyIsQuiet())
+            showInformation(m_window, tr("Set Video mode"), tr("Restart this playback to see the new video mode."));
         break;
     case ReplyBranch::SetScreenLayout:
-        showInformation(m_window, tr("Set Screen Layout"), tr("Restart the player to see the new screen layout."));
+        if (!m_channel.replyIsQuiet())
+            showInformation(m_window, tr("Set Screen Layout"), tr("Restart the player to see the new screen layout."));
         break;
     case ReplyBranch::SetScaleWindow:
         showInformation(m_window, tr("Scale Window"), tr("Restart the playback to see the new scaled screen."));

@@ -6,18 +6,26 @@
 // player's layout, window and volume. The dialogs keep OK disabled until
 // their player's values have been read.
 
+#include <QList>
 #include <QObject>
 #include <QPixmap>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
 #include "ui/artwork.h"
 
 #include <array>
+#include <functional>
+#include <optional>
 
 class CommandChannel;
 class PlayerDialogScope;
 class PlayerItem;
+class PlayersController;
+namespace display {
+struct VideoMode;
+}
 class QPoint;
 class QWidget;
 
@@ -36,6 +44,13 @@ public:
     void openScaleWindowDialog(PlayerItem* player);
     void openVolumeDialog(PlayerItem* player);
 
+    // The same entries for several players: the same menus (an entry ticked
+    // only when every player has it), and one volume the operator chooses for
+    // all, read from none of them; each player gets what its own entry sends.
+    void bulkVideoModeMenu(PlayersController& players, const QList<QPointer<PlayerItem>>& selected);
+    void bulkScreenLayoutMenu(PlayersController& players, const QList<QPointer<PlayerItem>>& selected);
+    void bulkVolumeDialog(PlayersController& players, const QList<QPointer<PlayerItem>>& selected);
+
 public slots:
     void VideoModeMenu(PlayerItem* item, const QPoint& pos);
     void ScreenLayoutMenu(PlayerItem* item, const QPoint& pos);
@@ -48,6 +63,9 @@ signals:
     void received_player_volume(int volume);
 
 private:
+    // The menus of an output setting; nullopt when the operator chose nothing.
+    std::optional<int> chooseVideoMode(const std::function<bool(const display::VideoMode&)>& ticked);
+    std::optional<int> chooseScreenLayout(const std::function<bool(int)>& ticked);
     void handleReply(const QString& method, PlayerItem* player, const QVariant& result);
     void handleFailure(const QString& method, PlayerItem* player, const QString& message);
 

@@ -193,6 +193,14 @@ Volume_dialog::Volume_dialog(QWidget* parent, const QString& name)
     connect(VolumeCancel_pushButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
+void Volume_dialog::awaitChoice(const QString& note)
+{
+    reading_textLabel->setText(note);
+    reading_textLabel->show();
+    VolumeOk_pushButton->setEnabled(false);
+    connect(Volume_dial, &QDial::valueChanged, VolumeOk_pushButton, [this] { VolumeOk_pushButton->setEnabled(true); });
+}
+
 void Volume_dialog::languageChange()
 {
     setWindowTitle(tr("Volume control"));

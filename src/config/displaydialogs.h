@@ -65,6 +65,9 @@ public:
     explicit Volume_dialog(QWidget* parent = nullptr, const QString& name = QStringLiteral("VolumeControl"));
 
     ValuesGate& valuesGate() { return *m_gate; }
+    // For a volume read from no player: note says so, and OK waits until the
+    // operator has turned the dial.
+    void awaitChoice(const QString& note);
 
 signals:
     void set_player_volume(int volume);

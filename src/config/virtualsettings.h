@@ -15,3 +15,5 @@ QByteArray readVirtualSettings(const PlayerItem* player, const QString& file);
 // Replaces file (relative to the player's directory, starting with "/")
 // with text; a failure is reported to the operator, with window as parent.
 void writeVirtualSettings(QWidget* window, const PlayerItem* player, const QString& file, const QByteArray& text);
+// The same without a box: an empty string, or why the file could not be written.
+QString storeVirtualSettings(const PlayerItem* player, const QString& file, const QByteArray& text);

@@ -1,6 +1,10 @@
 #include "content/storage.h"
 
 #include "content/playlists.h"
+#include "core/atomicfile.h"
+
+#include <QCoreApplication>
+#include <QDir>
 
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -43,6 +47,33 @@ QHash<QString, QTreeWidgetItem*> repositoryRowsByName(const QTreeWidget* reposit
             rows.insert(name, *it);
     }
     return rows;
+}
+
+QStringList virtualContentNames(const QString& playerDirectory)
+{
+    const QDir contents(playerDirectory + QStringLiteral("/contents"));
+    QStringList names;
+    if (!contents.exists())
+        return names;
+    const QFileInfoList entries = contents.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                                                         QDir::Name | QDir::IgnoreCase | QDir::DirsFirst);
+    for (const QFileInfo& entry : entries) {
+        if (!entry.fileName().startsWith(QLatin1Char('.')) && !entry.isDir())
+            names.append(entry.fileName());
+    }
+    return names;
+}
+
+QString storeContentsList(const QString& playerDirectory, const QStringList& names)
+{
+    QByteArray list;
+    for (const QString& name : names)
+        list += name.toUtf8() + '\n';
+    const QString path = playerDirectory + QStringLiteral("/poll_contents_list");
+    QString error;
+    if (writeFileAtomically(path, list, &error))
+        return QString();
+    return QCoreApplication::translate("StoragePane", "Could not write %1: %2").arg(path, error);
 }
 
 } // namespace storage

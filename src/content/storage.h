@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -22,5 +23,12 @@ QString freeSpaceText(int totalKb, int availableKb);
 
 // The first row anywhere in the repository view (pre-order) for each NAME.
 QHash<QString, QTreeWidgetItem*> repositoryRowsByName(const QTreeWidget* repository);
+
+// The files of a virtual player's "contents" folder, by name, ignoring case;
+// hidden files and folders are left out. Empty when there is no such folder.
+QStringList virtualContentNames(const QString& playerDirectory);
+// Writes the list the players of a virtual player pull ("poll_contents_list",
+// one name a line); an empty string, or why it could not be written.
+QString storeContentsList(const QString& playerDirectory, const QStringList& names);
 
 } // namespace storage

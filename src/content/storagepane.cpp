@@ -5,6 +5,7 @@
 #include "content/storage.h"
 #include "core/atomicfile.h"
 #include "core/displaytext.h"
+#include "players/bulkrun.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
@@ -82,31 +83,50 @@ void StoragePane::AddPlayerContent()
     m_widgets.playFile->hide();
     m_widgets.playAllFiles->hide();
     m_widgets.storageView->clear();
-    listVirtualContents(player);
+    const QString failure = listVirtualContents(player);
+    if (!failure.isEmpty())
+        emit statusMessage(failure);
 }
 
-void StoragePane::listVirtualContents(PlayerItem* player)
+void StoragePane::refreshContents(const QList<QPointer<PlayerItem>>& players)
 {
-    const QDir contents(player->virtualDirectory() + QStringLiteral("/contents"));
-    if (!contents.exists())
-        return;
+    CommandChannel& channel = m_players->channel();
+    BulkRun* run = BulkRun::reported(*m_players, PlayersController::entryText(0), players, [this, &channel](PlayerItem* player) {
+        if (player->isReal()) {
+            return BulkRun::Step::sent(
+                {channel.send(player, QStringLiteral("Kivo.FreeSpace"), {}, CommandChannel::Delivery::Quiet),
+                 channel.send(player, QStringLiteral("Kivo.GetMediaFileList"), {}, CommandChannel::Delivery::Quiet)});
+        }
+        QString failure;
+        if (m_shown->is(player)) {
+            m_widgets.storageView->clear();
+            failure = listVirtualContents(player);
+        } else {
+            const QString directory = player->virtualDirectory();
+            failure = storage::storeContentsList(directory, storage::virtualContentNames(directory));
+        }
+        return failure.isEmpty() ? BulkRun::Step::done() : BulkRun::Step::failed(failure);
+    });
+    run->setReplyReader([](PlayerItem*, const QString& method, const QVariant& result) {
+        if (replyBranch(method) == ReplyBranch::GetMediaFileList && result.typeId() != QMetaType::QVariantList)
+            return tr("the storage listing could not be read from its reply");
+        return QString();
+    });
+    run->start();
+}
+
+QString StoragePane::listVirtualContents(PlayerItem* player)
+{
+    if (!QDir(player->virtualDirectory() + QStringLiteral("/contents")).exists())
+        return QString();
     const QHash<QString, QTreeWidgetItem*> repository = storage::repositoryRowsByName(m_widgets.repositoryView);
-    QByteArray names;
-    const QFileInfoList entries = contents.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                                         QDir::Name | QDir::IgnoreCase | QDir::DirsFirst);
-    for (const QFileInfo& entry : entries) {
-        const QString name = entry.fileName();
-        if (name.startsWith(QLatin1Char('.')) || entry.isDir())
-            continue;
+    const QStringList names = storage::virtualContentNames(player->virtualDirectory());
+    for (const QString& name : names) {
         const QStringList facts = repositoryFacts(repository, name);
         const QString size = facts[0] == QLatin1String("N/A") ? facts[0] : storage::sizeCell(facts[0]);
         new QTreeWidgetItem(m_widgets.storageView, {name, size, QStringLiteral(" mirror"), facts[1], facts[2]});
-        names += name.toUtf8() + '\n';
     }
-    const QString listPath = player->virtualDirectory() + QStringLiteral("/poll_contents_list");
-    QString error;
-    if (!writeFileAtomically(listPath, names, &error))
-        emit statusMessage(tr("Could not write %1: %2").arg(listPath, error));
+    return storage::storeContentsList(player->virtualDirectory(), names);
 }
 
 void StoragePane::handleReply(const QString& method, PlayerItem* player, const QVariant& result)

@@ -6,7 +6,9 @@
 
 #include "content/contentwidgets.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -26,6 +28,11 @@ public:
     // Removes the lines naming a file from one of a virtual player's playlist
     // files; true when a line was dropped and the file rewritten.
     bool DeleteLocalPlaylistItem(PlayerItem* player, QString name, QString playlistFile);
+    // "Refresh player contents" for several players: each real player is asked
+    // for its storage figures and list again (the panes keep their player,
+    // whose list fills them when it comes); each virtual player's list for the
+    // players that pull it is written anew.
+    void refreshContents(const QList<QPointer<PlayerItem>>& players);
 
 public slots:
     // Lists the shown player's storage: a real player's when its reply comes,
@@ -49,7 +56,9 @@ signals:
 private:
     void handleReply(const QString& method, PlayerItem* player, const QVariant& result);
     void fillFromReply(const PlayerItem* player, const QVariant& result);
-    void listVirtualContents(PlayerItem* player);
+    // Lists a virtual player's files in the pane and writes its list for
+    // pulling players; an empty string, or why the list was not written.
+    QString listVirtualContents(PlayerItem* player);
 
     ContentWidgets m_widgets;
     ShownPlayer* m_shown;

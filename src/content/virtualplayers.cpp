@@ -186,17 +186,27 @@ void VirtualPlayers::ShowVirtualStorageSpace(PlayerItem* item)
 {
     if (!item)
         return;
+    QString failure;
+    const QString text = virtualStorageReport(item, &failure);
+    if (!failure.isEmpty())
+        showWarning(m_window, tr("ATTENTION"), failure);
+    else
+        showInformation(m_window, tr("Required storage space"), text);
+}
+
+QString VirtualPlayers::virtualStorageReport(const PlayerItem* item, QString* failure)
+{
     const QString directory = item->virtualDirectory();
     const QFileInfo info(directory);
     if (!info.exists()) {
-        showWarning(m_window, tr("ATTENTION"), tr("Virtual player repository %1 does not exists.").arg(directory));
-        return;
+        *failure = tr("Virtual player repository %1 does not exists.").arg(directory);
+        return QString();
     }
     if (!info.isDir()) {
-        showWarning(m_window, tr("ATTENTION"), tr("Virtual player repository path %1 is not a directory.").arg(directory));
-        return;
+        *failure = tr("Virtual player repository path %1 is not a directory.").arg(directory);
+        return QString();
     }
-    showInformation(m_window, tr("Required storage space"), virtualStorageText(Slot_du(directory)));
+    return virtualStorageText(Slot_du(directory));
 }
 
 void VirtualPlayers::DeleteVirtualPlayer(PlayerItem* item)

@@ -72,6 +72,9 @@ public:
     // The "Storage space" and "Delete this virtual player" entries of a virtual player's menu.
     void ShowVirtualStorageSpace(PlayerItem* item);
     void DeleteVirtualPlayer(PlayerItem* item);
+    // The text of the "Storage space" box; empty, with the reason in
+    // *failure, when the folder is missing or no folder.
+    static QString virtualStorageReport(const PlayerItem* item, QString* failure);
 
 public slots:
     void create_new_virtual_player();

@@ -25,13 +25,13 @@ CommandChannel::~CommandChannel()
         client->disconnect(this);
 }
 
-int CommandChannel::send(PlayerItem* player, const QString& method, const QVariantList& params)
+int CommandChannel::send(PlayerItem* player, const QString& method, const QVariantList& params, Delivery delivery)
 {
     XRClient* client = player ? player->client() : nullptr;
     if (!client)
         return 0;
     const int id = client->call(method, params);
-    m_requests.insert(id, {method, player});
+    m_requests.insert(id, {method, player, delivery});
     return id;
 }
 
@@ -68,31 +68,44 @@ void CommandChannel::retire(XRClient* client)
 
 void CommandChannel::ProcessResponse(int id, const QVariant& result)
 {
-    const auto request = m_requests.constFind(id);
-    if (request == m_requests.constEnd())
+    const auto found = m_requests.constFind(id);
+    if (found == m_requests.constEnd())
         return;
-    if (request->player)
-        request->player->noteCallAnswered();
-    if (replyBranch(request->method) == ReplyBranch::None)
-        return;
-    const QString method = request->method;
-    const QPointer<PlayerItem> player = request->player;
-    m_requests.erase(request);
-    emit statusMessage(completionText(method, id, outstanding()));
-    // The reply of a player that has gone concerns nobody any more.
-    if (player)
-        emit replied(method, player, result);
+    const Request request = *found;
+    m_requests.erase(found);
+    if (request.player)
+        request.player->noteCallAnswered();
+    // A reply nothing completes ends its request all the same.
+    if (replyBranch(request.method) != ReplyBranch::None) {
+        emit statusMessage(completionText(request.method, id, outstanding()));
+        // The reply of a player that has gone concerns nobody any more.
+        if (request.player) {
+            const QPointer<CommandChannel> alive(this);
+            const bool outer = std::exchange(m_replyIsQuiet, request.delivery == Delivery::Quiet);
+            emit replied(request.method, request.player, result);
+            if (!alive)
+                return;
+            m_replyIsQuiet = outer;
+        }
+    }
+    emit answered(id, request.method, result);
 }
 
 void CommandChannel::ProcessFault(int id, int, const QString& message)
 {
     const Request request = m_requests.take(id);
+    if (request.player)
+        request.player->noteCallFailed(message);
+    if (request.delivery == Delivery::Quiet) {
+        emit failed(request.method, request.player, message);
+        emit faulted(id, request.method, message);
+        return;
+    }
     events::commandFault(request.method,
                          events::faultPlayerName(request.player ? request.player->name() : QString(), sender()),
                          message);
-    if (request.player)
-        request.player->noteCallFailed(message);
     emit failed(request.method, request.player, message);
+    emit faulted(id, request.method, message);
     // One fault box at a time: a player failing call after call, or many
     // players at once, must not bury the window in boxes. Faults that come
     // while the box is open are in the Events pane; the operator learns how

@@ -27,10 +27,18 @@ public:
     explicit CommandChannel(QWidget* window, QObject* parent = nullptr);
     ~CommandChannel() override;
 
+    // How a request's fault reaches the operator: a box and an Events line of
+    // its own, or nothing, for a caller that reports many outcomes at once.
+    enum class Delivery { Reported, Quiet };
+
     // Calls method on the player's client and records the request under the
     // player; returns the request id, or 0 when the player has no client (a
     // virtual player).
-    int send(PlayerItem* player, const QString& method, const QVariantList& params = {});
+    int send(PlayerItem* player, const QString& method, const QVariantList& params = {},
+             Delivery delivery = Delivery::Reported);
+    // True while replied() is emitted for a quiet request: the handlers then
+    // keep what the reply brings but open no box.
+    bool replyIsQuiet() const { return m_replyIsQuiet; }
 
     bool isRecorded(int id) const { return m_requests.contains(id); }
     QString method(int id) const { return m_requests.value(id).method; }
@@ -55,16 +63,21 @@ signals:
     // A call failed; player is null when it has gone (or the call was not recorded).
     void failed(const QString& method, PlayerItem* player, const QString& message);
     void statusMessage(const QString& text);
+    // Every recorded request once it has ended, by id, after replied() or failed().
+    void answered(int id, const QString& method, const QVariant& result);
+    void faulted(int id, const QString& method, const QString& message);
 
 private:
     struct Request {
         QString method;
         QPointer<PlayerItem> player;
+        Delivery delivery = Delivery::Reported;
     };
 
     QWidget* m_window;
     bool m_faultBoxOpen = false;
     int m_faultsWhileBoxOpen = 0;
+    bool m_replyIsQuiet = false;
     QMap<int, Request> m_requests;
     QHash<QString, QPointer<XRClient>> m_clients;
 };

@@ -216,15 +216,30 @@ QList<PlayerItem*> PlayersController::selectedPlayers() const
     return players;
 }
 
+int PlayersController::selectedCount() const
+{
+    // By ranges: a fleet selected with Ctrl+A is one range, however many icons it holds.
+    int count = 0;
+    for (const QItemSelectionRange& range : m_view->selectionModel()->selection())
+        count += range.height();
+    return count;
+}
+
 bool PlayersController::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_view || event->type() != QEvent::KeyPress
         || !static_cast<QKeyEvent*>(event)->matches(QKeySequence::SelectAll))
         return QObject::eventFilter(watched, event);
+    // One range per run of shown icons.
     QItemSelection shown;
+    const QAbstractItemModel* model = m_view->model();
     for (int row = 0; row < m_view->count(); ++row) {
-        if (!m_view->isRowHidden(row))
-            shown.select(m_view->model()->index(row, 0), m_view->model()->index(row, 0));
+        if (m_view->isRowHidden(row))
+            continue;
+        const int first = row;
+        while (row + 1 < m_view->count() && !m_view->isRowHidden(row + 1))
+            ++row;
+        shown.select(model->index(first, 0), model->index(row, 0));
     }
     m_view->selectionModel()->select(shown, QItemSelectionModel::ClearAndSelect);
     return true;
@@ -237,14 +252,27 @@ void PlayersController::noteSelection()
         emit statusMessage(tr("%n player(s) selected", nullptr, int(count)));
 }
 
-void PlayersController::reportBulkOutcome(const BulkOutcome& outcome)
+QString PlayersController::entryText(int id)
+{
+    for (const MenuEntry& entry : bulkEntries) {
+        if (entry.id == id)
+            return tr(entry.text);
+    }
+    for (const MenuEntry& entry : realPlayerEntries) {
+        if (entry.id == id)
+            return tr(entry.text);
+    }
+    return QString();
+}
+
+void PlayersController::reportBulkOutcome(const BulkOutcome& outcome, bool failuresShown)
 {
     for (const auto& [name, reason] : outcome.failures)
         recordEvent(bulkFailureText(outcome.action, name, reason));
     const QString summary = bulkSummaryText(outcome);
     recordEvent(summary);
     emit statusMessage(summary);
-    if (!outcome.failures.isEmpty())
+    if (!outcome.failures.isEmpty() && !failuresShown)
         showInformation(m_window, outcome.action, summary);
 }
 
@@ -286,7 +314,7 @@ void PlayersController::refreshPlayer(PlayerItem* item, const QStringList& recor
     item->updateLastActive();
     item->setPlaying(recordField(record, Playing));
     // With several players selected, their heartbeats would take turns in the status bar.
-    if (item->isSelected() && m_view->selectedItems().size() == 1) {
+    if (item->isSelected() && selectedCount() == 1) {
         emit statusMessage(tr("Player (") + item->name() + tr(") is playing ") + QLatin1Char('"')
                            + recordField(record, Playing) + QLatin1Char('"') + tr(" on ")
                            + recordField(record, VideoMode) + tr("; Last contact at ") + item->lastActiveText());
@@ -357,7 +385,7 @@ void PlayersController::UpdatePlayerDisplayData(QListWidgetItem* clicked)
 {
     // A click that adds to a selection of several leaves the panes with their player.
     PlayerItem* item = asPlayer(clicked);
-    if (!item || !item->isSelected() || m_view->selectedItems().size() != 1)
+    if (!item || !item->isSelected() || selectedCount() != 1)
         return;
     if (item->isReal()) {
         m_channel->send(item, QStringLiteral("Kivo.GetScreenLayout"));
@@ -472,6 +500,9 @@ void PlayersController::handleReply(const QString& method, PlayerItem* player, c
         }
         break;
     case ReplyBranch::FirmwareVersion:
+        // Versions asked of many players are shown in one table.
+        if (m_channel->replyIsQuiet())
+            break;
         if (result.typeId() != QMetaType::QVariantList) {
             showInformation(m_window, tr("Version information"),
                             tr("The firmware version of %1 could not be read from its reply.")

@@ -59,8 +59,10 @@ public:
     void setBulkMenuAction(int id, BulkMenuAction action);
     // One Events line per failure and one for the summary; the summary in the
     // status bar; an information box titled with the action, holding the
-    // summary, when any player failed.
-    void reportBulkOutcome(const BulkOutcome& outcome);
+    // summary, when any player failed and no table has shown the failures.
+    void reportBulkOutcome(const BulkOutcome& outcome, bool failuresShown = false);
+    // A menu entry's text as the menus show it.
+    static QString entryText(int id);
 
 public slots:
     void AddNewPlayer(QStringList record);
@@ -92,6 +94,8 @@ private:
     // Ctrl+A selects the icons the filter shows, never the hidden ones.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void noteSelection();
+    // How many icons are selected, hidden or not.
+    int selectedCount() const;
 
     QListWidget* m_view;
     QWidget* m_window;

@@ -1,12 +1,14 @@
-// What each entry of the player menu does: the players controller runs the
-// menu on the player it was opened for; the entries reach the controller that
-// owns the action, with that player.
+// What each entry of the player menu and of the bulk menu does: the players
+// controller runs the menu on the player (or the players) it was opened for;
+// the entries reach the controller that owns the action, with those players.
 
 #include "window/kvo_form.h"
 
 #include "config/configcontroller.h"
 #include "content/contentcontroller.h"
+#include "content/storagepane.h"
 #include "content/virtualplayers.h"
+#include "players/bulkcommands.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
 
@@ -45,4 +47,31 @@ void kvo_Form::connectPlayerMenu()
         ui.Xfer_progressBar->reset();
     });
     add(15, [content](PlayerItem* item, const QPoint&) { content->virtualPlayers()->DeleteVirtualPlayer(item); });
+
+    using Selection = QList<QPointer<PlayerItem>>;
+    const auto addBulk = [players](int id, PlayersController::BulkMenuAction action) {
+        players->setBulkMenuAction(id, std::move(action));
+    };
+    auto* bulk = new BulkCommands(*players, this, players);
+    addBulk(PlayersController::kPlayAllFilesEntry,
+            [bulk](const Selection& selected, const QPoint&) { bulk->playAllFiles(selected); });
+    addBulk(13, [bulk](const Selection& selected, const QPoint&) { bulk->sleep(selected); });
+    addBulk(5, [this, bulk](const Selection& selected, const QPoint&) {
+        bulk->restart(selected);
+        ui.Xfer_progressBar->reset();
+    });
+    addBulk(3, [&display, players](const Selection& selected, const QPoint&) {
+        display.bulkVideoModeMenu(*players, selected);
+    });
+    addBulk(11, [&display, players](const Selection& selected, const QPoint&) {
+        display.bulkScreenLayoutMenu(*players, selected);
+    });
+    addBulk(24, [&display, players](const Selection& selected, const QPoint&) {
+        display.bulkVolumeDialog(*players, selected);
+    });
+    addBulk(4, [bulk](const Selection& selected, const QPoint&) { bulk->firmwareVersions(selected); });
+    addBulk(1, [bulk](const Selection& selected, const QPoint&) {
+        bulk->storageSpace(selected, &VirtualPlayers::virtualStorageReport);
+    });
+    addBulk(0, [content](const Selection& selected, const QPoint&) { content->storage()->refreshContents(selected); });
 }

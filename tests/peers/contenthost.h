@@ -31,10 +31,10 @@ public:
         QObject::connect(&content, &ContentController::statusMessage, &window, [this](const QString& text) { status = text; });
     }
 
-    // The operator's click on a player.
+    // The operator's click on a player: it alone is selected.
     void choose(PlayerItem* player)
     {
-        playersView->setCurrentItem(player);
+        playersView->setCurrentItem(player, QItemSelectionModel::ClearAndSelect);
         players.UpdatePlayerDisplayData(player);
     }
     PlayerItem* addVirtualPlayer(const QString& name, const QString& directory)
