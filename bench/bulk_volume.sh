@@ -39,8 +39,8 @@ run_once() { # run_once RUN VOLUME
   local run=$1 volume=$2 out="$work/controller$1.out" err="$work/controller$1.err"
   local journal="$work/journal$1.jsonl" controller emulator port status=0
   # No batch download server: its fixed port would meet other runs'.
-  (cd "$work" && KVO_BENCH_EXPECT=$players KVO_BENCH_TIMEOUT=$timeout KVO_BATCH_SERVER= \
-    exec "$controller_bin" 127.0.0.1 "$volume" >"$out" 2>"$err") &
+  (cd "$work" && KVO_BENCH_EXPECT=$players KVO_BENCH_TIMEOUT=$timeout \
+    KVO_BATCH_SERVER= exec "$controller_bin" 127.0.0.1 "$volume" >"$out" 2>"$err") &
   controller=$!
   pids+=("$controller")
   for _ in $(seq 100); do
@@ -94,7 +94,7 @@ more = sum(1 for count in calls.values() if count > 1)
 never = int(players) - len(calls)
 reach = word("reach_ms")
 print("%3s | %7s | %8s | %9s | %6s | %6s %6s %7s | %9s | %4s / %4s / %5s / %5s | %s" % (
-    run, word("selected"), "%.1f s" % (int(reach) / 1000.0) if reach.lstrip("-").isdigit() and int(reach) >= 0
+    run, word("selected"), "%.2f s" % (int(reach) / 1000.0) if reach.lstrip("-").isdigit() and int(reach) >= 0
     else "-", word("calls_per_second"), word("answered", after="failed"),
     word("gui_round_trip_ms", after="p50"), word("gui_round_trip_ms", after="p99"),
     word("gui_round_trip_ms", after="max"), word("max_in_flight"), once, more, never, wrong_value,

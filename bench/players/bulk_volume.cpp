@@ -11,13 +11,13 @@
 // every answer.
 //
 // Usage: kvo-bench-bulk-volume [ADDRESS [VOLUME]] (defaults 127.0.0.1, 50).
-// Prints the registration port, then, once every selected player has
-// answered or failed (or after KVO_BENCH_TIMEOUT seconds, default 300):
+// Prints the registration port, then, once the run has reported its outcome
+// (or after KVO_BENCH_TIMEOUT seconds, default 300):
 //   selected N
 //   answered N failed N
 //   reach_ms T (from the dialog's OK to the last answer)
 //   calls_per_second R
-//   gui_round_trip_ms p50 A p99 B max C samples N (from the OK to the summary)
+//   gui_round_trip_ms p50 A p99 B max C samples N (from the right click to the outcome)
 //   max_in_flight N
 //   summary TEXT
 //   message_boxes N
@@ -25,6 +25,9 @@
 
 #include "app/descriptorlimit.h"
 #include "app/startup.h"
+#include "core/repositorypath.h"
+#include "players/bulkoutcome.h"
+#include "players/bulkrun.h"
 #include "players/commandchannel.h"
 #include "players/playeritem.h"
 #include "players/playerscontroller.h"
@@ -38,6 +41,7 @@
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
 #include <QTimer>
@@ -155,6 +159,9 @@ int main(int argc, char** argv)
     bool timeoutSet = false;
     const int timeoutSeconds = qEnvironmentVariableIntValue("KVO_BENCH_TIMEOUT", &timeoutSet);
 
+    // An empty repository of its own: no virtual players join the selection.
+    const QTemporaryDir repository;
+    setRepositoryPath(repository.path());
     BulkVolumePrompts prompts(volume);
     QXRKVOServer server(0, registrationListenBacklog(), nullptr, "registration", address);
     if (!server.isListening()) {
@@ -192,13 +199,14 @@ int main(int argc, char** argv)
     QObject::connect(&channel, &CommandChannel::failed, [&](const QString& method, PlayerItem* player, const QString&) {
         noteOutcome(method, player, failed);
     });
-    QObject::connect(players, &PlayersController::statusMessage, [&](const QString& text) {
-        if (text.startsWith(kVolumeControl + QLatin1Char(':'))) {
-            summary = text;
-            probe.record(false);
-            app.quit();
+    const auto realPlayers = [&] {
+        int count = 0;
+        for (int row = 0; row < view->count(); ++row) {
+            const PlayerItem* player = asPlayer(view->item(row));
+            count += player && player->isReal();
         }
-    });
+        return count;
+    };
 
     // Once the fleet is listed and the calls of its admission are answered
     // (so that every call outstanding afterwards is a volume call): select
@@ -206,7 +214,7 @@ int main(int argc, char** argv)
     QTimer ready;
     ready.setInterval(100);
     QObject::connect(&ready, &QTimer::timeout, &window, [&] {
-        if (view->count() < expected || channel.outstanding() > 0)
+        if (realPlayers() < expected || channel.outstanding() > 0)
             return;
         ready.stop();
         QTextStream(stderr) << view->count() << " players listed" << Qt::endl;
@@ -220,6 +228,18 @@ int main(int argc, char** argv)
         }
         probe.record(true);
         emit view->customContextMenuRequested(view->visualItemRect(first).center());
+        // The run the entry started reports its outcome when every player has one.
+        auto* run = players->findChild<BulkRun*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!run) {
+            QTextStream(stderr) << "the bulk menu started no run" << Qt::endl;
+            app.quit();
+            return;
+        }
+        QObject::connect(run, &BulkRun::settled, &app, [&](const BulkOutcome& outcome) {
+            probe.record(false);
+            summary = bulkSummaryText(outcome);
+            app.quit();
+        });
     });
     ready.start();
 
