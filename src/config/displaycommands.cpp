@@ -210,10 +210,7 @@ void DisplayCommands::bulkVolumeDialog(PlayersController& players, const QList<Q
     CommandChannel& channel = m_channel;
     const int chosen = *volume;
     BulkRun::reported(players, PlayersController::entryText(24), selected, [&channel, chosen](PlayerItem* player) {
-        if (!player->isReal())
-            return BulkRun::Step::notForVirtualPlayers();
-        return BulkRun::Step::sent(
-            {channel.send(player, QStringLiteral("Kivo.SetVolume"), {chosen}, CommandChannel::Delivery::Quiet)});
+        return quietCallToRealPlayer(channel, player, QStringLiteral("Kivo.SetVolume"), {chosen});
     })->start();
 }
 

@@ -91,11 +91,12 @@ void StoragePane::AddPlayerContent()
 void StoragePane::refreshContents(const QList<QPointer<PlayerItem>>& players)
 {
     CommandChannel& channel = m_players->channel();
-    BulkRun* run = BulkRun::reported(*m_players, PlayersController::entryText(0), players, [this, &channel](PlayerItem* player) {
+    const auto step = [this, &channel](PlayerItem* player) {
+        // The calls of the single entry: the figures and the list.
         if (player->isReal()) {
-            return BulkRun::Step::sent(
-                {channel.send(player, QStringLiteral("Kivo.FreeSpace"), {}, CommandChannel::Delivery::Quiet),
-                 channel.send(player, QStringLiteral("Kivo.GetMediaFileList"), {}, CommandChannel::Delivery::Quiet)});
+            constexpr auto quiet = CommandChannel::Delivery::Quiet;
+            return BulkRun::Step::sent({channel.send(player, QStringLiteral("Kivo.FreeSpace"), {}, quiet),
+                                        channel.send(player, QStringLiteral("Kivo.GetMediaFileList"), {}, quiet)});
         }
         QString failure;
         if (m_shown->is(player)) {
@@ -106,7 +107,8 @@ void StoragePane::refreshContents(const QList<QPointer<PlayerItem>>& players)
             failure = storage::storeContentsList(directory, storage::virtualContentNames(directory));
         }
         return failure.isEmpty() ? BulkRun::Step::done() : BulkRun::Step::failed(failure);
-    });
+    };
+    BulkRun* run = BulkRun::reported(*m_players, PlayersController::entryText(0), players, step);
     run->setReplyReader([](PlayerItem*, const QString& method, const QVariant& result) {
         if (replyBranch(method) == ReplyBranch::GetMediaFileList && result.typeId() != QMetaType::QVariantList)
             return tr("the storage listing could not be read from its reply");

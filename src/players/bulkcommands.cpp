@@ -73,10 +73,7 @@ void BulkCommands::playAllFiles(const QList<QPointer<PlayerItem>>& players)
 {
     CommandChannel& channel = m_players.channel();
     BulkRun::reported(m_players, PlayersController::entryText(kPlayAllFiles), players, [&channel](PlayerItem* player) {
-        if (!player->isReal())
-            return BulkRun::Step::notForVirtualPlayers();
-        return BulkRun::Step::sent({channel.send(player, QStringLiteral("Kivo.PlayALL"), {},
-                                                 CommandChannel::Delivery::Quiet)});
+        return quietCallToRealPlayer(channel, player, QStringLiteral("Kivo.PlayALL"));
     })->start();
 }
 
@@ -86,26 +83,19 @@ void BulkCommands::sleep(const QList<QPointer<PlayerItem>>& players)
         return;
     CommandChannel& channel = m_players.channel();
     BulkRun::reported(m_players, PlayersController::entryText(kSleep), players, [&channel](PlayerItem* player) {
-        if (!player->isReal())
-            return BulkRun::Step::notForVirtualPlayers();
-        return BulkRun::Step::sent({channel.send(player, QStringLiteral("Kivo.Sleep"), {},
-                                                 CommandChannel::Delivery::Quiet)});
+        return quietCallToRealPlayer(channel, player, QStringLiteral("Kivo.Sleep"));
     })->start();
 }
 
 void BulkCommands::restart(const QList<QPointer<PlayerItem>>& players)
 {
-    if (!confirm(kRestart, tr("Restart %n players? Each leaves the view and registers anew.", nullptr,
-                              int(players.size()))))
+    const int count = int(players.size());
+    if (!confirm(kRestart, tr("Restart %n players? Each leaves the view and registers anew.", nullptr, count)))
         return;
     CommandChannel& channel = m_players.channel();
     BulkRun* run = BulkRun::reported(m_players, PlayersController::entryText(kRestart), players,
                                      [&channel](PlayerItem* player) {
-                                         if (!player->isReal())
-                                             return BulkRun::Step::notForVirtualPlayers();
-                                         return BulkRun::Step::sent({channel.send(
-                                             player, QStringLiteral("Kivo.Reboot"), {},
-                                             CommandChannel::Delivery::Quiet)});
+                                         return quietCallToRealPlayer(channel, player, QStringLiteral("Kivo.Reboot"));
                                      });
     // A player that restarts at once may close the connection before it answers.
     run->setFaultJudge([](const QString& message) { return message == QLatin1String(kClosedByRestart); });

@@ -161,3 +161,11 @@ void BulkRun::playerRemoved(PlayerItem* player)
     if (found != m_waiting.constEnd())
         settle(found.value(), tr("went offline"));
 }
+
+BulkRun::Step quietCallToRealPlayer(CommandChannel& channel, PlayerItem* player, const QString& method,
+                                    const QVariantList& params)
+{
+    if (!player->isReal())
+        return BulkRun::Step::notForVirtualPlayers();
+    return BulkRun::Step::sent({channel.send(player, method, params, CommandChannel::Delivery::Quiet)});
+}

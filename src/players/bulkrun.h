@@ -20,6 +20,7 @@
 
 #include <functional>
 
+class CommandChannel;
 class PlayerItem;
 class PlayersController;
 
@@ -118,3 +119,7 @@ private:
     QTimer m_fill;
     bool m_finished = false;
 };
+
+// The step of an entry only real players have: its one call, sent quietly.
+BulkRun::Step quietCallToRealPlayer(CommandChannel& channel, PlayerItem* player, const QString& method,
+                                    const QVariantList& params = {});

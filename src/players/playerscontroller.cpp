@@ -247,9 +247,12 @@ bool PlayersController::eventFilter(QObject* watched, QEvent* event)
 
 void PlayersController::noteSelection()
 {
-    const qsizetype count = selectedPlayers().size();
-    if (count > 1)
-        emit statusMessage(tr("%n player(s) selected", nullptr, int(count)));
+    // Said while several are selected, and once more when they no longer are,
+    // so that the status bar never shows a count that has gone.
+    const int count = int(selectedPlayers().size());
+    if (count > 1 || m_shownSelectionCount > 1)
+        emit statusMessage(tr("%n player(s) selected", nullptr, count));
+    m_shownSelectionCount = count;
 }
 
 QString PlayersController::entryText(int id)

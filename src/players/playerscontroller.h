@@ -102,6 +102,8 @@ private:
     CommandChannel* m_channel;
     QHash<int, MenuAction> m_menuActions;
     QHash<int, BulkMenuAction> m_bulkMenuActions;
+    // The selection count the status bar last said.
+    int m_shownSelectionCount = 0;
     // Name and address of duplicates whose warning is open, so that a
     // duplicate's heartbeats do not stack up boxes.
     QSet<QString> m_openDuplicateWarnings;

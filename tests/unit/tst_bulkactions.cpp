@@ -134,24 +134,28 @@ private slots:
         QTest::addColumn<QStringList>("calls"); // what each selected real player receives
         QTest::addColumn<QString>("virtualFile");
         QTest::addColumn<QString>("summary");
+        QTest::addColumn<QStringList>("ticked"); // entries of the entry's own menu
         const QString notVirtual = "; Wall: not for a virtual player";
         QTest::newRow("play") << "Play all files" << QVariant() << QStringList{"Kivo.PlayALL: "} << ""
-                              << "Play all files: 2 of 3 done" + notVirtual;
+                              << "Play all files: 2 of 3 done" + notVirtual << QStringList();
         QTest::newRow("sleep") << "Sleep" << QVariant() << QStringList{"Kivo.Sleep: "} << ""
-                               << "Sleep: 2 of 3 done" + notVirtual;
+                               << "Sleep: 2 of 3 done" + notVirtual << QStringList();
+        // Every selected player has PAL_60; only two have layout 2.
         QTest::newRow("video") << "Video output selection" << QVariant(3) << QStringList{"Kivo.VideoMode: PAL_BG"}
-                               << "sys/video.env=VIDEO=PAL_BG\n" << "Video output selection: 3 of 3 done";
+                               << "sys/video.env=VIDEO=PAL_BG\n" << "Video output selection: 3 of 3 done"
+                               << QStringList{"PAL_60"};
         QTest::newRow("layout") << "Screen layout" << QVariant(2) << QStringList{"Kivo.SetScreenLayout: 2"}
-                                << "sys/screen.env=LAYOUT=2\n" << "Screen layout: 3 of 3 done";
+                                << "sys/screen.env=LAYOUT=2\n" << "Screen layout: 3 of 3 done" << QStringList();
         QTest::newRow("volume") << "Volume control" << QVariant(30) << QStringList{"Kivo.SetVolume: 30"} << ""
-                                << "Volume control: 2 of 3 done" + notVirtual;
+                                << "Volume control: 2 of 3 done" + notVirtual << QStringList();
         QTest::newRow("firmware") << "Firmware version" << QVariant() << QStringList{"Kivo.FirmwareVersion: "} << ""
-                                  << "Firmware version: 2 of 3 done" + notVirtual;
+                                  << "Firmware version: 2 of 3 done" + notVirtual << QStringList();
         QTest::newRow("storage") << "Storage space" << QVariant() << QStringList{"Kivo.FreeSpace: "} << ""
-                                 << "Storage space: 3 of 3 done";
+                                 << "Storage space: 3 of 3 done" << QStringList();
         QTest::newRow("refresh") << "Refresh player contents" << QVariant()
                                  << QStringList{"Kivo.FreeSpace: ", "Kivo.GetMediaFileList: "}
-                                 << "poll_contents_list=clip.mpg\n" << "Refresh player contents: 3 of 3 done";
+                                 << "poll_contents_list=clip.mpg\n" << "Refresh player contents: 3 of 3 done"
+                                 << QStringList();
     }
 
     // The same calls as the single entry, to the players selected when the menu opened and to no
@@ -163,6 +167,7 @@ private slots:
         QFETCH(QStringList, calls);
         QFETCH(QString, virtualFile);
         QFETCH(QString, summary);
+        QFETCH(QStringList, ticked);
         CommandChannel& channel = players()->channel();
         FakePlayer emu1(view(), channel, "Emu1"), emu2(view(), channel, "Emu2"), emu3(view(), channel, "Emu3");
         for (FakePlayer* player : {&emu1, &emu3}) {
@@ -173,6 +178,10 @@ private slots:
         PlayerItem* wall = addVirtual("Wall");
         QVERIFY(QFile(wall->virtualDirectory() + "/contents/clip.mpg").open(QIODevice::WriteOnly));
         select({emu1.item, emu3.item, wall});
+        for (PlayerItem* player : {emu1.item.data(), emu3.item.data(), wall}) {
+            player->setVideoMode("PAL_60");
+            player->setScreenLayout(player == wall ? -1 : 2);
+        }
 
         m_prompts->menuAnswers << entry;
         m_prompts->buttonAnswers << QMessageBox::Yes; // the one question, if any
@@ -195,6 +204,11 @@ private slots:
         players()->PlayerManagementMenu(emu3.item, QPoint());
         QTRY_VERIFY(events().contains(summary));
 
+        QStringList tickedEntries;
+        for (const ScriptedPrompts::MenuEntry& shown : m_prompts->menus.value(1))
+            if (shown.checked)
+                tickedEntries << shown.text;
+        QCOMPARE(tickedEntries, ticked);
         QCOMPARE(callLines(emu1), calls);
         QCOMPARE(callLines(emu3), calls);
         QVERIFY(emu2.calls.isEmpty());
