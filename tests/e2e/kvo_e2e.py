@@ -132,11 +132,14 @@ def xdotool(*args):
     subprocess.run(["xdotool"] + [str(arg) for arg in args], check=True, timeout=TIMEOUT)
 
 
-def click(accessible, button=1, double=False):
-    """A real mouse click: unlike selecting through the bus it makes an item current."""
+def click(accessible, button=1, double=False, holding=None):
+    """A real mouse click, with the key holding (e.g. "Control_L") held down when given: unlike
+    selecting through the bus it makes an item current."""
     extents = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     xdotool("mousemove", "--sync", extents.x + extents.width // 2, extents.y + extents.height // 2)
-    xdotool("click", "--repeat", 2 if double else 1, "--delay", 60, button)
+    held = ["keydown", holding] if holding else []
+    released = ["keyup", holding] if holding else []
+    xdotool(*held, "click", "--repeat", 2 if double else 1, "--delay", 60, button, *released)
 
 
 def fill(dialog, label, text):
@@ -302,8 +305,9 @@ class Session:
         press(find(box, "push button", button_label))
         wait_for(lambda: box not in self.open_boxes(), "the box to close")
 
-    def choose_from_menu(self, accessible, entry):
-        """Right-clicks accessible for real and clicks the entry of the pop-up menu that opens."""
+    def choose_from_menu(self, accessible, entry, heading=None):
+        """Right-clicks accessible for real and clicks the entry of the pop-up menu that opens,
+        which offers heading first when given."""
         # Pop-up menus are no children of the application: they are seen as they show.
         menus = []
 
@@ -315,5 +319,10 @@ class Session:
         menu = wait_for(lambda: next((menu for menu in menus if has_state(menu, pyatspi.STATE_SHOWING)), None),
                         "a pop-up menu")
         pyatspi.Registry.deregisterEventListener(shown, "window:create", "object:state-changed:showing")
+        if heading is not None:
+            first = wait_for(lambda: next((item for item in children(menu) if role(item) == "menu item"), None),
+                             "the menu's first entry")
+            if name(first) != heading:
+                raise AssertionError("the menu is headed %r, not %r" % (name(first), heading))
         # An entry's name carries its shortcut after a tab.
         click(find(menu, "menu item", lambda label: label.split("\t")[0] == entry))
