@@ -75,6 +75,5 @@ void kvo_Form::connectPlayerMenu()
     });
     addBulk(0, [content](const Selection& selected, const QPoint&) { content->storage()->refreshContents(selected); });
     addBulk(6, [&ticker](const Selection& selected, const QPoint&) { ticker.openTickerDialog(selected); });
-    connect(&ticker, &TickerCommands::bulkDelivered, players,
-            [players](const BulkOutcome& outcome) { players->reportBulkOutcome(outcome); });
+    connect(&ticker, &TickerCommands::bulkDelivered, players, &PlayersController::reportBulkOutcome);
 }
