@@ -117,10 +117,11 @@ run_size() {
   hwm=$(status_kib "$controller" VmHWM)
   fds=$(ls "/proc/$controller/fd" | wc -l)
 
-  kill -TERM "$controller"
-  wait "$controller" || true
+  # The emulators stop first, so that no heartbeat fails on a controller that has gone.
   for e in "${emulators[@]}"; do kill -TERM "$e" 2>/dev/null || true; done
   for e in "${emulators[@]}"; do wait "$e" 2>/dev/null || true; done
+  kill -TERM "$controller"
+  wait "$controller" || true
 
   local figures admitted_ms sent
   figures=$(tail -n +2 "$out" | tr '\n' ' ')

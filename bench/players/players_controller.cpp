@@ -82,6 +82,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const QString descriptorLine = raiseDescriptorLimit();
+    chooseEventDispatcher();
     QApplication app(argc, argv);
     QTextStream(stderr) << descriptorLine << '\n';
     QElapsedTimer sinceStart;
