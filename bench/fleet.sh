@@ -1,14 +1,18 @@
 #!/usr/bin/env bash
 # A fleet at scale: the controller (window and registration service in one
-# process) with 1,000, 5,000 and 10,000 emulated players registering every
-# 15 seconds. For each size: how long until every player is listed, how many
-# were dropped as silent while they kept registering, the registration round
-# trip seen by a probe player (p50 / p99 / max), the controller's CPU while
-# probed, its memory and its open descriptors, and the emulators' CPU.
+# process) with 1,000, 5,000, 10,000 and 20,000 emulated players registering
+# every 15 seconds. For each size: how long until every player is listed, how
+# many were dropped as silent while they kept registering, the registration
+# round trip seen by a probe player (p50 / p99 / max), the controller's CPU
+# while probed, its memory and its open descriptors, the emulators' CPU, and
+# the controller's CPU and memory per thousand players.
+# A second table tells a late sender from a late reader: how late the
+# emulators sent their heartbeats and how long the replies took, against the
+# time between two registrations of one player as the controller read them.
 # Loopback only: players on 127.1.0.1 onwards (5,000 per emulator process),
 # the probe on 127.0.9.250.
 # Usage: bench/fleet.sh [BUILD_DIR]
-# Environment: SIZES (default "1000 5000 10000"), INTERVAL (seconds between a
+# Environment: SIZES (default "1000 5000 10000 20000"), INTERVAL (seconds between a
 # player's registrations, default 15), DURATION (seconds of probing, default
 # 30), RATE (probe calls per second, default 20), ADMIT_TIMEOUT (seconds to
 # wait for all players to be listed, default 120).
@@ -16,7 +20,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source_dir=$PWD
 build=${1:-build}
-sizes=${SIZES:-1000 5000 10000}
+sizes=${SIZES:-1000 5000 10000 20000}
 interval=${INTERVAL:-15}
 duration=${DURATION:-30}
 rate=${RATE:-20}
@@ -61,6 +65,8 @@ run_size() {
   done
   port=$(head -n1 "$out")
   [[ -n "$port" ]] || { echo "controller did not start" >&2; cat "$work/controller.err" >&2; return 1; }
+  local rss_empty
+  rss_empty=$(status_kib "$controller" VmRSS)
 
   local remaining=$players index=0
   started=$(date +%s.%N)
@@ -111,18 +117,23 @@ run_size() {
   hwm=$(status_kib "$controller" VmHWM)
   fds=$(ls "/proc/$controller/fd" | wc -l)
 
-  kill -TERM "$controller"
-  wait "$controller" || true
+  # The emulators stop first, so that no heartbeat fails on a controller that has gone.
   for e in "${emulators[@]}"; do kill -TERM "$e" 2>/dev/null || true; done
   for e in "${emulators[@]}"; do wait "$e" 2>/dev/null || true; done
+  kill -TERM "$controller"
+  wait "$controller" || true
 
-  local figures admitted_ms
+  local figures admitted_ms sent
   figures=$(tail -n +2 "$out" | tr '\n' ' ')
   admitted_ms=$(awk '{ for (i = 1; i < NF; ++i) if ($i == "all_admitted_ms") print $(i + 1) }' <<<"$figures")
+  sent=$(cat "$work"/emulator*.out | grep -h '^kvo-player-emulator: stopping; ' | sed 's/^[^;]*; //' | tr '\n' '|')
+  rm -f "$work"/emulator*.out
   /usr/bin/python3 - "$players" "$probe" "$figures" "$admitted_ms" "$started" \
-    "$cpu_before" "$cpu_after" "$t_before" "$t_after" "$ticks" "$rss" "$hwm" "$fds" "$emu_cpu" <<'PY'
-import json, sys, time
-(players, probe, figures, admitted_ms, started, c0, c1, t0, t1, hz, rss, hwm, fds, emu) = sys.argv[1:]
+    "$cpu_before" "$cpu_after" "$t_before" "$t_after" "$ticks" "$rss" "$hwm" "$fds" "$emu_cpu" "$rss_empty" \
+    "$sent" "$work/heartbeats.txt" <<'PY'
+import json, re, sys, time
+(players, probe, figures, admitted_ms, started, c0, c1, t0, t1, hz, rss, hwm, fds, emu, rss_empty, sent,
+ heartbeats) = sys.argv[1:]
 try:
     probe = json.loads(probe)
 except ValueError:
@@ -132,10 +143,34 @@ def after(word):
     return words[words.index(word) + 1] if word in words else "-"
 cpu = 100.0 * (float(c1) - float(c0)) / float(hz) / (float(t1) - float(t0))
 admit = "%.1f s" % (int(admitted_ms) / 1000.0) if admitted_ms not in ("", "-1") else "not all"
-print("%6s | %9s | %7s | %5s/%-5s | %6s %6s %7s | %5.0f%% | %4.0f / %4.0f MiB | %5s | %4s | %s" % (
+thousands = int(players) / 1000.0
+print("%6s | %9s | %7s | %5s/%-5s | %6s %6s %7s | %5.0f%% | %4.0f / %4.0f MiB | %5s | %4s | %5.1f%% %5.1f MiB | %s" % (
     players, admit, after("dropped"), probe.get("calls", 0), probe.get("errors", "-"),
     probe.get("median_ms", "-"), probe.get("p99_ms", "-"), probe.get("max_ms", "-"), cpu,
-    int(rss) / 1024.0, int(hwm) / 1024.0, fds, after("max"), emu.strip()))
+    int(rss) / 1024.0, int(hwm) / 1024.0, fds, after("max"), cpu / thousands,
+    (int(rss) - int(rss_empty)) / 1024.0 / thousands, emu.strip()))
+
+# Heartbeats of all emulators together: the worst p99 and max of each.
+reports = [r for r in sent.split("|") if r]
+def worst(pattern):
+    found = [re.search(pattern, r) for r in reports]
+    return [float(m.group(1)) for m in found if m]
+late99, late_max = worst(r"late by p50 \S+ p99 (\S+)"), worst(r"late by .*? max (\S+) s;")
+rt99, rt_max = worst(r"round trip p50 \S+ p99 (\S+)"), worst(r"round trip .*? max (\S+) s;")
+failed = sum(int(v) for v in worst(r"(\d+) failed"))
+def seconds(values):
+    return "%.2f" % max(values) if values else "-"
+gap_words = words[words.index("heartbeat_gap_ms"):] if "heartbeat_gap_ms" in words else []
+def gap_after(word):
+    return gap_words[gap_words.index(word) + 1] if word in gap_words else "-"
+first_drop = after("first_drop_ms")
+with open(heartbeats, "a") as out:
+    out.write("%6s | %5s %5s s | %5s %5s s | %6s | %5s %5s %5s s | %8s | %s\n" % (
+        players, seconds(late99), seconds(late_max), seconds(rt99), seconds(rt_max), failed,
+        "%.1f" % (int(gap_after("p50")) / 1000.0) if gap_words else "-",
+        "%.1f" % (int(gap_after("p99")) / 1000.0) if gap_words else "-",
+        "%.1f" % (int(gap_after("max")) / 1000.0) if gap_words else "-", gap_after("over_20s"),
+        "-" if first_drop in ("-1", "-") else "%.1f s" % (int(first_drop) / 1000.0)))
 PY
 }
 
@@ -143,9 +178,16 @@ echo "players registering every ${interval}s; probe $rate calls/s for ${duration
 echo "(admitted: time from start until every player was listed, the emulators' start included;"
 echo " dropped: players removed as silent during the whole run; rt: probe round trip in ms;"
 echo " CPU: controller while probed; RSS now / peak; fds: controller's open descriptors;"
-echo " loop: the controller's longest event-loop delay while probed, ms; emulators' CPU)"
-printf '%6s | %9s | %7s | %11s | %6s %6s %7s | %6s | %16s | %5s | %4s | %s\n' players admitted dropped "calls/errs" \
-  "rt p50" "p99" "max" CPU "memory" fds "loop" emulators
+echo " loop: the controller's longest event-loop delay while probed, ms; per 1,000 players: the"
+echo " controller's CPU while probed and its memory above its size before players came; emulators' CPU)"
+printf '%6s | %9s | %7s | %11s | %6s %6s %7s | %6s | %16s | %5s | %4s | %16s | %s\n' players admitted dropped "calls/errs" \
+  "rt p50" "p99" "max" CPU "memory" fds "loop" "per 1,000" emulators
 for players in $sizes; do
   run_size "$players"
 done
+echo
+echo "heartbeats over the whole run (sent late: after its due time, worst emulator; round trip: from"
+echo " connecting to the reply; gap: between two registrations of a player as the controller read them)"
+printf '%6s | %13s | %13s | %6s | %19s | %8s | %s\n' players "sent late p99/max" "round trip p99/max" failed \
+  "gap p50/p99/max" "gap >20s" "first drop"
+cat "$work/heartbeats.txt"

@@ -5,6 +5,8 @@
 # For each run it prints requests/s and the server's CPU time per request
 # (user + system, from /proc): on a small shared machine the load generator
 # itself can limit requests/s, while CPU per request shows each server's cost.
+# Then, in a separate run under strace (which slows the server, so only counts
+# are taken from it), the system calls each server makes per request.
 # Usage: bench/registration.sh [BUILD_DIR]
 # Environment: DURATION (seconds per run, default 5), CONNECTIONS (default 16).
 set -euo pipefail
@@ -33,6 +35,23 @@ start_server() {
 }
 
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+
+# System calls of server pid per request over a short run; "-" without strace.
+syscalls_per_request() {
+  local port=$1 pid=$2 close=$3 counts tracer output
+  command -v strace >/dev/null || { echo -; return; }
+  counts=$(mktemp)
+  strace -c -f -p "$pid" -o "$counts" 2>/dev/null &
+  tracer=$!
+  sleep 0.5
+  output=$(KVO_BENCH_CLOSE=$close wrk -t1 -c"$connections" -d2s -s bench/registration.lua "http://127.0.0.1:$port/RPC2")
+  kill -INT "$tracer"
+  wait "$tracer" 2>/dev/null || true
+  awk -v requests="$(awk '/requests in/ { print $1 }' <<<"$output")" '
+    $NF == "total" { calls = $4 }
+    END { if (requests > 0 && calls > 0) printf "%.1f\n", calls / requests; else print "-" }' "$counts"
+  rm -f "$counts"
+}
 
 # Checks every answer for a short while, then measures; prints
 # "requests/s cpu-microseconds-per-request".
@@ -63,15 +82,17 @@ start_server /usr/bin/python3 bench/python_registration_server.py 127.0.0.1 0 "$
 python_port=$port python_pid=$pid
 
 echo "registration calls, ${duration} s per run, $connections connections, loopback"
-printf '%-11s %11s %11s %6s   %13s %13s %6s\n' mode "ours req/s" "python" ratio \
-  "ours cpu/req" "python" ratio
+printf '%-11s %11s %11s %6s   %13s %13s %6s   %17s\n' mode "ours req/s" "python" ratio \
+  "ours cpu/req" "python" ratio "syscalls/req ours / python"
 for mode in keep-alive close; do
   close=0
   [[ $mode == close ]] && close=1
   read -r ours_rate ours_cpu < <(measure "$ours_port" "$ours_pid" $close)
   read -r python_rate python_cpu < <(measure "$python_port" "$python_pid" $close)
-  printf '%-11s %11s %11s %6s   %11s us %10s us %6s\n' "$mode" "$ours_rate" "$python_rate" \
+  ours_calls=$(syscalls_per_request "$ours_port" "$ours_pid" $close)
+  python_calls=$(syscalls_per_request "$python_port" "$python_pid" $close)
+  printf '%-11s %11s %11s %6s   %11s us %10s us %6s   %10s / %s\n' "$mode" "$ours_rate" "$python_rate" \
     "$(awk -v a="$ours_rate" -v b="$python_rate" 'BEGIN { printf "%.2f", a / b }')" \
     "$ours_cpu" "$python_cpu" \
-    "$(awk -v a="$ours_cpu" -v b="$python_cpu" 'BEGIN { printf "%.2f", b / a }')"
+    "$(awk -v a="$ours_cpu" -v b="$python_cpu" 'BEGIN { printf "%.2f", b / a }')" "$ours_calls" "$python_calls"
 done

@@ -4,6 +4,7 @@
 // until it is terminated; registrations are counted and the count printed
 // on SIGINT or SIGTERM.
 
+#include "app/startup.h"
 #include "players/qxrkvoserver.h"
 
 #include <QCoreApplication>
@@ -27,6 +28,7 @@ void onSignal(int)
 
 int main(int argc, char** argv)
 {
+    chooseEventDispatcher();
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const QHostAddress address(args.value(1, "127.0.0.1"));

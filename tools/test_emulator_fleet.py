@@ -203,6 +203,16 @@ class HeartbeatTest(FleetCase, unittest.TestCase):
         self.controller.stop()
         self.assertTrue(wait_for(lambda: "refused" in self.player(1).status()["last_error"].lower()),
                         self.player(1).status()["last_error"])
+        loop = self.fleet.heartbeats
+        self.assertGreaterEqual(loop.round_trips.count, 6)
+        self.assertGreaterEqual(loop.failures, 1)
+        self.assertGreater(loop.lateness.count, loop.round_trips.count)
+
+    def test_heartbeat_timings_keep_percentiles_in_ten_millisecond_steps(self):
+        timings = heartbeats.Timings()
+        for seconds in [0.004] * 98 + [1.505, 70.0]:
+            timings.add(seconds)
+        self.assertEqual("p50 0.01 p99 1.51 max 70.00 s", timings.summary())
 
     def test_replies_are_read_like_the_blocking_client_reads_them(self):
         body = xmlrpc.client.dumps(("10.0.0.1",), methodresponse=True).encode()

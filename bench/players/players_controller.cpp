@@ -13,6 +13,9 @@
 //   message_boxes N
 //   admitted N dropped N (players added to and removed from the view, whole run)
 //   all_admitted_ms T (since start, when KVO_BENCH_EXPECT players were first listed; -1 if never)
+//   heartbeat_gap_ms p50 P50 p99 P99 max MAX over_20s N (whole run: time between two
+//     registrations of the same player as the controller read them; over 20 s a player is dropped)
+//   first_drop_ms T (since start; -1 if none)
 //   open_descriptors N
 
 #include "app/descriptorlimit.h"
@@ -26,6 +29,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
@@ -78,6 +82,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const QString descriptorLine = raiseDescriptorLimit();
+    chooseEventDispatcher();
     QApplication app(argc, argv);
     QTextStream(stderr) << descriptorLine << '\n';
     QElapsedTimer sinceStart;
@@ -111,11 +116,34 @@ int main(int argc, char** argv)
             QTextStream(stderr) << "all admitted after " << allAdmittedMs << " ms" << Qt::endl;
         }
     });
-    QObject::connect(players, &QAbstractItemModel::rowsRemoved,
-                     [&](const QModelIndex&, int first, int last) { dropped += last - first + 1; });
+    qint64 firstDropMs = -1;
+    QObject::connect(players, &QAbstractItemModel::rowsRemoved, [&](const QModelIndex&, int first, int last) {
+        dropped += last - first + 1;
+        if (firstDropMs < 0)
+            firstDropMs = sinceStart.elapsed();
+    });
 
     long long registrations = 0;
     QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, [&] { ++registrations; });
+
+    // The time between two registrations of one player as read here: the
+    // players' interval plus how late the second was sent or read.
+    QHash<QString, qint64> lastReadMs;
+    std::vector<double> gaps;
+    gaps.reserve(1 << 20);
+    long long gapsOver20s = 0;
+    QObject::connect(&server, &QXRKVOServer::NewPlayerRegistration, [&](const QStringList& record) {
+        const qint64 now = sinceStart.elapsed();
+        auto it = lastReadMs.find(record.value(0));
+        if (it == lastReadMs.end()) {
+            lastReadMs.insert(record.value(0), now);
+            return;
+        }
+        const qint64 gap = now - *it;
+        *it = now;
+        gaps.push_back(double(gap));
+        gapsOver20s += gap > 20000;
+    });
 
     // Intervals between ticks of a 10 ms timer: 10 ms on an idle loop, more
     // when the loop was busy when the tick was due.
@@ -171,6 +199,12 @@ int main(int argc, char** argv)
     out << "message_boxes " << prompts.count << '\n';
     out << "admitted " << admitted << " dropped " << dropped << '\n';
     out << "all_admitted_ms " << allAdmittedMs << '\n';
+    out << QString("heartbeat_gap_ms p50 %1 p99 %2 max %3 over_20s %4\n")
+               .arg(percentile(gaps, 0.5), 0, 'f', 0)
+               .arg(percentile(gaps, 0.99), 0, 'f', 0)
+               .arg(percentile(gaps, 1.0), 0, 'f', 0)
+               .arg(gapsOver20s);
+    out << "first_drop_ms " << firstDropMs << '\n';
     out << "open_descriptors " << QDir("/proc/self/fd").entryList(QDir::Files | QDir::System).size() << Qt::endl;
     return status;
 }

@@ -41,6 +41,12 @@ int registrationListenBacklog()
     return SOMAXCONN;
 }
 
+void chooseEventDispatcher()
+{
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
+}
+
 int runController(int& argc, char** argv)
 {
     QStringList arguments;
@@ -71,6 +77,7 @@ int runController(int& argc, char** argv)
     qInstallMessageHandler(debugLogMessageHandler);
     removeDebugLog();
 
+    chooseEventDispatcher();
     auto app = std::make_unique<QApplication>(argc, argv);
     QGuiApplication::setDesktopFileName(installpaths::applicationId());
     quitEventLoopOnTerminationSignals();

@@ -148,8 +148,10 @@ void PlayerItem::setClock(std::function<QDateTime()> clock)
 
 QDateTime PlayerItem::now()
 {
+    // In UTC: local time would look up the time zone on every heartbeat;
+    // it is needed only when the time is shown.
     const auto& clock = clockFunction();
-    return clock ? clock() : QDateTime::currentDateTime();
+    return clock ? clock() : QDateTime::currentDateTimeUtc();
 }
 
 void PlayerItem::setFtpPort(quint16 port)
@@ -185,7 +187,7 @@ void PlayerItem::setLastActive(const QDateTime& time)
 
 QString PlayerItem::lastActiveText() const
 {
-    return localDateTimeText(m_lastActive);
+    return localDateTimeText(m_lastActive.toLocalTime());
 }
 
 QString PlayerItem::dhcp(const QString& kind) const

@@ -38,7 +38,7 @@ public:
     ~PlayerItem() override;
 
     // The clock used for last active and the liveness check; an empty
-    // function restores the system clock.
+    // function restores the system clock (in UTC).
     static void setClock(std::function<QDateTime()> clock);
     static QDateTime now();
     // The port of the players' FTP service (2121 unless changed).

@@ -2,6 +2,8 @@
 
 #include "core/ownaddress.h"
 
+#include <QPointer>
+
 namespace {
 
 // Parameters 0 to count-1 as text: missing positions, structs and arrays give
@@ -43,8 +45,20 @@ void QXRKVOServer::registerNewPlayer(int id, const QString& methodname, const QV
     const QStringList record = paramsAsText(params, kRegistrationFieldCount);
     // The player gets its answer before admission runs, whatever admission decides.
     sendMethodResponse(id, reachedAddress(id));
-    QMetaObject::invokeMethod(
-        this, [this, record] { emit NewPlayerRegistration(record); }, Qt::QueuedConnection);
+    // Records read in one event-loop turn are passed on together in the next:
+    // one posted event for a burst of heartbeats rather than one each.
+    m_registrations.append(record);
+    if (m_registrations.size() == 1)
+        QMetaObject::invokeMethod(this, &QXRKVOServer::passOnRegistrations, Qt::QueuedConnection);
+}
+
+void QXRKVOServer::passOnRegistrations()
+{
+    // A receiver may run an event loop (a box), in which more records
+    // arrive: they queue behind the rest, so a player's records keep their order.
+    QPointer<QXRKVOServer> guard(this);
+    while (guard && !m_registrations.isEmpty())
+        emit NewPlayerRegistration(m_registrations.takeFirst());
 }
 
 void QXRKVOServer::wget_progress(int id, const QString& methodname, const QVariantList& params,

@@ -34,5 +34,9 @@ private:
     // The local address of the connection request id came on, as IPv4 text;
     // the machine's own address when that is no IPv4 address.
     QString reachedAddress(int id) const;
+    void passOnRegistrations();
+
+    // Registrations answered but not yet passed on, oldest first.
+    QList<QStringList> m_registrations;
 };
 

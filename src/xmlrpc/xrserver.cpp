@@ -204,6 +204,21 @@ public:
         return got;
     }
 
+    // Takes into input what arrived with the connection, straight from the
+    // system: a peer that sent its request at once is answered in the turn
+    // that accepted it, without waiting for the event loop to report it.
+    // scratch is a buffer of kSocketReadBuffer bytes.
+    void takeArrivedInput(char* scratch)
+    {
+#ifdef Q_OS_LINUX
+        const ssize_t got = ::recv(int(socketDescriptor()), scratch, size_t(kSocketReadBuffer), MSG_DONTWAIT);
+        if (got > 0)
+            input.append(scratch, qsizetype(got));
+#else
+        Q_UNUSED(scratch);
+#endif
+    }
+
     // Sends bytes after those still queued. Qt queues every write and sends
     // it an event-loop round later, switching a write notifier on and off on
     // the way; when nothing is queued, what the system takes at once is sent
@@ -243,6 +258,7 @@ public:
     bool draining = false;     // sending shut down; reading until the peer closes
     bool released = false;
     bool counted = false;      // among the served connections of its peer
+    bool lowDelay = false;     // small answers go out at once (set when the connection stays open)
     QHostAddress peer;
     qint64 reserved = 0;       // share of the large-body budget held
     qint64 closingSince = 0;
@@ -257,6 +273,7 @@ XRServer::XRServer(quint16 port, int backlog, QObject* parent, const QString& na
     : QTcpServer(parent)
 {
     setObjectName(name);
+    m_scratch.resize(kSocketReadBuffer);
     m_clock.start();
     connect(&m_idleSweep, &QTimer::timeout, this, &XRServer::closeIdleConnections);
     restartSweep();
@@ -348,7 +365,6 @@ void XRServer::incomingConnection(qintptr socketDescriptor)
         return;
     }
     connection->setReadBufferSize(kSocketReadBuffer);
-    connection->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connection->idleSince = m_clock.elapsed();
     connection->requestStartedAt = connection->idleSince;
     connection->peer = connection->peerAddress();
@@ -380,8 +396,13 @@ void XRServer::incomingConnection(qintptr socketDescriptor)
             serve(connection);
     });
 
-    if (overLimit)
+    if (overLimit) {
         refuse(connection, "Too many connections");
+        return;
+    }
+    connection->takeArrivedInput(m_scratch.data());
+    if (connection->hasInput())
+        serve(connection);
 }
 
 // Answers 503 and closes. Refused connections are drained like any closing
@@ -409,6 +430,8 @@ void XRServer::finishClosing(XRServerConnection* connection)
         releaseConnection(connection);
         return;
     }
+    // Answered: its slot goes to the next peer; the drain has its own bound.
+    uncount(connection);
     connection->draining = true;
     ++m_drainingCount;
     connection->closingSince = m_clock.elapsed();
@@ -444,6 +467,17 @@ void XRServer::releaseReservation(XRServerConnection* connection)
     connection->reserved = 0;
 }
 
+void XRServer::uncount(XRServerConnection* connection)
+{
+    if (!connection->counted)
+        return;
+    connection->counted = false;
+    --m_servedCount;
+    auto it = m_perPeer.find(connection->peer);
+    if (it != m_perPeer.end() && --*it <= 0)
+        m_perPeer.erase(it);
+}
+
 void XRServer::releaseConnection(XRServerConnection* connection)
 {
     if (connection->released)
@@ -453,12 +487,7 @@ void XRServer::releaseConnection(XRServerConnection* connection)
     releaseReservation(connection);
     if (connection->draining)
         --m_drainingCount;
-    if (connection->counted) {
-        --m_servedCount;
-        auto it = m_perPeer.find(connection->peer);
-        if (it != m_perPeer.end() && --*it <= 0)
-            m_perPeer.erase(it);
-    }
+    uncount(connection);
     if (connection->pendingId >= 0)
         m_pending.remove(connection->pendingId);
     connection->pendingId = -1;
@@ -702,6 +731,12 @@ void XRServer::writeResponse(XRServerConnection* connection, int status, const Q
         connection->closingSince = connection->idleSince;
     connection->closing = connection->closing || close;
 
+    // A connection kept open carries more small answers, which must not wait
+    // for the peer's acknowledgement of the previous one.
+    if (!close && !connection->lowDelay) {
+        connection->lowDelay = true;
+        connection->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    }
     // Signals that the write may emit must not start serving the next
     // request from inside the caller that answered: serving counts as busy.
     ++connection->serving;

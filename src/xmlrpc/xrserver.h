@@ -15,7 +15,8 @@
 // the header timeout (counted from the connection's start, or from the first
 // byte of a later request) and a whole request within the idle timeout of the
 // previous answer; at most maxConnections() connections are served at once,
-// at most maxConnectionsPerPeer() from one address, and bodies above
+// at most maxConnectionsPerPeer() from one address (a connection that has had
+// its final answer no longer counts), and bodies above
 // kSmallBodyBytes together may hold at most the large-body budget. A refused
 // connection gets 503 and is half-closed, so that the peer can read it.
 
@@ -116,6 +117,8 @@ private:
     void finishClosing(XRServerConnection* connection);
     void releaseReservation(XRServerConnection* connection);
     void releaseConnection(XRServerConnection* connection);
+    // Frees the connection's place among the served connections.
+    void uncount(XRServerConnection* connection);
     void closeIdleConnections();
     void restartSweep();
 
@@ -136,4 +139,6 @@ private:
     int m_servedCount = 0;
     QHash<QHostAddress, int> m_perPeer;
     int m_drainingCount = 0;
+    // Where takeArrivedInput() reads, shared by all connections.
+    QByteArray m_scratch;
 };

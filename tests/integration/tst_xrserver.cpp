@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <future>
+#include <list>
 
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -275,6 +276,22 @@ private slots:
                  peer.received.constData());
         QVERIFY(ids.isEmpty());
         QTRY_COMPARE(server->openConnectionCount(), 0);
+    }
+
+    // Peers that have had their final answer but not yet closed (as a burst
+    // of players leaves them) do not hold the places of those that follow.
+    void answeredPeersLeaveTheirPlaces()
+    {
+        server->setMaxConnections(1);
+        server->setMaxConnectionsPerPeer(1);
+        std::list<RawClient> peers; // kept open
+        for (const char* text : {"first", "second"}) {
+            peers.emplace_back(port()).send(echo(QString(text), "Connection: close\r\n"));
+            HttpMessage reply;
+            QVERIFY(peers.back().receive(reply));
+            QCOMPARE(reply.startLine, QByteArray("HTTP/1.1 200 OK"));
+            QVERIFY(reply.body.contains(text));
+        }
     }
 
     // A refused peer that has already sent its request still reads the

@@ -244,7 +244,7 @@ def run(argv):
             schedule_pulls(fleet, args.pull, args.controller, args.pull_port)
         while not stop.wait(1.0):
             pass
-        print("kvo-player-emulator: stopping")
+        print("kvo-player-emulator: stopping; %s" % fleet.heartbeats.report(), flush=True)
         return 0
     finally:
         if control:

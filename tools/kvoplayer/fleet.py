@@ -8,6 +8,7 @@ import sys
 import tempfile
 import threading
 import xmlrpc.client
+from concurrent.futures import ThreadPoolExecutor
 
 from . import controller, faults, values
 from .ftp import FtpService, configure_logging
@@ -19,6 +20,10 @@ from .scheduler import Scheduler
 from .state import FIELDS, POWER_OFF, POWER_ON, PlayerState
 
 MAX_CONNECTIONS_PER_PLAYER = 32
+# Threads serving the controller's connections to all players of a fleet. A thread per connection lets a
+# controller that calls thousands of players at once start thousands of threads, which starve the heartbeats;
+# beyond this many, connections wait their turn.
+CONNECTION_WORKERS = 64
 
 
 class Options:
@@ -165,8 +170,11 @@ class Player:
                 conn.close()
                 return
             self._connections.add(conn)
-        threading.Thread(target=serve_connection, args=(conn, peer, self),
-                         name="rpc-%s" % self.address, daemon=True).start()
+        try:
+            self.fleet.connection_workers.submit(serve_connection, conn, peer, self)
+        except RuntimeError:  # the fleet is stopping
+            self.connection_closed(conn)
+            conn.close()
 
     def connection_closed(self, conn):
         with self._lock:
@@ -339,10 +347,12 @@ class Fleet:
         self.ftp = None
         self.scheduler = None
         self.heartbeats = None
+        self.connection_workers = None
 
     def start(self):
         """Binds every service; raises OSError with the address when one cannot be bound."""
         self.acceptor = Acceptor()
+        self.connection_workers = ThreadPoolExecutor(CONNECTION_WORKERS, thread_name_prefix="rpc")
         self.ftp = FtpService(len(self.players))
         self.scheduler = Scheduler(workers=min(16, len(self.players) + 1))
         self.heartbeats = HeartbeatLoop(self)
@@ -405,6 +415,8 @@ class Fleet:
             player._update_listening()
         if self.acceptor is not None:
             self.acceptor.stop()
+        if self.connection_workers is not None:
+            self.connection_workers.shutdown(wait=False, cancel_futures=True)
         if self.ftp is not None:
             self.ftp.stop()
         self.journal.close()

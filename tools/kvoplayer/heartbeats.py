@@ -19,13 +19,51 @@ from . import controller, values
 READ_CHUNK = 65536
 
 
+class Timings:
+    """How late heartbeats left and how long their replies took, in a histogram of 10 ms steps up to a minute.
+
+    A fixed histogram keeps a fleet's figures in constant memory however long it runs; later values count in
+    the last step, and the largest value is kept exactly.
+    """
+
+    STEP = 0.01
+    STEPS = 6000
+
+    def __init__(self):
+        self._counts = [0] * (self.STEPS + 1)
+        self.count = 0
+        self.largest = 0.0
+
+    def add(self, seconds):
+        seconds = max(0.0, seconds)
+        self._counts[min(self.STEPS, int(seconds / self.STEP))] += 1
+        self.count += 1
+        self.largest = max(self.largest, seconds)
+
+    def percentile(self, fraction):
+        """The upper bound of the step that holds the given fraction of the values (0 without values)."""
+        if not self.count:
+            return 0.0
+        wanted = max(1, int(fraction * self.count + 0.5))
+        seen = 0
+        for step, count in enumerate(self._counts):
+            seen += count
+            if seen >= wanted:
+                return min(self.largest, (step + 1) * self.STEP)
+        return self.largest
+
+    def summary(self):
+        return "p50 %.2f p99 %.2f max %.2f s" % (self.percentile(0.5), self.percentile(0.99), self.largest)
+
+
 class _Call:
     """One registration under way: its socket, the bytes still to send and the reply read so far."""
 
-    __slots__ = ("player", "sock", "out", "reply", "deadline", "connected")
+    __slots__ = ("player", "sock", "out", "reply", "started", "deadline", "connected")
 
-    def __init__(self, player, sock, request, deadline):
+    def __init__(self, player, sock, request, started, deadline):
         self.player = player
+        self.started = started
         self.sock = sock
         self.out = memoryview(request)
         self.reply = bytearray()
@@ -95,6 +133,10 @@ class HeartbeatLoop:
         self._calls = {}
         self._stopping = False
         self._next_expiry = 0.0
+        # How late each heartbeat left after it was due, and each reply's round trip.
+        self.lateness = Timings()
+        self.round_trips = Timings()
+        self.failures = 0
         self._thread = threading.Thread(target=self._run, name="heartbeats", daemon=True)
         self._thread.start()
 
@@ -114,6 +156,11 @@ class HeartbeatLoop:
         self._selector.close()
         self._wake_read.close()
         self._wake_write.close()
+
+    def report(self):
+        """One line on the heartbeats so far: how late they left, how long their replies took, how many failed."""
+        return "heartbeats %d sent late by %s; round trip %s; %d failed" % (
+            self.lateness.count, self.lateness.summary(), self.round_trips.summary(), self.failures)
 
     def _wake(self):
         try:
@@ -157,6 +204,7 @@ class HeartbeatLoop:
             with self._lock:
                 heapq.heappush(self._due, (max(now, due + interval), next(self._order), player))
             if player.beats():
+                self.lateness.add(now - due)
                 self._start(player, now)
 
     def _start(self, player, now):
@@ -169,13 +217,15 @@ class HeartbeatLoop:
             code = sock.connect_ex((self._fleet.controller_address, options.controller_port))
         except OSError as error:
             sock.close()
+            self.failures += 1
             player.registration_failed(str(error))
             return
         if code not in (0, errno.EINPROGRESS, errno.EWOULDBLOCK):
             sock.close()
+            self.failures += 1
             player.registration_failed(socket.errno.errorcode.get(code, str(code)))
             return
-        call = _Call(player, sock, player.registration_request(), now + options.register_timeout)
+        call = _Call(player, sock, player.registration_request(), now, now + options.register_timeout)
         self._calls[sock.fileno()] = call
         self._selector.register(sock, selectors.EVENT_WRITE, call)
 
@@ -205,10 +255,10 @@ class HeartbeatLoop:
         except (BlockingIOError, InterruptedError):
             return
         except (OSError, controller.ControllerError) as error:
-            self._finish(call)
-            call.player.registration_failed(str(error) or type(error).__name__)
+            self._fail(call, str(error) or type(error).__name__)
             return
         self._finish(call)
+        self.round_trips.add(time.monotonic() - call.started)
         call.player.registration_succeeded(result)
 
     def _finish(self, call):
@@ -222,5 +272,9 @@ class HeartbeatLoop:
     def _expire(self, now):
         late = [call for call in self._calls.values() if call.deadline <= now]
         for call in late:
-            self._finish(call)
-            call.player.registration_failed("timed out")
+            self._fail(call, "timed out")
+
+    def _fail(self, call, error):
+        self._finish(call)
+        self.failures += 1
+        call.player.registration_failed(error)
