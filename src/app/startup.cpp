@@ -45,6 +45,9 @@ void chooseEventDispatcher()
 {
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB"))
         qputenv("QT_NO_GLIB", "1");
+    // A desktop theme's native file, colour and font dialogs need GLib's
+    // loop: Qt's own dialogs instead.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
 }
 
 int runController(int& argc, char** argv)
