@@ -93,21 +93,23 @@ once = sum(1 for count in calls.values() if count == 1)
 more = sum(1 for count in calls.values() if count > 1)
 never = int(players) - len(calls)
 reach = word("reach_ms")
-print("%3s | %7s | %8s | %9s | %6s | %6s %6s %7s | %9s | %4s / %4s / %5s / %5s | %s" % (
+print("%3s | %7s | %8s | %9s | %6s | %6s %6s %7s | %4s / %4s / %5s | %4s / %4s / %5s / %5s | %s" % (
     run, word("selected"), "%.2f s" % (int(reach) / 1000.0) if reach.lstrip("-").isdigit() and int(reach) >= 0
     else "-", word("calls_per_second"), word("answered", after="failed"),
     word("gui_round_trip_ms", after="p50"), word("gui_round_trip_ms", after="p99"),
-    word("gui_round_trip_ms", after="max"), word("max_in_flight"), once, more, never, wrong_value,
+    word("gui_round_trip_ms", after="max"), word("max_in_flight"), word("max_in_flight", after="volume"),
+    word("max_in_flight", after="other_calls"), once, more, never, wrong_value,
     " ".join(figure.get("summary", []))))
 PY
 }
 
 echo "$players players registering every ${interval}s, $runs run(s); load average: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "(reach: from the dialog's OK until every player answered; gui: round trip of an event posted to"
-echo " the window's thread every 5 ms while the calls ran, ms; in flight: most calls outstanding at once;"
+echo " the window's thread every 5 ms while the calls ran, ms; in flight: most calls outstanding at once,"
+echo " any call and volume calls, and other calls answered meanwhile (players admitted again);"
 echo " journal: players that received Kivo.SetVolume once / more than once / never, and calls with another value)"
-printf '%3s | %7s | %8s | %9s | %6s | %6s %6s %7s | %9s | %s | %s\n' run selected reach "calls/s" failed \
-  "gui p50" p99 max "in flight" "journal once / more / never / wrong" summary
+printf '%3s | %7s | %8s | %9s | %6s | %6s %6s %7s | %s | %s | %s\n' run selected reach "calls/s" failed \
+  "gui p50" p99 max "in flight: all / volume / other calls" "journal once / more / never / wrong" summary
 for run in $(seq "$runs"); do
   run_once "$run" $((40 + run))
 done

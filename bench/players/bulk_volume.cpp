@@ -7,8 +7,7 @@
 //
 // Meanwhile a probe thread posts an event to the window's thread every 5 ms
 // and waits until it has been served (the GUI-thread round trip), and the
-// calls the command channel has outstanding are sampled on every probe and
-// every answer.
+// calls in flight are sampled on every probe and every answer.
 //
 // Usage: kvo-bench-bulk-volume [ADDRESS [VOLUME]] (defaults 127.0.0.1, 50).
 // Prints the registration port, then, once the run has reported its outcome
@@ -18,7 +17,7 @@
 //   reach_ms T (from the dialog's OK to the last answer)
 //   calls_per_second R
 //   gui_round_trip_ms p50 A p99 B max C samples N (from the right click to the outcome)
-//   max_in_flight N
+//   max_in_flight N volume V other_calls C (any call / volume calls; other calls answered meanwhile)
 //   summary TEXT
 //   message_boxes N
 // Exits with status 0 when every selected player answered.
@@ -40,6 +39,7 @@
 #include <QDial>
 #include <QElapsedTimer>
 #include <QListWidget>
+#include <QPointer>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -175,8 +175,16 @@ int main(int argc, char** argv)
     QListWidget* view = window.ui.Player_iconView;
     CommandChannel& channel = players->channel();
 
+    // Calls the channel has outstanding (any call), and players the run has
+    // calls in flight for (volume calls only).
     int maxInFlight = 0;
-    const auto sampleInFlight = [&] { maxInFlight = qMax(maxInFlight, channel.outstanding()); };
+    int maxRunBusy = 0;
+    QPointer<BulkRun> run;
+    const auto sampleInFlight = [&] {
+        maxInFlight = qMax(maxInFlight, channel.outstanding());
+        if (run)
+            maxRunBusy = qMax(maxRunBusy, run->busySlots());
+    };
     GuiRoundTrip probe(&window, sampleInFlight);
 
     // Answers and failures of the volume call, one per player at most.
@@ -185,10 +193,14 @@ int main(int argc, char** argv)
     qint64 lastAnswerMs = -1;
     QString summary;
     int selected = 0;
+    // Other calls answered while the run was under way (a player admitted again).
+    int otherCalls = 0;
     const auto noteOutcome = [&](const QString& method, PlayerItem* player, QSet<PlayerItem*>& into) {
         sampleInFlight();
-        if (method != kSetVolume)
+        if (method != kSetVolume) {
+            otherCalls += run ? 1 : 0;
             return;
+        }
         into.insert(player);
         if (prompts.okPressed.isValid())
             lastAnswerMs = prompts.okPressed.elapsed();
@@ -229,7 +241,7 @@ int main(int argc, char** argv)
         probe.record(true);
         emit view->customContextMenuRequested(view->visualItemRect(first).center());
         // The run the entry started reports its outcome when every player has one.
-        auto* run = players->findChild<BulkRun*>(QString(), Qt::FindDirectChildrenOnly);
+        run = players->findChild<BulkRun*>(QString(), Qt::FindDirectChildrenOnly);
         if (!run) {
             QTextStream(stderr) << "the bulk menu started no run" << Qt::endl;
             app.quit();
@@ -269,7 +281,7 @@ int main(int argc, char** argv)
                .arg(percentile(roundTrips, 0.99), 0, 'f', 2)
                .arg(percentile(roundTrips, 1.0), 0, 'f', 2)
                .arg(roundTrips.size());
-    out << "max_in_flight " << maxInFlight << '\n';
+    out << "max_in_flight " << maxInFlight << " volume " << maxRunBusy << " other_calls " << otherCalls << '\n';
     out << "summary " << summary << '\n';
     out << "message_boxes " << prompts.messages.size() << Qt::endl;
     return selected == expected && answered.size() == expected ? 0 : 1;

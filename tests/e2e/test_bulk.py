@@ -26,9 +26,10 @@ class BulkFlow(unittest.TestCase):
         session.choose_from_menu(session.player("Emu5"), "Restart/wake player", heading="3 players")
         session.answer(session.box("Restart/wake player"), "Yes")
 
-        events = os.path.join(session.workdir, "events.log")
-        e2e.wait_for(lambda: "Restart/wake player: 3 of 3 done" in open(events, encoding="utf-8").read(),
-                     "the summary in events.log")
+        def summary_logged():
+            with open(os.path.join(session.workdir, "events.log"), encoding="utf-8") as events:
+                return "Restart/wake player: 3 of 3 done" in events.read()
+        e2e.wait_for(summary_logged, "the summary in events.log")
         self.assertEqual(sorted(record["player"] for record in session.journal("Kivo.Reboot")),
                          sorted(session.address(offset) for offset in chosen.values()))
 
