@@ -1196,11 +1196,15 @@ Möchten Sie die Bildkonvertierung jetzt durchführen?</translation>
         <translation>Alle Dateien abspielen</translation>
     </message>
     <message numerus="yes">
-        <source>%n player(s) selected</source>
+        <source>%n players selected</source>
         <translation>
             <numerusform>%n Player ausgewählt</numerusform>
             <numerusform>%n Player ausgewählt</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>One player selected</source>
+        <translation>Ein Player ausgewählt</translation>
     </message>
     <message numerus="yes">
         <source>%n players</source>

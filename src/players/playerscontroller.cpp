@@ -251,7 +251,7 @@ void PlayersController::noteSelection()
     // so that the status bar never shows a count that has gone.
     const int count = int(selectedPlayers().size());
     if (count > 1 || m_shownSelectionCount > 1)
-        emit statusMessage(tr("%n player(s) selected", nullptr, count));
+        emit statusMessage(count == 1 ? tr("One player selected") : tr("%n players selected", nullptr, count));
     m_shownSelectionCount = count;
 }
 

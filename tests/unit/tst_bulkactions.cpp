@@ -109,7 +109,7 @@ private slots:
         filter->setText("hall");
         QTest::keySequence(view(), QKeySequence::SelectAll);
         QCOMPARE(namesOf(players()->selectedPlayers()), QStringList({"Hall1", "Hall2"}));
-        QCOMPARE(status(), "2 player(s) selected");
+        QCOMPARE(status(), "2 players selected");
         filter->setText("hall2");
         QCOMPARE(view()->selectedItems(), QList<QListWidgetItem*>{hall2});
         filter->clear();
