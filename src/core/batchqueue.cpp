@@ -11,7 +11,7 @@ BatchQueue::BatchQueue(const QStringList& names, int concurrency, qint64 bytesEa
     , m_stop(std::move(stop))
 {
     for (const QString& name : names)
-        m_entries.append({name});
+        m_entries.append(Entry{name, State::Queued, 0, {}});
 }
 
 void BatchQueue::run()

@@ -33,19 +33,27 @@ const QString uploadPassword = QStringLiteral("qvtm");
 
 constexpr int IconSize = 64;
 
+// A process-wide cache of pictures, one per key type, emptied before the
+// application goes: pixmaps must not outlive it.
+template <typename Key>
+QHash<Key, QPixmap>& pixmapCache()
+{
+    static QHash<Key, QPixmap> cache;
+    static const bool released = [] {
+        qAddPostRoutine([] { cache.clear(); });
+        return true;
+    }();
+    Q_UNUSED(released);
+    return cache;
+}
+
 // Icons are looked up in the working directory, then where the program's
 // pictures are installed (installpaths::dataFile).
 // Each picture is read and scaled once per working directory and shared by
 // every item: a fleet admits thousands.
 QPixmap loadIcon(const QString& fileName)
 {
-    static QHash<QString, QPixmap> loaded;
-    static const bool released = [] {
-        // Pixmaps must go before the application does.
-        qAddPostRoutine([] { loaded.clear(); });
-        return true;
-    }();
-    Q_UNUSED(released);
+    QHash<QString, QPixmap>& loaded = pixmapCache<QString>();
     const QString key = QDir::currentPath() + QLatin1Char('\n') + fileName;
     if (const auto it = loaded.constFind(key); it != loaded.cend())
         return *it;
@@ -60,12 +68,7 @@ QPixmap loadIcon(const QString& fileName)
 // The icon with a red exclamation mark in its lower right corner, made once per icon.
 QPixmap failingIcon(const QPixmap& icon)
 {
-    static QHash<qint64, QPixmap> marked;
-    static const bool released = [] {
-        qAddPostRoutine([] { marked.clear(); });
-        return true;
-    }();
-    Q_UNUSED(released);
+    QHash<qint64, QPixmap>& marked = pixmapCache<qint64>();
     if (const auto it = marked.constFind(icon.cacheKey()); it != marked.cend())
         return *it;
     QPixmap pixmap = icon.isNull() ? QPixmap(IconSize, IconSize) : icon;

@@ -112,11 +112,6 @@ XRClient::~XRClient()
         emit fault(id, -32300, QStringLiteral("Request aborted"));
 }
 
-void XRClient::setUrl(const QString& url)
-{
-    m_url = QUrl(url);
-}
-
 void XRClient::setRequestTimeout(int milliseconds)
 {
     m_requestTimeoutMs = qMax(1, milliseconds);

@@ -76,10 +76,6 @@ public:
     void setRequestTimeout(int milliseconds);
     int requestTimeout() const { return m_requestTimeoutMs; }
 
-public slots:
-    // Later calls go to the new URL; calls already made keep theirs.
-    void setUrl(const QString& url);
-
 signals:
     void methodResponse(int id, const QVariant& response);
     void fault(int id, int fault_num, const QString& fault_string);

@@ -116,7 +116,7 @@ private slots:
         QFETCH(QString, filter);
         QFETCH(QStringList, shown);
         int address = 241;
-        for (const QString& name : {"Cafe", "Lobby 1", "Lobby 2", "Shop"})
+        for (const char* name : {"Cafe", "Lobby 1", "Lobby 2", "Shop"})
             m_form->players()->AddNewPlayer(registration(name, "127.0.0." + QString::number(address++)));
         QTest::keyClicks(filterField(), filter);
         QCOMPARE(shownNames(), shown);
