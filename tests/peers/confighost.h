@@ -52,16 +52,6 @@ struct ConfigHost
     }
 };
 
-// Each call a fake player received as "method: param|param|...".
-inline QStringList callLines(const FakePlayer& player, const QString& method = QString())
-{
-    QStringList lines;
-    for (const FakePlayer::Call& call : player.calls)
-        if (method.isEmpty() || call.method == method)
-            lines.append(call.method + ": " + QVariant(call.params).toStringList().join('|'));
-    return lines;
-}
-
 // A dialog's widget by object name.
 template <typename T>
 T* child(QObject* parent, const char* name)

@@ -86,6 +86,16 @@ private:
     QList<QPair<int, QString>> m_waiting;
 };
 
+// Each call a fake player received as "method: param|param|...".
+inline QStringList callLines(const FakePlayer& player, const QString& method = QString())
+{
+    QStringList lines;
+    for (const FakePlayer::Call& call : player.calls)
+        if (method.isEmpty() || call.method == method)
+            lines.append(call.method + ": " + QVariant(call.params).toStringList().join('|'));
+    return lines;
+}
+
 // Waits until the channel has no call outstanding.
 inline bool channelIdle(const CommandChannel& channel, int timeoutMs = 5000)
 {

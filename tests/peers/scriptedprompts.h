@@ -113,15 +113,6 @@ public:
         return answer.isValid() ? findEntry(menu, answer) : nullptr;
     }
 
-    // The texts of a recorded menu's entries, submenu entries indented by two spaces.
-    static QStringList entryTexts(const QList<MenuEntry>& menu)
-    {
-        QStringList texts;
-        for (const MenuEntry& entry : menu)
-            texts.append(QString(entry.depth * 2, QLatin1Char(' ')) + entry.text);
-        return texts;
-    }
-
 private:
     // Records a non-message prompt, spins, and takes its next answer; none left means cancelled.
     template <typename Answers, typename Value>

@@ -102,8 +102,6 @@ private slots:
         // Stored flags are truth words.
         QVERIFY(netsettings::isTruthWord(" Yes") && netsettings::isTruthWord("1") && !netsettings::isTruthWord("true"));
         QCOMPARE(netsettings::nameForPlayer("€😀"), QString("U+20ACU+D83DU+DE00"));
-        QCOMPARE(scheduling::taskAction(scheduling::UpdateContents, " Lobby ", "", ""),
-                 QString("/usr/local/bin/batch_update  Lobby"));
         QCOMPARE(scheduling::createdOnLine(QDateTime(QDate(2026, 12, 5), QTime(7, 10, 48))),
                  QString("# $$ created on Sat Dec 5 07:10:48 2026"));
     }

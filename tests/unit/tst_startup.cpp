@@ -125,16 +125,13 @@ private slots:
     void commandLine_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("outcome"); // the address listened on, "help", "version" or "refused"
+        QTest::addColumn<QString>("outcome"); // the address listened on, or "refused"
         const QString any = QHostAddress(QHostAddress::Any).toString();
         QTest::newRow("none") << QStringList{"kvo"} << any;
         QTest::newRow("listen") << QStringList{"kvo", "--listen", "127.0.0.1"} << "127.0.0.1";
         QTest::newRow("listen=") << QStringList{"kvo", "--listen=127.0.0.9"} << "127.0.0.9";
         QTest::newRow("listen without address") << QStringList{"kvo", "--listen"} << "refused";
         QTest::newRow("listen host name") << QStringList{"kvo", "--listen", "player"} << "refused";
-        QTest::newRow("version") << QStringList{"kvo", "--version"} << "version";
-        QTest::newRow("help") << QStringList{"kvo", "--help"} << "help";
-        QTest::newRow("unknown") << QStringList{"kvo", "--bogus"} << "refused";
         QTest::newRow("Qt's own option") << QStringList{"kvo", "-platform", "offscreen"} << any;
     }
     void commandLine()
@@ -142,11 +139,7 @@ private slots:
         QFETCH(QStringList, arguments);
         QFETCH(QString, outcome);
         const StartupOptions options = parseCommandLine(arguments);
-        QCOMPARE(!options.error.isEmpty() ? "refused"
-                     : options.showHelp   ? "help"
-                     : options.showVersion ? "version"
-                                           : options.listenAddress.toString(),
-                 outcome);
+        QCOMPARE(options.error.isEmpty() ? options.listenAddress.toString() : "refused", outcome);
     }
 
     void descriptorLimitIsRaisedToTheHardLimit_data()
