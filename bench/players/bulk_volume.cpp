@@ -32,6 +32,7 @@
 #include "players/playerscontroller.h"
 #include "players/qxrkvoserver.h"
 #include "window/kvo_form.h"
+#include "percentile.h"
 #include "../../tests/peers/scriptedprompts.h"
 
 #include <QAbstractButton>
@@ -133,15 +134,6 @@ private:
     std::vector<double> m_samples;
     std::thread m_thread;
 };
-
-double percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
-    return values[index];
-}
 
 } // namespace
 

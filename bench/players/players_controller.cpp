@@ -24,6 +24,7 @@
 #include "players/commandchannel.h"
 #include "players/playerscontroller.h"
 #include "window/kvo_form.h"
+#include "percentile.h"
 #include "../../tests/peers/scriptedprompts.h"
 
 #include <QApplication>
@@ -65,15 +66,6 @@ public:
     }
     long long count = 0;
 };
-
-double percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, size_t(fraction * double(values.size() - 1) + 0.5));
-    return values[index];
-}
 
 } // namespace
 

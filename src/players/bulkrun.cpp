@@ -121,13 +121,21 @@ void BulkRun::finishWhenSettled()
     emit settled(m_outcome);
 }
 
-void BulkRun::requestAnswered(int id, const QString& method, const QVariant& result)
+int BulkRun::takeRequest(int id)
 {
     const auto found = m_requests.constFind(id);
     if (found == m_requests.constEnd())
-        return;
+        return -1;
     const int index = found.value();
     m_requests.erase(found);
+    return index;
+}
+
+void BulkRun::requestAnswered(int id, const QString& method, const QVariant& result)
+{
+    const int index = takeRequest(id);
+    if (index < 0)
+        return;
     Entry& entry = m_entries[index];
     if (m_reader && entry.player && entry.failure.isEmpty())
         entry.failure = m_reader(entry.player, method, result);
@@ -136,11 +144,9 @@ void BulkRun::requestAnswered(int id, const QString& method, const QVariant& res
 
 void BulkRun::requestFaulted(int id, const QString&, const QString& message)
 {
-    const auto found = m_requests.constFind(id);
-    if (found == m_requests.constEnd())
+    const int index = takeRequest(id);
+    if (index < 0)
         return;
-    const int index = found.value();
-    m_requests.erase(found);
     Entry& entry = m_entries[index];
     if (entry.failure.isEmpty() && !(m_judge && m_judge(message)))
         entry.failure = message.isEmpty() ? tr("no answer") : message;

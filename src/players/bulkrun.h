@@ -96,6 +96,8 @@ private:
     void fill();
     void settle(int index, const QString& reason);
     void finishWhenSettled();
+    // The entry awaiting request id, which it no longer awaits; -1 for a request of no entry.
+    int takeRequest(int id);
     void requestAnswered(int id, const QString& method, const QVariant& result);
     void requestFaulted(int id, const QString& method, const QString& message);
     void requestEnded(int index, int id);
